@@ -1,0 +1,37 @@
+# The two set-up commands (make run, make test) install what is missing, build and run.
+BUILD ?= build
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+EXAMPLE ?= examples/feeder_fault.cfg
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all deps build test run bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+run: build
+	$(BUILD)/bin/sevrana-cli check $(EXAMPLE)
+
+bench: build
+	$(BUILD)/bin/load_bench
+
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DSEVRANA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) --target load_fuzz
+	mkdir -p fuzz/artifacts $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/bin/load_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 \
+	  -dict=fuzz/load_fuzz.dict -artifact_prefix=fuzz/artifacts/ $(FUZZ_BUILD)/corpus fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD)

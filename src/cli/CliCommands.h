@@ -1,0 +1,55 @@
+#pragma once
+// The command-line checker: loads a recording exactly as the viewer does (loader
+// and the window-free channel set-up) and reports what came of it, as a human
+// summary, as one JSON object, or as the samples in CSV. Every command writes to
+// the streams it is given, so the whole tool runs in-process as well.
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "RecordingModel.h"
+
+namespace sevrana::cli {
+
+inline constexpr int kExitLoaded = 0;     ///< loaded; warnings allowed
+inline constexpr int kExitNotLoaded = 1;  ///< failed or rejected
+inline constexpr int kExitUsage = 2;      ///< bad command line, or a file of the recording is missing
+
+enum class CheckOutcome { Loaded, Failed, Rejected };
+
+/// "loaded", "failed" or "rejected".
+const char* OutcomeName(CheckOutcome outcome);
+
+struct CheckedRecording {
+    RecordingModel model;               ///< varConfigFile and strDataFile always set
+    std::vector<std::string> messages;  ///< every message box text, in order
+    CheckOutcome outcome = CheckOutcome::Failed;
+    bool filesMissing = false;  ///< configuration or data file not found: nothing was read
+};
+
+/// Loads the configuration file and its data file and runs the channel set-up,
+/// collecting the messages the viewer would show.
+CheckedRecording CheckRecording(const std::string& configPath);
+
+/// The text as a quoted JSON string; bytes that are not UTF-8 are read as Latin-1.
+std::string JsonString(std::string_view text);
+
+/// The text as one CSV field, quoted when it holds a comma, quote, CR or LF.
+std::string CsvField(std::string_view text);
+
+/// "message: <text>" per message; line breaks inside a text continue indented.
+void WriteMessages(const std::vector<std::string>& messages, std::ostream& out);
+void WriteSummary(const CheckedRecording& recording, std::ostream& out);
+void WriteJson(const CheckedRecording& recording, std::ostream& out);
+/// Header row, then one row per sample 1..lngLastSample; LF line ends.
+void WriteCsv(const RecordingModel& model, std::ostream& out);
+
+int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err);
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err);
+
+/// The whole command line after the program name; returns the exit code.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace sevrana::cli

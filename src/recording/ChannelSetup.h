@@ -1,0 +1,44 @@
+#pragma once
+// The parts of a recording's channel set-up that need no windows: initial
+// scales, scroll factor, zoom list items, digital names and the trigger point.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Loader.h"
+#include "RecordingModel.h"
+
+namespace sevrana {
+
+/// Initial display scale from a channel's full-scale value F: F * 1.1 when the
+/// whole part of F is at most 4, else F rounded plus 1; shown to four decimals at
+/// most; never 0 (1.0 instead).
+double InitialScale(double fullScale);
+
+/// Scroll-bar units per sample: 1 below 32768 samples, else 32767 / samples.
+double ScrollFactor(std::int32_t lastSample);
+
+/// Items of the zoom list for a record of lastSample samples ("12 %", ..., "100 %").
+/// Throws std::domain_error for a record without samples (there is no zoom step).
+std::vector<std::string> ZoomListItems(std::int32_t lastSample);
+
+/// "1:name1, 2:name2, ..." of all digital channels.
+std::string DigitalNamesText(const RecordingModel& model);
+
+enum class TriggerResult {
+    InRecord,
+    OutOfRecord,    ///< computed, but before the first or after the last sample
+    BadTimeStamps,  ///< a date line is malformed, the rate is 0, or the sample number overflows
+};
+
+/// Sets varTriggerTime and lngTriggerSample from the two date lines.
+TriggerResult ComputeTriggerPoint(RecordingModel& model);
+
+/// Everything of the channel set-up that the command-line checker can run, in the
+/// viewer's order and with its messages: flags, zoom list check, scroll factor,
+/// window-height share check, initial scales, digital selection, trigger point and
+/// digital names. False when the viewer would fail here (message already shown).
+bool PrepareChannels(RecordingModel& model, LoadObserver& observer);
+
+}  // namespace sevrana

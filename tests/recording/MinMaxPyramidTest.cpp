@@ -1,0 +1,81 @@
+// The pyramid's range of any stretch equals a plain walk over the samples.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "MinMaxPyramid.h"
+
+namespace sevrana {
+namespace {
+
+RecordingModel NoiseModel(long channels, long samples, unsigned seed)
+{
+    RecordingModel m;
+    m.varAnalogChannels = static_cast<double>(channels);
+    m.lngLastSample = static_cast<std::int32_t>(samples);
+    m.arrAnalogSamples.Redim(channels, samples + 1);
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0, 100);
+    for (long n = 1; n <= samples; ++n)
+        for (long c = 1; c <= channels; ++c) m.arrAnalogSamples(c, n) = noise(rng) * static_cast<double>(c);
+    // One-sample spikes must survive every level.
+    m.arrAnalogSamples(1, samples / 3) = 1e6;
+    if (channels > 1) m.arrAnalogSamples(2, samples / 2) = -1e6;
+    return m;
+}
+
+TEST(MinMaxPyramid, RangesMatchAPlainWalk)
+{
+    const long samples = 70000;
+    const auto m = NoiseModel(3, samples, 7);
+    MinMaxPyramid pyramid;
+    pyramid.Build(m);
+    EXPECT_GT(pyramid.Bytes(), 0u);
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<long> pick(1, samples);
+    for (int t = 0; t < 3000; ++t) {
+        long a = pick(rng), b = pick(rng);
+        if (t % 3 == 0) b = std::min(samples, a + t % 200);  // short stretches too
+        if (a > b) std::swap(a, b);
+        for (long c = 1; c <= 3; ++c) {
+            double lo, hi;
+            pyramid.Range(c, a, b, lo, hi);
+            double elo = m.arrAnalogSamples(c, a), ehi = elo;
+            for (long n = a; n <= b; ++n) {
+                elo = std::min(elo, m.arrAnalogSamples(c, n));
+                ehi = std::max(ehi, m.arrAnalogSamples(c, n));
+            }
+            ASSERT_EQ(lo, elo) << c << " " << a << ".." << b;
+            ASSERT_EQ(hi, ehi) << c << " " << a << ".." << b;
+        }
+    }
+    double lo, hi;
+    pyramid.Range(1, 1, samples, lo, hi);
+    EXPECT_EQ(hi, 1e6);
+    pyramid.Range(2, 1, samples, lo, hi);
+    EXPECT_EQ(lo, -1e6);
+    EXPECT_THROW(pyramid.Range(1, 0, 5, lo, hi), std::out_of_range);
+    EXPECT_THROW(pyramid.Range(4, 1, 5, lo, hi), std::out_of_range);
+    EXPECT_THROW(pyramid.Range(1, 1, samples + 1, lo, hi), std::out_of_range);
+}
+
+TEST(MinMaxPyramid, ShortRecordsWithoutWholeBlocks)
+{
+    const auto m = NoiseModel(1, 10, 3);
+    MinMaxPyramid pyramid;
+    pyramid.Build(m);
+    double lo, hi;
+    pyramid.Range(1, 2, 9, lo, hi);
+    double elo = 1e300, ehi = -1e300;
+    for (long n = 2; n <= 9; ++n) {
+        elo = std::min(elo, m.arrAnalogSamples(1, n));
+        ehi = std::max(ehi, m.arrAnalogSamples(1, n));
+    }
+    EXPECT_EQ(lo, elo);
+    EXPECT_EQ(hi, ehi);
+}
+
+}  // namespace
+}  // namespace sevrana

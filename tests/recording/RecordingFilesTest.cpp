@@ -1,0 +1,102 @@
+// Pairing a configuration file with its data and information files on disk.
+
+#include <gtest/gtest.h>
+
+#include "LineReader.h"
+#include "RecordingFiles.h"
+#include "TempDir.h"
+
+namespace sevrana {
+namespace {
+
+using testing::TempDir;
+
+TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnly)
+{
+    EXPECT_EQ(DataFileNameFor("/rec/F1.CFG"), "/rec/F1.dat");
+    EXPECT_EQ(DataFileNameFor("/faults/2024.03/F1.cfg"), "/faults/2024.03/F1.dat");
+    EXPECT_EQ(DataFileNameFor("/rec/F1.old.cfg"), "/rec/F1.dat");
+    EXPECT_EQ(DataFileNameFor("F1.cfg"), "F1.dat");
+    EXPECT_EQ(DataFileNameFor("/rec/noext"), "/rec/noext.dat");
+}
+
+TEST(DataFileName, ResolvedWithoutRegardToCase)
+{
+    TempDir dir;
+    dir.Write("2024.03/F1.cfg", "x");
+    dir.Write("2024.03/F1.DAT", "y");
+    EXPECT_EQ(ResolveDataFile(dir / "2024.03/F1.cfg"), dir / "2024.03/F1.DAT");
+    dir.Write("2024.03/F1.dat", "z");  // the exact name wins
+    EXPECT_EQ(ResolveDataFile(dir / "2024.03/F1.cfg"), dir / "2024.03/F1.dat");
+    EXPECT_EQ(ResolveDataFile(dir / "missing/G.cfg"), dir / "missing/G.dat");
+    EXPECT_TRUE(FileExists(dir / "2024.03/F1.cfg"));
+    EXPECT_FALSE(FileExists(dir / "2024.03"));
+    EXPECT_FALSE(FileExists(dir / "nothing"));
+}
+
+TEST(InfoFile, FoundBesideTheConfigurationWhateverItsCase)
+{
+    TempDir dir;
+    EXPECT_EQ(FindInfoFile(dir / "rec.cfg"), "");
+    dir.Write("rec.inf", "[a]");
+    EXPECT_EQ(FindInfoFile(dir / "rec.cfg"), dir / "rec.inf");
+    EXPECT_EQ(FindInfoFile(dir / "nofolder/rec.cfg"), "");
+    std::filesystem::create_directory(dir / "dir.INF");
+    EXPECT_THROW(FindInfoFile(dir / "dir.cfg"), std::runtime_error);
+}
+
+std::vector<std::string> AllLines(LineReader& r)
+{
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (r.ReadLine(line)) lines.emplace_back(line);
+    return lines;
+}
+
+TEST(LineReader, EveryKindOfLineEnd)
+{
+    auto r = LineReader::FromMemory("a\r\nb\rc\nd\n\re");
+    EXPECT_EQ(AllLines(r), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    auto bom = LineReader::FromMemory("\xEF\xBB\xBFx,y\r\n");
+    EXPECT_EQ(AllLines(bom), (std::vector<std::string>{"x,y"}));
+    auto empty = LineReader::FromMemory("");
+    EXPECT_TRUE(AllLines(empty).empty());
+    auto blankLines = LineReader::FromMemory("\r\n\r\n");
+    EXPECT_EQ(AllLines(blankLines), (std::vector<std::string>{"", ""}));
+}
+
+TEST(LineReader, LinesAcrossReadChunksFromAFile)
+{
+    TempDir dir;
+    // A first line of 2^20 - 1 bytes puts its CR at the end of the first read and its LF at the start of the next.
+    std::string text(std::size_t{1} << 20, 'x');
+    text.back() = '\r';
+    text.pop_back();
+    text += "\r\n";
+    std::vector<std::string> expected{std::string((std::size_t{1} << 20) - 1, 'x')};
+    for (int i = 0; i < 50000; ++i) {
+        expected.push_back(std::to_string(i) + std::string(static_cast<std::size_t>(i % 37), ','));
+        text += expected.back() + (i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
+    }
+    expected.push_back(std::string(3 << 20, 'y'));  // longer than the buffer, no line end at all
+    text += expected.back();
+    LineReader r(dir.Write("big.txt", text));
+    ASSERT_TRUE(r.IsOpen());
+    EXPECT_EQ(r.SizeBytes(), text.size());
+    EXPECT_EQ(AllLines(r), expected);
+    EXPECT_FALSE(r.ReadFailed());
+}
+
+TEST(LineReader, MissingFileAndFolderDoNotOpen)
+{
+    TempDir dir;
+    LineReader missing(dir / "nope");
+    EXPECT_FALSE(missing.IsOpen());
+    std::string_view line;
+    EXPECT_FALSE(missing.ReadLine(line));
+    LineReader folder(dir.Path());
+    EXPECT_FALSE(folder.IsOpen());
+}
+
+}  // namespace
+}  // namespace sevrana
