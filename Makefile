@@ -21,9 +21,11 @@ test: build
 
 run: build
 	$(BUILD)/bin/sevrana-cli check $(EXAMPLE)
+	$(BUILD)/bin/sevrana $(EXAMPLE)
 
 bench: build
 	$(BUILD)/bin/load_bench
+	$(BUILD)/bin/render_bench
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

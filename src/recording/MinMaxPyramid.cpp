@@ -21,40 +21,48 @@ void MinMaxPyramid::Build(const RecordingModel& model)
     if (channels_ <= 0 || model.lngLastSample <= 0) return;
     samplesCount_ = std::min<long>(model.lngLastSample, model.arrAnalogSamples.Columns() - 1);
     samples_ = model.arrAnalogSamples.data();
+    constexpr long base = 1L << kBaseShift;
+    constexpr long factor = 1L << kFactorShift;
 
     // Finest level straight from the samples, one pass over the block in memory order.
-    Level base;
-    base.block = kBaseBlock;
-    base.blocks = samplesCount_ / kBaseBlock;  // only whole blocks; the tail is scanned
-    if (base.blocks == 0) return;
-    base.lo.assign(static_cast<std::size_t>(channels_ * base.blocks), std::numeric_limits<double>::infinity());
-    base.hi.assign(base.lo.size(), -std::numeric_limits<double>::infinity());
-    for (long b = 0; b < base.blocks; ++b) {
-        for (long s = b * kBaseBlock; s < (b + 1) * kBaseBlock; ++s) {
-            const double* column = samples_ + static_cast<std::size_t>(s) * static_cast<std::size_t>(channels_);
+    Level first;
+    first.blocks = samplesCount_ >> kBaseShift;  // only whole blocks; the tail is scanned
+    if (first.blocks == 0) return;
+    first.mm.resize(static_cast<std::size_t>(2 * channels_ * first.blocks));
+    std::vector<double> lo(static_cast<std::size_t>(channels_)), hi(lo.size());
+    for (long b = 0; b < first.blocks; ++b) {
+        const double* column = samples_ + static_cast<std::size_t>(b * base) * static_cast<std::size_t>(channels_);
+        for (long c = 0; c < channels_; ++c) lo[static_cast<std::size_t>(c)] = hi[static_cast<std::size_t>(c)] = column[c];
+        for (long s = 1; s < base; ++s) {
+            column += channels_;
             for (long c = 0; c < channels_; ++c) {
-                const std::size_t at = static_cast<std::size_t>(c * base.blocks + b);
-                base.lo[at] = std::min(base.lo[at], column[c]);
-                base.hi[at] = std::max(base.hi[at], column[c]);
+                lo[static_cast<std::size_t>(c)] = std::min(lo[static_cast<std::size_t>(c)], column[c]);
+                hi[static_cast<std::size_t>(c)] = std::max(hi[static_cast<std::size_t>(c)], column[c]);
             }
         }
+        for (long c = 0; c < channels_; ++c) {
+            const std::size_t at = static_cast<std::size_t>(2 * (c * first.blocks + b));
+            first.mm[at] = lo[static_cast<std::size_t>(c)];
+            first.mm[at + 1] = hi[static_cast<std::size_t>(c)];
+        }
     }
-    levels_.push_back(std::move(base));
-    while (levels_.back().blocks >= kFactor) {
+    levels_.push_back(std::move(first));
+    while (levels_.back().blocks >= factor) {
         const Level& fine = levels_.back();
         Level coarse;
-        coarse.block = fine.block * kFactor;
-        coarse.blocks = fine.blocks / kFactor;
-        coarse.lo.resize(static_cast<std::size_t>(channels_ * coarse.blocks));
-        coarse.hi.resize(coarse.lo.size());
+        coarse.blocks = fine.blocks >> kFactorShift;
+        coarse.mm.resize(static_cast<std::size_t>(2 * channels_ * coarse.blocks));
         for (long c = 0; c < channels_; ++c) {
+            const double* from = fine.mm.data() + 2 * c * fine.blocks;
+            double* to = coarse.mm.data() + 2 * c * coarse.blocks;
             for (long b = 0; b < coarse.blocks; ++b) {
-                const std::size_t from = static_cast<std::size_t>(c * fine.blocks + b * kFactor);
-                const std::size_t to = static_cast<std::size_t>(c * coarse.blocks + b);
-                coarse.lo[to] = *std::min_element(fine.lo.begin() + static_cast<long>(from),
-                                                  fine.lo.begin() + static_cast<long>(from) + kFactor);
-                coarse.hi[to] = *std::max_element(fine.hi.begin() + static_cast<long>(from),
-                                                  fine.hi.begin() + static_cast<long>(from) + kFactor);
+                double l = from[2 * b * factor], h = from[2 * b * factor + 1];
+                for (long k = 1; k < factor; ++k) {
+                    l = std::min(l, from[2 * (b * factor + k)]);
+                    h = std::max(h, from[2 * (b * factor + k) + 1]);
+                }
+                to[2 * b] = l;
+                to[2 * b + 1] = h;
             }
         }
         levels_.push_back(std::move(coarse));
@@ -77,43 +85,42 @@ void MinMaxPyramid::Range(long channel, long first, long last, double& lo, doubl
         throw std::out_of_range("Subscript out of range");
     lo = std::numeric_limits<double>::infinity();
     hi = -std::numeric_limits<double>::infinity();
-    // Work in 0-based sample offsets [a, b).
-    long a = first - 1;
-    long b = last;
-    for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
-        const long blk = level->block;
-        const long firstBlock = (a + blk - 1) / blk;
-        const long endBlock = std::min(b / blk, level->blocks);
-        if (firstBlock >= endBlock) continue;
-        // The whole blocks inside [a, b) at this level; the edges are left to finer levels.
-        const std::size_t base = static_cast<std::size_t>((channel - 1) * level->blocks);
-        for (long k = firstBlock; k < endBlock; ++k) {
-            lo = std::min(lo, level->lo[base + static_cast<std::size_t>(k)]);
-            hi = std::max(hi, level->hi[base + static_cast<std::size_t>(k)]);
-        }
-        // Recurse on the two edges with the finer levels.
-        const long leftEnd = firstBlock * blk;
-        const long rightStart = endBlock * blk;
-        double l2 = lo, h2 = hi;
-        if (a < leftEnd) {
-            MinMaxPyramid::Range(channel, a + 1, leftEnd, l2, h2);
-            lo = std::min(lo, l2);
-            hi = std::max(hi, h2);
-        }
-        if (rightStart < b) {
-            MinMaxPyramid::Range(channel, rightStart + 1, b, l2, h2);
-            lo = std::min(lo, l2);
-            hi = std::max(hi, h2);
-        }
+    constexpr long base = 1L << kBaseShift;
+    // Whole finest blocks inside [first, last] (0-based block numbers a..b).
+    long a = (first - 1 + base - 1) >> kBaseShift;
+    long b = (last >> kBaseShift) - 1;
+    if (levels_.empty() || a > b) {
+        Scan(channel, first, last, lo, hi);
         return;
     }
-    Scan(channel, first, last, lo, hi);
+    Scan(channel, first, a << kBaseShift, lo, hi);                // head before the first whole block
+    if (((b + 1) << kBaseShift) < last) Scan(channel, ((b + 1) << kBaseShift) + 1, last, lo, hi);  // tail
+    constexpr long factor = 1L << kFactorShift;
+    for (std::size_t level = 0; level < levels_.size() && a <= b; ++level) {
+        const Level& L = levels_[level];
+        const double* mm = L.mm.data() + 2 * (channel - 1) * L.blocks;
+        auto take = [&](long k) {
+            lo = std::min(lo, mm[2 * k]);
+            hi = std::max(hi, mm[2 * k + 1]);
+        };
+        const bool last_level = level + 1 == levels_.size();
+        if (last_level) {
+            for (long k = a; k <= b; ++k) take(k);
+            break;
+        }
+        // Blocks that do not make up a whole block of the next level are taken here.
+        while (a <= b && (a & (factor - 1)) != 0) take(a++);
+        while (a <= b && ((b + 1) & (factor - 1)) != 0) take(b--);
+        if (a > b) break;
+        a >>= kFactorShift;
+        b = ((b + 1) >> kFactorShift) - 1;
+    }
 }
 
 std::size_t MinMaxPyramid::Bytes() const
 {
     std::size_t total = 0;
-    for (const auto& l : levels_) total += (l.lo.size() + l.hi.size()) * sizeof(double);
+    for (const auto& l : levels_) total += l.mm.size() * sizeof(double);
     return total;
 }
 

@@ -23,14 +23,13 @@ public:
     /// Bytes held by the levels.
     std::size_t Bytes() const;
 
-    static constexpr long kBaseBlock = 64;  // samples per block of the finest level
-    static constexpr long kFactor = 8;      // each further level is this much coarser
+    static constexpr int kBaseShift = 4;    // 16 samples per block of the finest level
+    static constexpr int kFactorShift = 2;  // each further level is 4 times coarser
 
 private:
     struct Level {
-        long block = 0;              // samples per block
-        long blocks = 0;             // blocks per channel
-        std::vector<double> lo, hi;  // channel-major: [channel][block]
+        long blocks = 0;           // blocks per channel
+        std::vector<double> mm;    // channel-major, per block its minimum then its maximum
     };
     void Scan(long channel, long first, long last, double& lo, double& hi) const;
 

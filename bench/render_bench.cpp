@@ -1,0 +1,126 @@
+// Full redraw of a screenful of channel windows: 16 analog windows and the
+// digital window of 32 channels, each 1200 x 150 pixels, for growing numbers
+// of samples in view. Reduced: per pixel column from the min/max pyramid;
+// FullPolyline: one point per sample, for comparison.
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "SignalRenderer.h"
+
+namespace {
+
+using namespace sevrana;
+
+constexpr long kAnalog = 16;
+constexpr long kDigital = 32;
+constexpr std::int32_t kSamples = 10000001;  // 10,000,000 sample intervals in the widest view
+
+/// One recording shared by every benchmark: building it takes longer than the redraws.
+struct Fixture {
+    RecordingModel model;
+    ViewState view;
+    DrawingState drawing;
+    MinMaxPyramid pyramid;
+    DigitalEdges edges;
+    std::vector<std::unique_ptr<Canvas>> windows;
+
+    Fixture()
+    {
+        model.varAnalogChannels = kAnalog;
+        model.intDigitalCount = kDigital;
+        model.intHasDigital = 1;
+        model.lngLastSample = kSamples;
+        model.lngSampleRate = 10000;
+        model.lngTriggerSample = kSamples / 2;
+        model.varTriggerTime = 500;
+        model.arrAnalogSamples.Redim(kAnalog, kSamples + 1);
+        model.arrDigitalSamples.Redim(kDigital, kSamples + 1);
+        model.arrChannelScale.Redim(1, kAnalog);
+        model.arrAnalogNames.Redim(1, kAnalog);
+        model.arrAnalogUnits.Redim(1, kAnalog);
+        model.arrDigitalSelection.Redim(0, kDigital + 1);
+        model.arrDigitalSelection(0) = 1;
+        model.arrDigitalSelection(kDigital + 1) = kDigital;
+        std::mt19937 rng(1);
+        std::normal_distribution<double> noise(0, 2);
+        for (long i = 1; i <= kAnalog; ++i) {
+            model.arrChannelScale(i) = 120;
+            model.arrAnalogNames(i) = "I" + std::to_string(i);
+            model.arrAnalogUnits(i) = "A";
+        }
+        for (std::int32_t n = 1; n <= kSamples; ++n) {
+            double* column = model.arrAnalogSamples.Column(n);
+            const double phase = 2 * M_PI * 50 * n / 10000.0;
+            for (long i = 0; i < kAnalog; ++i) column[i] = 100 * std::sin(phase + i) + noise(rng);
+            std::int16_t* digital = model.arrDigitalSamples.Column(n);
+            for (long k = 0; k < kDigital; ++k) digital[k] = static_cast<std::int16_t>((n / (5000 + 371 * k)) & 1);
+        }
+        pyramid.Build(model);
+        edges.Build(model);
+        for (long i = 0; i <= kAnalog; ++i) windows.push_back(std::make_unique<Canvas>(1200, 150));
+    }
+
+    void Redraw(std::int32_t inView, bool reduced)
+    {
+        model.lngViewSamples = inView;
+        view.lngFirstSample = 1;
+        view.blnRedrawSignals = kTrue;
+        view.blnRedrawMarkers = kTrue;
+        RenderContext ctx{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, false};
+        Frame frame = ComputeFrame(model, view);
+        for (long i = 1; i <= kAnalog; ++i) {
+            Canvas& c = *windows[static_cast<std::size_t>(i - 1)];
+            DrawGrid(c, ctx, i);
+            DrawAnalogTrace(c, ctx, i, frame);
+        }
+        DrawDigitalWindow(*windows.back(), ctx, frame, false, 1);
+    }
+};
+
+Fixture& Shared()
+{
+    static Fixture fixture;  // built once per benchmark run
+    return fixture;
+}
+
+void BM_FullRedraw(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const auto inView = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state) f.Redraw(inView, true);
+    state.counters["samples_in_view"] = static_cast<double>(inView);
+}
+BENCHMARK(BM_FullRedraw)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+void BM_FullRedrawFullPolyline(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const auto inView = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state) f.Redraw(inView, false);
+    state.counters["samples_in_view"] = static_cast<double>(inView);
+}
+BENCHMARK(BM_FullRedrawFullPolyline)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Text is measured and drawn through Qt's font machinery, which needs an application.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,521 @@
+#include "SignalRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "NumberUtils.h"
+#include "ProgramError.h"
+
+namespace sevrana {
+
+namespace {
+
+const QColor kGreen(0, 128, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kTriggerGrey(64, 64, 64);
+const QColor kNameRed(192, 0, 0);
+
+/// Whole pixel, halves to even.
+int Px(double v) { return ToInt32(v); }
+
+/// Keeps far-off points within what the rasterizer handles exactly; the visible
+/// part of every line is the same for every point beyond this reach.
+int Reach(std::int32_t y) { return std::clamp<std::int32_t>(y, -(1 << 22), 1 << 22); }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::int32_t CheckedAdd(std::int32_t a, std::int32_t b)
+{
+    const std::int64_t r = static_cast<std::int64_t>(a) + b;
+    if (r > INT32_MAX || r < INT32_MIN) throw ProgramError::Overflow();
+    return static_cast<std::int32_t>(r);
+}
+
+/// Places the three or four texts of a marker beside its line: right of it
+/// unless it would run into the other marker or past the right edge.
+double LabelX(double X, double Xo, bool isLeft, double w, double W, bool nameLine)
+{
+    bool left;
+    if (nameLine)
+        left = isLeft ? (Xo - X < w + 2) : (X + 2 + w > W);
+    else
+        left = (X + 2 + w > W) || (isLeft && Xo - X < w + 2);
+    return left ? X - 2 - w : X + 2;
+}
+
+QString TimeText(double seconds) { return "t = " + Q(FormatPattern(seconds, "####0.000000")) + " s"; }
+
+/// Shown time of a marker sample (limited to the record).
+double ShownMarkerTime(std::int32_t sample, std::int32_t fs, double D)
+{
+    const double t = (static_cast<double>(sample) - 1) / fs;
+    if (t > D) return D;
+    if (t < 0) return 0;
+    return t;
+}
+
+/// Trigger line and its annotation; lines are the texts under "Trigger point".
+void DrawTriggerAnnotation(Canvas& canvas, const RenderContext& ctx, const Frame& frame, std::int32_t p,
+                           const QString* valueLine)
+{
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    canvas.SetDrawStyle(Qt::DashLine);
+    const double xT = PointX(frame, W, p, ctx.model.lngSampleRate);
+    canvas.Line(xT, 0, xT, H, kTriggerGrey);
+    canvas.SetForeColor(kBlack);
+    const QString time = TimeText(ctx.model.varTriggerTime);
+    const double w = canvas.TextWidth(time);
+    double xL = xT + 2;
+    if (xL + w >= W) xL = xT - 2 - w;
+    if (xL > W) xL = W;
+    const double h = canvas.TextHeight("1");
+    canvas.CurrentX = xL;
+    canvas.CurrentY = 2 * h + 2;
+    canvas.Print("Trigger point");
+    canvas.CurrentX = xL;
+    canvas.Print(time);
+    if (valueLine != nullptr) {
+        canvas.CurrentX = xL;
+        canvas.Print(*valueLine);
+    }
+    canvas.SetDrawStyle(Qt::SolidLine);
+}
+
+/// The trigger's plot point after a trace loop over s0 + 1..E, with the two special cases.
+std::int32_t TriggerPlotPoint(const RecordingModel& m, std::int32_t s0, std::int32_t E)
+{
+    std::int32_t p = 0;
+    const std::int32_t trig = m.lngTriggerSample;
+    if (trig > s0 && trig <= E) p = trig - s0 + 1;
+    if (s0 == 1 && trig == 1) p = 1;
+    if (m.lngLastSample != INT32_MAX && trig == m.lngLastSample + 1) p = m.lngLastSample;
+    return p;
+}
+
+/// Draws one marker of a window: line, name, sample number, time (and value line for analog windows).
+void DrawOneMarker(Canvas& canvas, double X, double Xo, bool isLeft, const QString& name, std::int32_t M,
+                   double shownTime, const QString* valueLine)
+{
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    canvas.Line(X, 0, X, H);
+    const double h1 = canvas.TextHeight(name);
+    const double h = canvas.TextHeight("1");
+    const QString sample = "Sample: " + QString::number(M);
+    const QString time = TimeText(shownTime);
+    auto put = [&](const QString& text, double y, bool nameLine) {
+        canvas.CurrentX = LabelX(X, Xo, isLeft, canvas.TextWidth(text), W, nameLine);
+        canvas.CurrentY = y;
+        canvas.Print(text);
+    };
+    put(name, 2, true);
+    put(sample, h1 + 2, true);
+    put(time, H - 2 - h, false);
+    if (valueLine != nullptr) put(*valueLine, H - 2 - 2 * h, false);
+}
+
+}  // namespace
+
+Frame ComputeFrame(const RecordingModel& model, const ViewState& view)
+{
+    if (view.lngFirstSample < 1) throw ProgramError::SubscriptOutOfRange();
+    if (model.lngViewSamples == 0 || model.lngSampleRate == 0) throw ProgramError::DivisionByZero();
+    Frame f;
+    f.Z = static_cast<double>(model.lngLastSample) / model.lngViewSamples;
+    f.E = CheckedAdd(view.lngFirstSample, model.lngViewSamples);
+    f.D = static_cast<double>(model.lngLastSample) / model.lngSampleRate;
+    return f;
+}
+
+double PointX(const Frame& f, double width, double p, std::int32_t sampleRate)
+{
+    if (f.D == 0) throw ProgramError::DivisionByZero();
+    return f.Z * width * ((p - 1) / sampleRate) / f.D;
+}
+
+std::int32_t ValueY(double value, double height, double scale)
+{
+    if (scale == 0) throw ProgramError::DivisionByZero();
+    const double K = (height - 1) / scale;
+    return ToInt32(height / 2 + K * (-value) / 2);
+}
+
+void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index)
+{
+    const RecordingModel& m = ctx.model;
+    if (ctx.view.blnRedrawSignals != kTrue || index > m.AnalogCount()) return;
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    canvas.SetAutoRedraw(true);
+    canvas.SetPen(Qt::SolidLine, 1, kGreen);
+    canvas.SetForeColor(kGreen);
+    canvas.Cls();
+
+    canvas.MoveTo(1, 0);
+    canvas.LineTo(1, Px(H - 1));
+    canvas.MoveTo(1, Px(H / 2));
+    canvas.LineTo(Px(W), Px(H / 2));
+
+    const double scale = m.arrChannelScale(index);
+    const QString unit = Q(m.arrAnalogUnits(index));
+    const double step = H / 10;
+    const double hA = canvas.TextHeight("A");
+    const bool labels = 12 * canvas.TextHeight("1") < H;
+    for (int j = 0; j <= 10; ++j) {
+        int y;
+        double yL;
+        if (j == 0) {
+            y = 0;
+            yL = 1;
+        } else if (j == 5) {
+            y = Px(H / 2);
+            yL = 5 * step - hA;
+        } else if (j == 10) {
+            y = Px(H - 1);
+            yL = H - hA;
+        } else {
+            y = Px(j * step);
+            yL = j * step - hA / 2;
+        }
+        canvas.SetPen(Qt::SolidLine, 1, kGreen);
+        canvas.CurrentY = yL;
+        canvas.MoveTo(1, y);
+        canvas.LineTo(7, y);
+        canvas.CurrentX = 10;
+        QString value;
+        if (j < 5)
+            value = Q(GeneralNumber(scale - j * (scale / 5)));
+        else if (j == 5)
+            value = "0";
+        else
+            value = Q(GeneralNumber(-(scale - (10 - j) * (scale / 5))));
+        const QString label = value + " " + unit;
+        if (labels) {
+            canvas.Print(label, false);
+            canvas.SetPen(Qt::DotLine, 1, kGreen);
+            canvas.MoveTo(Px(canvas.TextWidth(label) + 12), y);
+            canvas.LineTo(Px(W), y);
+        }
+    }
+
+    if (!ctx.titlesOn) {
+        const QString name = Q(m.arrAnalogNames(index));
+        canvas.SetFont("MS Sans Serif", 10, true);
+        canvas.SetForeColor(kNameRed);
+        canvas.CurrentX = W - canvas.TextWidth(name) - 1;
+        canvas.CurrentY = H / 2 - canvas.TextHeight("1");
+        canvas.Print(name);
+        canvas.SetFont("Small Fonts", 7, false);
+        canvas.SetForeColor(kBlack);  // the platform's button-text colour
+    }
+
+    const double tick = W / 10;
+    canvas.SetPen(Qt::SolidLine, 1, kGreen);
+    for (int j = 1; j <= 10; ++j) {
+        canvas.MoveTo(Px(j * tick), Px(H / 2 - 4));
+        canvas.LineTo(Px(j * tick), Px(H / 2 + 4));
+    }
+    canvas.SetForeColor(kBlack);
+}
+
+void MarkerFollowUp(const RenderContext& ctx, const Frame& frame, double activeWidth, bool mark1Active)
+{
+    const RecordingModel& m = ctx.model;
+    ViewState& v = ctx.view;
+    if (v.blnMarkerKeyMove != kTrue) {
+        const double denominator = (1.0 / m.lngSampleRate) * frame.Z * activeWidth;
+        if (denominator == 0) throw ProgramError::DivisionByZero();
+        if (mark1Active)
+            v.varMarker1Sample = CheckedAdd(v.lngFirstSample, ToInt32(v.varMarker1X * frame.D / denominator));
+        else
+            v.lngMarker2Sample = CheckedAdd(v.lngFirstSample, ToInt32(v.lngMarker2X * frame.D / denominator));
+    }
+    v.varMarker1Sample = std::clamp(v.varMarker1Sample, 1, std::max(1, m.lngLastSample));
+    v.lngMarker2Sample = std::clamp(v.lngMarker2Sample, 1, std::max(1, m.lngLastSample));
+}
+
+void PlaceMarkers(const RenderContext& ctx, Frame& frame, double width, std::int32_t firstSample)
+{
+    ViewState& v = ctx.view;
+    const std::int32_t fs = ctx.model.lngSampleRate;
+    std::int32_t o1 = CheckedAdd(v.varMarker1Sample, -firstSample);
+    std::int32_t o2 = CheckedAdd(v.lngMarker2Sample, -firstSample);
+    if (v.blnPlaceMarkers == kTrue) {
+        o1 = o2 = ToInt32(ctx.model.lngViewSamples / 2.0);
+        v.blnPlaceMarkers = kFalse;
+    }
+    const std::int32_t lastOffset = CheckedAdd(frame.E, -v.lngFirstSample);
+    v.varMarker1X = static_cast<float>(o1 == lastOffset ? width - 1 : Px(PointX(frame, width, o1 + 1.0, fs)));
+    v.lngMarker2X = o2 == lastOffset ? Px(width - 1) : Px(PointX(frame, width, o2 + 1.0, fs));
+    v.varMarker1Sample = CheckedAdd(o1, firstSample);
+    v.lngMarker2Sample = CheckedAdd(o2, firstSample);
+}
+
+std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
+                                    double height)
+{
+    const RecordingModel& m = ctx.model;
+    const std::int32_t s0 = ctx.view.lngFirstSample;
+    const double scale = m.arrChannelScale(i);
+    std::vector<QPoint> points;
+    points.reserve(static_cast<std::size_t>(std::max(0, frame.E - s0) + 1));
+    points.emplace_back(1, Reach(ValueY(m.arrAnalogSamples(i, s0), height, scale)));
+    for (std::int32_t n = s0 + 1; n <= frame.E; ++n) {
+        const double p = static_cast<double>(n - s0) + 1;
+        points.emplace_back(Px(PointX(frame, width, p, m.lngSampleRate)),
+                            Reach(ValueY(m.arrAnalogSamples(i, n), height, scale)));
+    }
+    return points;
+}
+
+std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
+                                       double height)
+{
+    const RecordingModel& m = ctx.model;
+    const std::int32_t s0 = ctx.view.lngFirstSample;
+    const std::int32_t fs = m.lngSampleRate;
+    const double scale = m.arrChannelScale(i);
+    auto y = [&](double v) { return Reach(ValueY(v, height, scale)); };
+    auto column = [&](std::int32_t k) { return Px(PointX(frame, width, static_cast<double>(k) + 1, fs)); };
+
+    std::vector<QPoint> points;
+    points.emplace_back(1, y(m.arrAnalogSamples(i, s0)));
+    const std::int32_t last = frame.E - s0;  // points 1..last follow point 0
+    std::int32_t k = 1;
+    while (k <= last) {
+        const int c = column(k);
+        // The run of points sharing this column: x never decreases with k, so search for its end.
+        std::int32_t lo = k, hi = last;
+        while (lo < hi) {
+            const std::int32_t mid = lo + (hi - lo + 1) / 2;
+            if (column(mid) <= c)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        const std::int32_t end = lo;
+        const double first = m.arrAnalogSamples(i, s0 + k);
+        points.emplace_back(c, y(first));
+        if (end > k) {
+            const double lastValue = m.arrAnalogSamples(i, s0 + end);
+            double vmin = std::min(first, lastValue), vmax = std::max(first, lastValue);
+            if (end > k + 1) {
+                double a, b;
+                ctx.pyramid->Range(i, s0 + k + 1, s0 + end - 1, a, b);
+                vmin = std::min(vmin, a);
+                vmax = std::max(vmax, b);
+            }
+            // Drawn as vertical strokes in one column, these cover the same pixels as every sample would.
+            points.emplace_back(c, y(vmin));
+            points.emplace_back(c, y(vmax));
+            points.emplace_back(c, y(lastValue));
+        }
+        k = end + 1;
+    }
+    return points;
+}
+
+void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& frame)
+{
+    const RecordingModel& m = ctx.model;
+    DrawingState& d = ctx.drawing;
+    d.varPlotPoint = 2;
+    d.lngTriggerPlotPoint = 0;
+    if (ctx.view.blnRedrawSignals != kTrue) return;
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    const std::int32_t s0 = ctx.view.lngFirstSample;
+
+    canvas.SetAutoRedraw(true);
+    canvas.SetPen(Qt::SolidLine, 1, kRed);
+    canvas.MoveTo(0, Reach(ValueY(m.arrAnalogSamples(i, s0), H, m.arrChannelScale(i))));
+    if (frame.E > m.lngLastSample) frame.E = m.lngLastSample;
+    const std::vector<QPoint> points =
+        ctx.pyramid != nullptr ? ReducedTracePoints(ctx, i, frame, W, H) : FullTracePoints(ctx, i, frame, W, H);
+    canvas.Polyline(points.data(), static_cast<int>(points.size()));
+    if (frame.E > s0) {
+        d.varPlotSample = frame.E;
+        d.varPlotPoint = frame.E - s0 + 2;
+    }
+
+    const std::int32_t p = TriggerPlotPoint(m, s0, frame.E);
+    d.lngTriggerPlotPoint = p;
+    if (p > 0) {
+        const QString value = Q(m.arrAnalogNames(i)) + " = " +
+                              Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " +
+                              Q(m.arrAnalogUnits(i));
+        DrawTriggerAnnotation(canvas, ctx, frame, p, &value);
+    }
+    canvas.SetAutoRedraw(false);
+}
+
+double MarkerTime(std::int32_t sample, std::int32_t sampleRate, double D)
+{
+    const double t = (static_cast<double>(sample) - 1) / sampleRate;
+    if (t > D) return D;
+    if (t < 0) return 0;
+    return ParseNumber(FormatPattern(t, "0.000000")).value_or(t);
+}
+
+void DrawAnalogMarkers(Canvas& canvas, const RenderContext& ctx, long i, const Frame& frame)
+{
+    const RecordingModel& m = ctx.model;
+    const ViewState& v = ctx.view;
+    canvas.SetAutoRedraw(false);
+    canvas.Cls();
+    canvas.SetForeColor(kBlue);
+    const std::int32_t s0 = v.lngFirstSample;
+    const double x1 = v.varMarker1X;
+    const double x2 = v.lngMarker2X;
+    auto valueLine = [&](std::int32_t M) {
+        return Q(m.arrAnalogNames(i)) + " = " + Q(GeneralNumber(m.arrAnalogSamples(i, M))) + " " +
+               Q(m.arrAnalogUnits(i));
+    };
+    if (s0 <= v.varMarker1Sample && v.varMarker1Sample <= frame.E) {
+        const QString value = valueLine(v.varMarker1Sample);
+        ctx.drawing.varMarker1Time = MarkerTime(v.varMarker1Sample, m.lngSampleRate, frame.D);
+        DrawOneMarker(canvas, x1, x2, x2 >= x1, "M1", v.varMarker1Sample,
+                      ShownMarkerTime(v.varMarker1Sample, m.lngSampleRate, frame.D), &value);
+    }
+    if (s0 <= v.lngMarker2Sample && v.lngMarker2Sample <= frame.E) {
+        const QString value = valueLine(v.lngMarker2Sample);
+        ctx.drawing.dblMarker2Time = MarkerTime(v.lngMarker2Sample, m.lngSampleRate, frame.D);
+        DrawOneMarker(canvas, x2, x1, x1 > x2, "M2", v.lngMarker2Sample,
+                      ShownMarkerTime(v.lngMarker2Sample, m.lngSampleRate, frame.D), &value);
+    }
+    canvas.SetForeColor(kBlack);
+    canvas.SetAutoRedraw(true);
+}
+
+void DrawDigitalWindow(Canvas& canvas, const RenderContext& ctx, Frame& frame, bool withMarkers,
+                       std::int32_t scrollFirstSample)
+{
+    const RecordingModel& m = ctx.model;
+    ViewState& v = ctx.view;
+    DrawingState& d = ctx.drawing;
+    const long nD = m.DigitalCount();
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    const std::int16_t c = m.arrDigitalSelection(nD + 1);
+    if (c == 0) throw ProgramError::DivisionByZero();
+    const double R = H / c;
+    const bool redraw = v.blnRedrawSignals == kTrue;
+    const std::int32_t s0 = v.lngFirstSample;
+    const std::int32_t fs = m.lngSampleRate;
+    auto shown = [&](long k) { return m.arrDigitalSelection(k) == 1 || m.arrDigitalSelection(0) == 1; };
+    auto level = [&](long r, double b) { return r * R - 2 - b * (R - 2); };
+    const double h = canvas.TextHeight("1");
+
+    if (redraw) {
+        canvas.SetAutoRedraw(true);
+        canvas.Cls();
+        canvas.SetDrawStyle(Qt::DotLine);
+        canvas.SetForeColor(kRed);
+        long r = 1;
+        for (long k = 1; k <= nD; ++k) {
+            if (!shown(k)) continue;
+            canvas.Line(0, (r - 1) * R, W, (r - 1) * R, kGreen);
+            if ((c + 1) * h < H) {
+                canvas.CurrentX = 2;
+                canvas.CurrentY = r * R - 1 - h;
+                canvas.Print(QString::number(k) + ":", false);
+            }
+            ++r;
+        }
+        canvas.SetDrawStyle(Qt::SolidLine);
+        canvas.SetForeColor(kGreen);
+        const double x0 = canvas.TextWidth("00") + 2;
+        canvas.CurrentX = x0;
+        canvas.CurrentY = 1;
+        canvas.Print("High");
+        canvas.CurrentX = x0;
+        canvas.CurrentY = R - 1 - h;
+        canvas.Print("Low");
+        canvas.SetForeColor(kBlack);
+    }
+
+    long r = 1;
+    for (long k = 1; k <= nD; ++k) {
+        if (!shown(k)) continue;
+        auto state = [&](std::int32_t n) { return static_cast<double>(m.arrDigitalSamples(k, n)); };
+        if (redraw) {
+            canvas.SetAutoRedraw(true);
+            const double b2 = state(s0);
+            const double b1 = state(s0 < 2 ? s0 : s0 - 1);
+            canvas.Line(1, level(r, b1), 1, level(r, b2), kRed);
+        }
+        d.varPlotPoint = 2;
+        if (withMarkers && v.blnMarkersOn == kTrue) PlaceMarkers(ctx, frame, W, scrollFirstSample);
+        d.lngTriggerPlotPoint = 0;
+        if (frame.E > m.lngLastSample) frame.E = m.lngLastSample;
+        const std::int32_t E = frame.E;
+        if (redraw) {
+            auto x = [&](std::int32_t n) { return PointX(frame, W, static_cast<double>(n - s0) + 1, fs); };
+            auto step = [&](std::int32_t n) {
+                canvas.LineFromCurrent(x(n), level(r, state(n - 1)), kRed);
+                canvas.LineFromCurrent(x(n), level(r, state(n)), kRed);
+            };
+            if (ctx.edges != nullptr && !ctx.edges->empty()) {
+                const auto& changes = ctx.edges->Changes(k);
+                for (auto it = std::upper_bound(changes.begin(), changes.end(), s0);
+                     it != changes.end() && *it < E; ++it)
+                    step(*it);
+            } else {
+                for (std::int32_t n = s0 + 1; n < E; ++n)
+                    if (state(n) != state(n - 1)) step(n);
+            }
+            if (E > s0) {
+                const double xe = x(E) < W ? x(E) : W - 1;
+                canvas.LineFromCurrent(xe, level(r, state(E - 1)), kRed);
+                canvas.LineFromCurrent(xe, level(r, state(E)), kRed);
+                d.varPlotSample = E;
+                d.varPlotPoint = E - s0 + 2;
+            }
+            const std::int32_t p = TriggerPlotPoint(m, s0, E);
+            d.lngTriggerPlotPoint = p;
+            if (p > 0) DrawTriggerAnnotation(canvas, ctx, frame, p, nullptr);
+            canvas.SetDrawStyle(Qt::SolidLine);
+        }
+        ++r;
+    }
+}
+
+void DrawDigitalMarkers(Canvas& canvas, const RenderContext& ctx, const Frame& frame)
+{
+    const RecordingModel& m = ctx.model;
+    const ViewState& v = ctx.view;
+    canvas.SetAutoRedraw(false);
+    canvas.Cls();
+    canvas.SetForeColor(kBlue);
+    const double x1 = v.varMarker1X;
+    const double x2 = v.lngMarker2X;
+    if (v.lngFirstSample <= v.varMarker1Sample && v.varMarker1Sample <= frame.E) {
+        ctx.drawing.varMarker1Time = MarkerTime(v.varMarker1Sample, m.lngSampleRate, frame.D);
+        DrawOneMarker(canvas, x1, x2, x2 >= x1, "M1", v.varMarker1Sample,
+                      ShownMarkerTime(v.varMarker1Sample, m.lngSampleRate, frame.D), nullptr);
+    }
+    if (v.lngFirstSample <= v.lngMarker2Sample && v.lngMarker2Sample <= frame.E) {
+        ctx.drawing.dblMarker2Time = MarkerTime(v.lngMarker2Sample, m.lngSampleRate, frame.D);
+        DrawOneMarker(canvas, x2, x1, x1 > x2, "M2", v.lngMarker2Sample,
+                      ShownMarkerTime(v.lngMarker2Sample, m.lngSampleRate, frame.D), nullptr);
+    }
+    canvas.SetForeColor(kBlack);
+}
+
+ReadOuts ComputeReadOuts(const RenderContext& ctx, const Frame& frame)
+{
+    const RecordingModel& m = ctx.model;
+    DrawingState& d = ctx.drawing;
+    d.varMarker1Time = MarkerTime(ctx.view.varMarker1Sample, m.lngSampleRate, frame.D);
+    d.dblMarker2Time = MarkerTime(ctx.view.lngMarker2Sample, m.lngSampleRate, frame.D);
+    const double dt = std::fabs(d.dblMarker2Time - d.varMarker1Time);
+    ReadOuts r;
+    r.deltaT = "t :  " + Q(FormatPattern(dt, "##0.000000")) + " s";
+    r.inverse = dt > 0 ? "t :  " + Q(FormatPattern(1 / dt, "####0.0000")) + " 1/s" : QString("t :  --infinite-- 1/s");
+    return r;
+}
+
+}  // namespace sevrana

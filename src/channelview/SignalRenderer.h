@@ -1,0 +1,87 @@
+#pragma once
+// Drawing the channel windows from the recording model and the view state:
+// grid and value labels, analog traces, the trigger line and its annotation,
+// the marker overlay, the digital rows, and the marker read-outs. Plain code
+// over a Canvas, so the screen, tests and printing share one drawing path.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "Canvas.h"
+#include "DigitalEdges.h"
+#include "DrawingState.h"
+#include "MinMaxPyramid.h"
+#include "RecordingModel.h"
+#include "ViewState.h"
+
+namespace sevrana {
+
+struct RenderContext {
+    const RecordingModel& model;
+    ViewState& view;
+    DrawingState& drawing;
+    const MinMaxPyramid* pyramid = nullptr;  // null: draw every sample (the reference path)
+    const DigitalEdges* edges = nullptr;     // null: walk every digital sample
+    bool titlesOn = false;                   // the channel windows show title bars
+};
+
+/// Quantities fixed for one redraw: zoom factor, last sample in view, record length.
+struct Frame {
+    double Z = 0;        // N / S
+    std::int32_t E = 0;  // s0 + S; limited to N once a trace is built
+    double D = 0;        // N / fs, seconds
+};
+
+/// Z, E and D of the current view; throws ProgramError (division by zero, overflow).
+Frame ComputeFrame(const RecordingModel& model, const ViewState& view);
+
+/// x of trace point p (p = 1 is the first sample in view) before rounding.
+double PointX(const Frame& f, double width, double p, std::int32_t sampleRate);
+
+/// y of a value in a window of the given height and scale, rounded; throws Overflow beyond 32 bits.
+std::int32_t ValueY(double value, double height, double scale);
+
+/// Grid, value labels, zero line, time ticks and (without title bars) the channel name.
+void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index);
+
+/// Recomputes both markers' x positions (and places them when asked) for a window of this width.
+void PlaceMarkers(const RenderContext& ctx, Frame& frame, double width, std::int32_t firstSample);
+
+/// Trace and trigger annotation of analog channel i into the persistent image;
+/// leaves the canvas in overlay drawing. Only when the signals are to be redrawn.
+void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& frame);
+
+/// The trace's points as the plain full polyline would have them (reference path,
+/// also used by tests and benchmarks).
+std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
+                                    double height);
+/// The reduced points: per pixel column the first, lowest, highest and last sample.
+std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
+                                       double height);
+
+/// Marker lines and their four text lines in the overlay of analog channel i.
+void DrawAnalogMarkers(Canvas& canvas, const RenderContext& ctx, long i, const Frame& frame);
+
+/// Rows, legend, step traces, trigger line of the digital channels window.
+/// withMarkers: the main renderer also recomputes the markers from the scroll position.
+void DrawDigitalWindow(Canvas& canvas, const RenderContext& ctx, Frame& frame, bool withMarkers,
+                       std::int32_t scrollFirstSample);
+/// Marker overlay of the digital channels window.
+void DrawDigitalMarkers(Canvas& canvas, const RenderContext& ctx, const Frame& frame);
+
+/// While a marker is being moved: the active marker's sample from its x position
+/// (unless an arrow key moved it), then both markers kept within the record.
+void MarkerFollowUp(const RenderContext& ctx, const Frame& frame, double activeWidth, bool mark1Active);
+
+/// Marker time of a sample: limited to 0..D, else rounded to six decimals; text is the shown value.
+double MarkerTime(std::int32_t sample, std::int32_t sampleRate, double D);
+
+/// The two read-out texts ("t :  0.001000 s", "t :  1000.0000 1/s" or "--infinite--").
+struct ReadOuts {
+    QString deltaT;
+    QString inverse;
+};
+ReadOuts ComputeReadOuts(const RenderContext& ctx, const Frame& frame);
+
+}  // namespace sevrana

@@ -1,0 +1,440 @@
+// The main window's frame: menus, the two tool bars with their absolutely
+// placed controls, the area between them, the layout rule on resize, and the
+// routing of control events to their handlers.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+#include "MDIForm1.h"
+#include "Messages.h"
+#include "NumberUtils.h"
+
+namespace sevrana {
+
+namespace {
+
+/// Twips to whole pixels (positions of the designed controls).
+int Px(int twips) { return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / MDIForm1::kTwipsPerPixel)); }
+
+/// A control placed at its designed position in twips.
+template <class W>
+W* Place(W* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    return widget;
+}
+
+QAction* Item(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {})
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    return action;
+}
+
+void Separator(QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); }
+
+/// The program's mark for the tool bar: a red trace across a dark screen.
+QPixmap Logo(int width, int height)
+{
+    QPixmap pixmap(width, height);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(16, 32, 48));
+    painter.setPen(QPen(QColor(96, 96, 96), 1));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, width - 1, height - 1), 3, 3);
+    painter.setPen(QPen(QColor(0, 128, 0), 1, Qt::DotLine));
+    painter.drawLine(QPointF(3, height / 2.0), QPointF(width - 3, height / 2.0));
+    // A sine whose amplitude jumps at the "fault" a third of the way in.
+    QPainterPath trace;
+    for (int x = 3; x <= width - 3; ++x) {
+        const double amplitude = x < width / 3 ? 0.18 : 0.38;
+        const double y = height / 2.0 - amplitude * height * std::sin((x - 3) * 2 * M_PI / 12.0);
+        if (x == 3)
+            trace.moveTo(x, y);
+        else
+            trace.lineTo(x, y);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 0, 0), 1.4));
+    painter.drawPath(trace);
+    return pixmap;
+}
+
+/// Windows key code of a key event, as the key handlers expect it.
+int KeyCode(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Delete: return 46;
+    default: break;
+    }
+    const int key = event->key();
+    // Letters and digits already carry their Windows codes; everything else is passed as is.
+    return key < 0x80 ? key : key & 0xFFFF;
+}
+
+}  // namespace
+
+MDIForm1::MDIForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(platform)
+{
+    setWindowTitle(QString::fromLatin1(messages::kAppTitle));
+    BuildMenus();
+    BuildToolBars();
+    resize(Px(kDesignWidthTwips), Px(kDesignHeightTwips));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(200);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    Timer1->start();
+}
+
+MDIForm1::~MDIForm1()
+{
+    // The channel windows call back into this object while they go; let them go
+    // now, while it is whole, and tell them nothing is shown any more.
+    Timer1->stop();
+    state_.view.blnDataLoaded = kFalse;
+    state_.view.blnUnloadingWindows = kTrue;
+    arrChannelWindows_.clear();
+    template_ = nullptr;
+    delete centralWidget();
+    mdiArea = nullptr;
+    Picture1 = nullptr;
+    Picture2 = nullptr;
+}
+
+void MDIForm1::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+
+    File = bar->addMenu(QStringLiteral("&File"));
+    File->setObjectName(QStringLiteral("File"));
+    Open = Item(File, "Open", QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    PrintActive = Item(File, "PrintActive", QStringLiteral("Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    Separator(File, "line1");
+    Exit = Item(File, "Exit", QStringLiteral("Exit"));
+
+    View = bar->addMenu(QStringLiteral("&View"));
+    View->setObjectName(QStringLiteral("View"));
+    SelChs = Item(View, "SelChs", QStringLiteral("Select channels..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    SelChs->setEnabled(false);  // start-up enables it
+    Separator(View, "line2");
+    TrPoint = Item(View, "TrPoint", QStringLiteral("Goto trigger point"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    gotom1 = Item(View, "gotom1", QStringLiteral("Goto marker 1"), QKeySequence(Qt::CTRL | Qt::Key_F1));
+    gotom2 = Item(View, "gotom2", QStringLiteral("Goto marker 2"), QKeySequence(Qt::CTRL | Qt::Key_F2));
+    gotom1->setEnabled(false);  // only while the markers are on
+    gotom2->setEnabled(false);
+    Separator(View, "line3");
+    Titles = Item(View, "Titles", QStringLiteral("Title bars on channels"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    Titles->setCheckable(true);
+    Titles->setChecked(false);
+    Separator(View, "line4");
+    Autoscaleall = Item(View, "Autoscaleall", QStringLiteral("Enable auto-scaling on all channels"),
+                        QKeySequence(Qt::CTRL | Qt::Key_E));
+    Disautoscaleall = Item(View, "Disautoscaleall", QStringLiteral("Disable auto-scaling on all channels"),
+                           QKeySequence(Qt::CTRL | Qt::Key_D));
+    Separator(View, "Line5");
+    Filinfo = Item(View, "Filinfo", QStringLiteral("File information..."), QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    Win = bar->addMenu(QStringLiteral("&Window"));
+    Win->setObjectName(QStringLiteral("Win"));
+    Arr = Win->addMenu(QStringLiteral("Arrange"));
+    Arr->setObjectName(QStringLiteral("Arr"));
+    Hor = Item(Arr, "Hor", QStringLiteral("Horizontal"), QKeySequence(Qt::CTRL | Qt::Key_H));
+    Til = Item(Arr, "Til", QStringLiteral("Tile"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    Cas = Item(Arr, "Cas", QStringLiteral("Cascade"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Ico = Item(Arr, "Ico", QStringLiteral("Icons"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    // The Window menu also lists the channel windows that are shown, rebuilt each time it opens.
+    connect(Win, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : Win->actions())
+            if (action->property("windowList").toBool()) {
+                Win->removeAction(action);
+                action->deleteLater();
+            }
+        if (mdiArea == nullptr) return;
+        int number = 0;
+        for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+            auto* window = qobject_cast<Pohja*>(sub->widget());
+            if (window == nullptr || window == template_ || sub->isHidden()) continue;
+            if (number == 0) Win->addSeparator()->setProperty("windowList", true);
+            QString caption = sub->windowTitle().trimmed();
+            const long i = window->Index();
+            if (caption.isEmpty() && i >= 1 && i <= state_.model.AnalogCount())
+                caption = QString::fromStdString(state_.model.arrAnalogNames(i));
+            else if (caption.isEmpty())
+                caption = QStringLiteral("Digital Channels");
+            ++number;
+            QAction* entry = Win->addAction(QStringLiteral("&%1 %2").arg(number).arg(caption));
+            entry->setProperty("windowList", true);
+            entry->setCheckable(true);
+            entry->setChecked(sub == mdiArea->activeSubWindow());
+            connect(entry, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+                if (sub != nullptr && mdiArea != nullptr) mdiArea->setActiveSubWindow(sub);
+            });
+        }
+    });
+
+    // The channel windows' right-click menu; it never appears in the menu bar.
+    Pop = new QMenu(QStringLiteral("Pop"), this);
+    Pop->setObjectName(QStringLiteral("Pop"));
+    Mark1 = Item(Pop, "Mark1", QStringLiteral("Marker1"));
+    Mark2 = Item(Pop, "Mark2", QStringLiteral("Marker2"));
+    for (QAction* mark : {Mark1, Mark2}) {
+        mark->setCheckable(true);
+        mark->setEnabled(false);  // only while the markers are on
+    }
+
+    Help = bar->addMenu(QStringLiteral("&Help"));
+    Help->setObjectName(QStringLiteral("Help"));
+    Cont = Item(Help, "Cont", QStringLiteral("Contents"), QKeySequence(Qt::Key_F1));
+    Separator(Help, "line6");
+    About = Item(Help, "About", QStringLiteral("About"));
+
+    connect(Open, &QAction::triggered, this, [this] { Open_Click(); });
+    connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
+    connect(Cont, &QAction::triggered, this, [this] { Cont_Click(); });
+    connect(Hor, &QAction::triggered, this, [this] { Hor_Click(); });
+    connect(Til, &QAction::triggered, this, [this] { Til_Click(); });
+    connect(Cas, &QAction::triggered, this, [this] { Cas_Click(); });
+    connect(Ico, &QAction::triggered, this, [this] { Ico_Click(); });
+}
+
+void MDIForm1::BuildToolBars()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // Upper bar: scale entry, zoom, markers and their read-outs, the logo.
+    Picture1 = new QWidget(central);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setFixedHeight(Px(495));
+    Line7 = new QFrame(Picture1);
+    Line7->setObjectName(QStringLiteral("Line7"));
+    Line7->setFrameShape(QFrame::HLine);
+    Line7->setFrameShadow(QFrame::Sunken);
+    Line7->setGeometry(0, Px(5), Px(kDesignWidthTwips), 2);
+    Label1 = Place(new QLabel(QStringLiteral("Scale:"), Picture1), 0, 150, 1750, 255);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Text6 = Place(new QLineEdit(Picture1), 1800, 100, 975, 285);
+    Text6->setObjectName(QStringLiteral("Text6"));
+    Text8 = Place(new QLineEdit(Picture1), 2830, 150, 375, 285);
+    Text8->setObjectName(QStringLiteral("Text8"));
+    Text8->setReadOnly(true);  // shows the active channel's unit
+    Check1 = Place(new QCheckBox(QStringLiteral("Auto-scale"), Picture1), 3360, 150, 1095, 255);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Label3 = Place(new QLabel(QStringLiteral("Zoom:"), Picture1), 4800, 180, 495, 255);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Combo1 = Place(new QComboBox(Picture1), 5280, 120, 975, 315);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Command1 = Place(new QPushButton(QStringLiteral("Markers: OFF"), Picture1), 6600, 120, 1215, 315);
+    Command1->setObjectName(QStringLiteral("Command1"));
+
+    // Marker read-outs: delta t and its inverse, the delta sign beside each box.
+    auto readOut = [this](const char* frameName, int left, const QString& sign, const char* boxName,
+                          const QString& text) {
+        auto* frame = Place(new QFrame(Picture1), left, 10, 1695, 440);
+        frame->setObjectName(QString::fromLatin1(frameName));
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* label = new QLabel(sign, frame);
+        label->setGeometry(2, 6, sign.size() > 1 ? 18 : 10, 19);
+        auto* box = new QLineEdit(text, frame);
+        box->setObjectName(QString::fromLatin1(boxName));
+        box->setReadOnly(true);
+        box->setFrame(false);
+        box->setGeometry(label->geometry().right() + 1, 6, frame->width() - label->geometry().right() - 4, 19);
+        frame->hide();  // only while the markers are on
+        return std::make_pair(frame, box);
+    };
+    std::tie(Frame1, Text2) = readOut("Frame1", 7920, QStringLiteral("\u0394"), "Text2", QStringLiteral("t:  0.000000 s"));
+    std::tie(Frame2, Text3) =
+        readOut("Frame2", 9600, QStringLiteral("1/\u0394"), "Text3", QStringLiteral("t:  0.0000 1/s"));
+
+    Image1 = Place(new QLabel(Picture1), 11520, 75, 855, 360);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(Logo(Image1->width(), Image1->height()));
+
+    mdiArea = new QMdiArea(central);
+    mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    // Lower bar: the digital channel list, and time scrolling between the start and end read-outs.
+    Picture2 = new QWidget(central);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setFixedHeight(Px(540));
+    Label6 = Place(new QLabel(QStringLiteral("Digital channels:"), Picture2), 0, 0, kDesignWidthTwips, 255);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Text4 = Place(new QLineEdit(Picture2), 0, 240, 1095, 285);
+    Text4->setObjectName(QStringLiteral("Text4"));
+    Text4->setReadOnly(true);
+    Scroll1 = Place(new QScrollBar(Qt::Horizontal, Picture2), 1080, 240, 9615, 285);
+    Scroll1->setObjectName(QStringLiteral("Scroll1"));
+    Text5 = Place(new QLineEdit(Picture2), 10680, 240, 1095, 285);
+    Text5->setObjectName(QStringLiteral("Text5"));
+    Text5->setReadOnly(true);
+
+    layout->addWidget(Picture1);
+    layout->addWidget(mdiArea, 1);
+    layout->addWidget(Picture2);
+    setCentralWidget(central);
+
+    // Zoom list: a choice by the user or from code applies the zoom, once per choice.
+    // Qt reports a changed choice twice (index changed, then activated); the
+    // flag lets the second report of the same choice pass by.
+    auto changedNow = std::make_shared<bool>(false);
+    connect(Combo1, &QComboBox::currentIndexChanged, this, [this, changedNow](int index) {
+        if (index < 0) return;  // the list was emptied: nothing chosen
+        *changedNow = true;
+        QTimer::singleShot(0, this, [changedNow] { *changedNow = false; });
+        Combo1_Click();
+    });
+    connect(Combo1, &QComboBox::activated, this, [this, changedNow](int) {
+        if (*changedNow) {
+            *changedNow = false;
+            return;
+        }
+        Combo1_Click();
+    });
+
+    // Scroll bar: a change from a click, a key or code redraws; dragging the
+    // thumb only updates the read-outs until it is released.
+    connect(Scroll1, &QScrollBar::valueChanged, this, [this](int) {
+        if (!Scroll1->isSliderDown()) Scroll1_Change();
+    });
+    connect(Scroll1, &QScrollBar::sliderReleased, this, [this] { Scroll1_Change(); });
+    connect(Scroll1, &QScrollBar::sliderMoved, this, [this](int) { Scroll1_Scroll(); });
+
+    for (QWidget* watched : {static_cast<QWidget*>(Text6), static_cast<QWidget*>(Text4), static_cast<QWidget*>(Text5)})
+        watched->installEventFilter(this);
+}
+
+bool MDIForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text6 && Text6 != nullptr && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        Text6_KeyDown(KeyCode(key));
+        // Characters go through the scale box's filter: dropped, passed, or replaced.
+        // Tab moves on, and copying or selecting leaves the number alone.
+        const QString text = key->text();
+        const bool passes = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+                            key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
+        if (text.size() == 1 && !passes) {
+            const int typed = text.at(0).unicode();
+            const int result = Text6_KeyPress(typed);
+            if (result == 0) return true;
+            if (result != typed) {
+                Text6->insert(QString(QChar(result)));
+                return true;
+            }
+        }
+        return false;
+    }
+    if ((watched == Text4 || watched == Text5) && Text4 != nullptr &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        // Qt's button values are the Windows ones: 1 left, 2 right, 4 middle.
+        const int button = static_cast<int>(static_cast<QMouseEvent*>(event)->button());
+        const bool down = event->type() == QEvent::MouseButtonPress;
+        if (watched == Text4)
+            down ? Text4_MouseDown(button) : Text4_MouseUp(button);
+        else
+            down ? Text5_MouseDown(button) : Text5_MouseUp(button);
+        return false;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MDIForm1::MDIForm_Resize()
+{
+    if (isMinimized() || Picture1 == nullptr) return;
+    auto twips = [](int pixels) { return pixels * kTwipsPerPixel; };
+    const int W = twips(width());
+    const int needed = twips(Frame2->x()) + twips(Frame2->width()) + 20 + twips(Image1->width());
+    if (needed + 20 < W) {
+        if (W - twips(Text4->width()) - twips(Text5->width()) > 0) {
+            Image1->move(Px(W - 20 - twips(Image1->width())), Image1->y());
+            const int scrollWidth = W - twips(Text4->width()) - twips(Text5->width()) + 50;
+            const int scrollLeft = twips(Text4->width()) + 1;
+            Scroll1->setGeometry(Px(scrollLeft), Scroll1->y(), Px(scrollWidth), Scroll1->height());
+            Text5->move(Px(scrollLeft + scrollWidth + 1), Text5->y());
+            Label6->resize(Px(W + 50), Label6->height());
+            Line7->resize(frameGeometry().width(), Line7->height());
+        }
+    } else if (!isMaximized() && !isFullScreen()) {
+        // Too narrow for the upper bar: back to its width plus a margin beyond the logo.
+        const int outerWidth = static_cast<int>(std::ceil(static_cast<double>(needed + 200) / kTwipsPerPixel));
+        resize(outerWidth - (frameGeometry().width() - width()), height());
+    }
+    if (state_.view.blnDataLoaded == kTrue) DrawSignal();
+}
+
+void MDIForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    MDIForm_Resize();
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event)
+{
+    if (!closing_) {
+        closing_ = true;
+        SaveAndUnloadAll();
+        closing_ = false;
+    }
+    event->accept();
+}
+
+void MDIForm1::SetRecordingCommandsEnabled(bool enabled)
+{
+    for (QMenu* menu : {Win, View}) {
+        menu->setEnabled(enabled);
+        menu->menuAction()->setEnabled(enabled);
+    }
+    PrintActive->setEnabled(enabled);
+    Scroll1->setEnabled(enabled);
+    Picture1->setEnabled(enabled);
+    Picture2->setEnabled(enabled);
+}
+
+bool MDIForm1::TitlesOn() const { return Titles != nullptr && Titles->isChecked(); }
+
+QSize MDIForm1::ClientSize() const { return mdiArea->viewport()->size(); }
+
+}  // namespace sevrana

@@ -1,0 +1,405 @@
+// Start-up, the settings file, opening and loading a recording with its
+// channel windows, help, and the close procedure.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "ChannelSetup.h"
+#include "MDIForm1.h"
+#include "Messages.h"
+#include "NumberUtils.h"
+#include "RecordingFiles.h"
+#include "TextUtils.h"
+
+namespace sevrana {
+
+namespace {
+
+constexpr const char* kSettingsSection = "SEVRANA";
+constexpr const char* kSettingsName = "Sevrana.ini";
+constexpr const char* kHelpName = "sevrana.html";
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+/// A number after a comma in the stored geometry: a blank in the sign's place when positive.
+std::string SignedText(long long value) { return value < 0 ? IntText(value) : " " + IntText(value); }
+
+/// Twips (as stored) to pixels.
+int TwipsToPixels(double twips) { return ToInt32(twips / MDIForm1::kTwipsPerPixel); }
+
+/// The settings file can live in folder: the folder can be written, and so can the file if it exists.
+bool SettingsFolderUsable(const QString& folder)
+{
+    const QFileInfo dir(folder);
+    if (folder.isEmpty() || !dir.isDir() || !dir.isWritable()) return false;
+    const QFileInfo file(QDir(folder).filePath(QString::fromLatin1(kSettingsName)));
+    return !file.exists() || (file.isFile() && file.isWritable());
+}
+
+/// name in folder, matched without regard to letter case (the exact spelling first).
+QString FindInFolder(const QString& folder, const QString& name)
+{
+    const QDir dir(folder);
+    if (QFileInfo(dir.filePath(name)).isFile()) return dir.filePath(name);
+    const QStringList entries = dir.entryList(QDir::Files, QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return dir.filePath(name);
+}
+
+std::string ChannelCaption(const RecordingModel& m, long i)
+{
+    const double scale = m.arrChannelScale(i);
+    const std::string& unit = m.arrAnalogUnits(i);
+    return m.arrAnalogNames(i) + ", Scale: " + GeneralNumber(-scale) + " " + unit + "..." + GeneralNumber(scale) + " " +
+           unit;
+}
+
+void SetCaptionOf(Pohja& window, const QString& caption)
+{
+    window.setWindowTitle(caption);
+    if (QMdiSubWindow* frame = window.Frame()) frame->setWindowTitle(caption);
+}
+
+void HideWindow(Pohja* window)
+{
+    if (window == nullptr) return;
+    if (QMdiSubWindow* frame = window->Frame())
+        frame->hide();
+    else
+        window->hide();
+}
+
+}  // namespace
+
+QString MDIForm1::FallbackIniFile() const
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') +
+           QString::fromLatin1(kSettingsName);
+}
+
+void MDIForm1::Form_Load(const QString& commandLine)
+{
+    RecordingModel& m = state_.model;
+
+    // Every per-channel array gets one element, so that their bounds can always be asked.
+    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrDigitalNames}) a->Redim(1, 1);
+    for (auto* a : {&m.arrFactorA, &m.arrFactorB, &m.arrRangeMin, &m.arrRangeMax, &m.arrFullScale, &m.arrPeakValue,
+                    &m.arrChannelScale})
+        a->Redim(1, 1);
+    for (auto* a : {&m.arrRawMin, &m.arrRawMax, &m.arrSampleRates, &m.arrLastSamples}) a->Redim(1, 1);
+    m.arrAutoScale.Redim(1, 1);
+    m.arrDigitalNormal.Redim(1, 1);
+    m.arrDigitalSelection.Redim(0, 1);  // this one counts from 0
+    arrChannelWindows_.assign(2, nullptr);
+
+    // Settings beside the program; in the user's configuration folder when the
+    // program's folder cannot be written, so that the geometry is never lost.
+    const QString folder = platform_.ProgramFolder();
+    const QString iniFile = SettingsFolderUsable(folder) ? QDir(folder).filePath(QString::fromLatin1(kSettingsName))
+                                                         : FallbackIniFile();
+    state_.varIniFile = Utf8(iniFile);
+
+    bool placed = false;
+    const std::string geometry = ReadProfileString(state_.varIniFile, kSettingsSection, "Geometry");
+    if (!geometry.empty()) {
+        Array1<std::string_view> fields;
+        // Fewer than four numbers cannot place the window; it is then centred as if none were stored.
+        if (SplitFields(geometry, ",", fields) >= 4) {
+            try {
+                const int left = TwipsToPixels(Val(fields(1)));
+                const int top = TwipsToPixels(Val(fields(2)));
+                const int width = TwipsToPixels(Val(fields(3)));
+                const int height = TwipsToPixels(Val(fields(4)));
+                move(left, top);
+                resize(std::max(width, 1), std::max(height, 1));
+                placed = true;
+                const std::string stored = ReadProfileString(state_.varIniFile, kSettingsSection, "WindowState");
+                switch (ToInt16(Val(stored))) {
+                case 1: setWindowState(Qt::WindowMinimized); break;
+                case 2: setWindowState(Qt::WindowMaximized); break;
+                default: setWindowState(Qt::WindowNoState); break;
+                }
+            } catch (const ConversionError&) {
+                // Numbers beyond any screen: keep the designed placement.
+            }
+        }
+    }
+    if (!placed) {
+        resize(static_cast<int>(RoundHalfEven(static_cast<double>(kDesignWidthTwips) / kTwipsPerPixel)),
+               static_cast<int>(RoundHalfEven(static_cast<double>(kDesignHeightTwips) / kTwipsPerPixel)));
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        }
+    }
+
+    // Visible before the first load, so that the caption can show its progress.
+    show();
+    state_.view.blnDataLoaded = kFalse;
+
+    if (!commandLine.isEmpty()) {
+        OpenRecording(commandLine);
+        if (!FileExists(m.varConfigFile) || !FileExists(m.strDataFile)) return;
+    } else {
+        EnterNoRecordingState();
+    }
+    SelChs->setEnabled(true);
+}
+
+void MDIForm1::Open_Click()
+{
+    const std::optional<QString> chosen =
+        platform_.OpenFileName(this, QStringLiteral("COMTRADE file (*.CFG)|*.cfg"), lastOpenName_);
+    if (!chosen || chosen->isEmpty()) return;
+    lastOpenName_ = *chosen;
+    OpenRecording(*chosen);
+}
+
+void MDIForm1::OpenRecording(const QString& configPath)
+{
+    RecordingModel& m = state_.model;
+    UnloadChannelWindows(true);
+    m.strDataFile.clear();
+    m.varConfigFile = Utf8(configPath);  // exactly as given: no trimming, quotes kept
+    m.strDataFile = ResolveDataFile(m.varConfigFile);
+    if (!FileExists(m.varConfigFile) || !FileExists(m.strDataFile)) {
+        ShowMessage(messages::kFileNotExist);
+        // The old recording's windows are gone: nothing is left to navigate.
+        EnterNoRecordingState();
+        return;
+    }
+    cfgReader_ = LineReader(m.varConfigFile);
+    datReader_ = LineReader(m.strDataFile);
+    LoadData();
+}
+
+void MDIForm1::LoadData()
+{
+    RecordingModel& m = state_.model;
+    ViewState& v = state_.view;
+
+    auto fail = [this] {
+        cfgReader_.Close();
+        datReader_.Close();
+        EnterNoRecordingState();
+        setEnabled(true);
+    };
+
+    setEnabled(false);
+    setWindowTitle(QString::fromStdString(messages::OpeningCaption(m.varConfigFile)));
+    v.blnRedrawSignals = kTrue;
+    v.blnRedrawMarkers = kTrue;
+    v.blnDataLoaded = kFalse;
+
+    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this);
+    if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {
+        fail();
+        return;
+    }
+
+    try {
+        state_.pyramid.Build(m);
+        state_.edges.Build(m);
+
+        const long nA = m.AnalogCount();
+        const long nD = m.DigitalCount();
+        const QSize client = ClientSize();
+
+        // 1-3: digital label, caption, markers in the middle of the window.
+        if (nD < 1) {
+            m.intHasDigital = 0;
+            Label6->setText(QStringLiteral("Digital Channels: None"));
+        } else {
+            m.intHasDigital = 1;
+        }
+        SetCaption(messages::LoadedCaption(m.varStationName, m.varConfigFile));
+        v.blnUnloadingWindows = kFalse;
+        v.varMarker1X = static_cast<float>(client.width() / 2.0);
+        v.lngMarker2X = ToInt32(client.width() / 2.0);
+
+        // 4-6: tool bar and time window back to the start, zoom list for this record.
+        Text6->clear();
+        Text8->clear();
+        Text6->setEnabled(false);
+        Text8->setEnabled(false);
+        m.lngViewSamples = 10;
+        Scroll1->setMinimum(1);
+        Scroll1->setValue(1);
+        v.lngFirstSample = 1;
+        Pop->hide();
+        FillZoomList();
+        m.dblScrollFactor = ScrollFactor(m.lngLastSample);
+        Scroll1->setMaximum(1);
+
+        // 7: the hidden template, one share of the area.
+        Pohja* templateWindow = CreateChannelWindow(0);
+        templateWindow->Tag = QStringLiteral("100");
+        HideWindow(templateWindow);
+
+        // 8: one hidden window per analog channel, with its initial scale.
+        for (long i = 1; i <= nA; ++i) {
+            Pohja* window = CreateChannelWindow(i);
+            m.arrChannelScale(i) = InitialScale(m.arrFullScale(i));
+            window->Tag = QString::number(i);
+            if (TitlesOn()) SetCaptionOf(*window, QString::fromStdString(ChannelCaption(m, i)));
+            HideWindow(window);
+            QApplication::processEvents();
+        }
+
+        // 9: every digital channel shown.
+        m.arrDigitalSelection(0) = 1;
+        m.arrDigitalSelection(nD + 1) = static_cast<std::int16_t>(nD);
+
+        // 10: trigger point from the two date lines.
+        switch (ComputeTriggerPoint(m)) {
+        case TriggerResult::BadTimeStamps:
+            ShowMessage(messages::kTimeStampError);
+            fail();
+            return;
+        case TriggerResult::OutOfRecord: ShowMessage(messages::kTriggerOutOfRecord); break;
+        case TriggerResult::InRecord: break;
+        }
+
+        // 11: the window of all digital channels.
+        if (nD > 0) {
+            Pohja* window = CreateChannelWindow(nA + 1);
+            window->Tag = QString::number(nA + 1);
+            m.strDigitalNames = DigitalNamesText(m);
+            QApplication::processEvents();
+            if (TitlesOn()) SetCaptionOf(*window, QStringLiteral("Digital Channels"));
+            Label6->setText(QStringLiteral("Digital Channels: ") + QString::fromStdString(m.strDigitalNames));
+            HideWindow(window);
+        }
+
+        // 12-14: markers off, then the windows stacked, shown and drawn.
+        HideWindow(TemplateWindow());
+        if (v.blnMarkersOn == kTrue) {
+            v.blnMarkersOn = kFalse;
+            Command1->setText(QStringLiteral("Markers: OFF"));
+            // The rest of what switching the markers off does, so no marker command stays offered.
+            gotom1->setEnabled(false);
+            gotom2->setEnabled(false);
+            Mark1->setEnabled(false);
+            Mark2->setEnabled(false);
+            Frame1->hide();
+            Frame2->hide();
+        }
+        Hor_Click();
+
+        // 15-17: loaded; the first analog window shows its scale in the tool bar.
+        v.blnDataLoaded = kTrue;
+        setEnabled(true);
+        if (nA > 0) {
+            Pohja* first = ChannelWindow(1);
+            if (first != nullptr) {
+                if (first->Frame() != nullptr) mdiArea->setActiveSubWindow(first->Frame());
+                first->setFocus();
+                // Without an active main window no focus arrives; the tool bar still shows channel 1.
+                if (!first->hasFocus()) Pohja_GotFocus(*first);
+            }
+        } else {
+            Text6->setEnabled(false);
+            Text8->setEnabled(false);
+            Check1->setEnabled(false);
+            Text6->clear();
+            Text8->clear();
+            Label1->setText(QStringLiteral("Scale:"));
+        }
+        SetRecordingCommandsEnabled(true);
+    } catch (...) {
+        ShowMessage(messages::kDisplayError);
+        fail();
+    }
+}
+
+void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+
+void MDIForm1::ShowMessage(const std::string& text) { platform_.MessageBox(QString::fromStdString(text)); }
+
+void MDIForm1::EnterNoRecordingState()
+{
+    state_.view.blnDataLoaded = kFalse;
+    setWindowTitle(QString::fromLatin1(messages::kAppTitle));
+    SetRecordingCommandsEnabled(false);
+}
+
+void MDIForm1::Exit_Click() { close(); }
+
+void MDIForm1::Cont_Click()
+{
+    platform_.ShowHelp(FindInFolder(platform_.ProgramFolder(), QString::fromLatin1(kHelpName)));
+}
+
+void MDIForm1::SaveAndUnloadAll()
+{
+    // Without start-up there is no settings file to keep.
+    if (!state_.varIniFile.empty()) {
+        std::string geometry;
+        if (!isMaximized()) {
+            const int t = kTwipsPerPixel;
+            geometry = IntText(static_cast<long long>(x()) * t) + "," + SignedText(static_cast<long long>(y()) * t) +
+                       "," + SignedText(static_cast<long long>(width()) * t) + "," +
+                       SignedText(static_cast<long long>(height()) * t);
+        }
+        const std::string stateText = isMaximized() ? "2" : isMinimized() ? "1" : "0";
+        auto write = [&](const std::string& file) {
+            QDir().mkpath(QFileInfo(QString::fromStdString(file)).absolutePath());
+            if (!geometry.empty() && !WriteProfileString(file, kSettingsSection, "Geometry", geometry)) return false;
+            return WriteProfileString(file, kSettingsSection, "WindowState", stateText);
+        };
+        if (!write(state_.varIniFile)) {
+            // The program's folder refused the write after all: keep the geometry in the user's folder.
+            const std::string fallback = Utf8(FallbackIniFile());
+            if (fallback != state_.varIniFile && write(fallback)) state_.varIniFile = fallback;
+        }
+    }
+    UnloadChannelWindows(true);
+}
+
+void MDIForm1::UnloadChannelWindows(bool includingTemplate)
+{
+    ViewState& v = state_.view;
+    v.blnUnloadingWindows = kTrue;
+    // The windows' own handlers must not draw while their neighbours disappear.
+    v.blnDataLoaded = kFalse;
+
+    auto unload = [](Pohja* window) {
+        if (window == nullptr) return;
+        if (QMdiSubWindow* frame = window->Frame()) {
+            frame->close();
+            delete frame;
+        } else {
+            window->close();
+            delete window;
+        }
+    };
+
+    Pohja* oldTemplate = template_;
+    if (oldTemplate != nullptr) {
+        HideWindow(oldTemplate);
+        if (includingTemplate) template_ = nullptr;
+    }
+    // Taken out of the array first, so nothing can reach a window being deleted.
+    std::vector<Pohja*> windows;
+    windows.swap(arrChannelWindows_);
+    if (includingTemplate) unload(oldTemplate);
+    for (std::size_t i = 1; i < windows.size(); ++i) unload(windows[i]);
+}
+
+}  // namespace sevrana

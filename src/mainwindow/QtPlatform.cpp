@@ -1,0 +1,65 @@
+// The real desktop behind Platform: message boxes, the open dialog, the
+// active window and the program's own help viewer.
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "FileFilter.h"
+#include "Messages.h"
+#include "Platform.h"
+
+namespace sevrana {
+
+void QtPlatform::MessageBox(const QString& text)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QString::fromLatin1(messages::kAppTitle));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter, const QString& lastName)
+{
+    const QString chosen = QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), lastName, QtFileFilter(filter));
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
+const void* QtPlatform::ActiveWindow() { return QApplication::activeWindow(); }
+
+void QtPlatform::ShowHelp(const QString& path)
+{
+    // A window of its own beside the main window; closing the program closes it too.
+    auto* dialog = new QDialog(nullptr, Qt::Window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
+    dialog->setWindowTitle(QStringLiteral("Sevrana Help"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* browser = new QTextBrowser(dialog);
+    browser->setOpenExternalLinks(true);
+    if (QFileInfo(path).isFile())
+        browser->setSource(QUrl::fromLocalFile(path));
+    else
+        browser->setPlainText(QStringLiteral("The help file was not found:\n") + path);
+    layout->addWidget(browser);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    layout->addWidget(buttons);
+    dialog->resize(640, 560);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+QString QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+}  // namespace sevrana

@@ -1,0 +1,560 @@
+// The main window's life cycle: menus, start-up with and without a recording,
+// the settings file, opening and loading (with its failures), help, and the
+// tool bar's layout rule.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "FileFilter.h"
+#include "MDIForm1.h"
+#include "Messages.h"
+#include "RecordingText.h"
+#include "TempDir.h"
+#include "TextUtils.h"
+
+namespace sevrana {
+namespace {
+
+using testing::FakePlatform;
+using testing::RecordingText;
+using testing::TempDir;
+
+/// The main window, with every caption the loader sets kept in order.
+class CaptionRecordingForm : public MDIForm1 {
+public:
+    using MDIForm1::MDIForm1;
+    void SetCaption(const std::string& caption) override
+    {
+        captions.push_back(caption);
+        enabledWhileCaptioned.push_back(isEnabled());
+        MDIForm1::SetCaption(caption);
+    }
+    std::vector<std::string> captions;
+    std::vector<bool> enabledWhileCaptioned;
+};
+
+class MainWindowFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform.programFolder = QString::fromStdString(dir.Path());
+        form = std::make_unique<CaptionRecordingForm>(platform);
+    }
+
+    /// Writes a recording as name.cfg and dataName beside it; returns the configuration path.
+    std::string Write(const RecordingText& rec, const std::string& name = "F1.cfg", const std::string& dataName = "F1.dat")
+    {
+        if (!dataName.empty()) dir.Write(dataName, rec.Data());
+        return dir.Write(name, rec.Config());
+    }
+
+    void Open(const std::string& cfg)
+    {
+        form->OpenRecording(QString::fromStdString(cfg));
+        QApplication::processEvents();
+    }
+
+    void ExpectNoRecording()
+    {
+        EXPECT_EQ(form->windowTitle(), "Sevrana");
+        EXPECT_TRUE(form->isEnabled());
+        EXPECT_EQ(form->State().view.blnDataLoaded, kFalse);
+        EXPECT_FALSE(form->Win->menuAction()->isEnabled());
+        EXPECT_FALSE(form->View->menuAction()->isEnabled());
+        EXPECT_FALSE(form->PrintActive->isEnabled());
+        EXPECT_FALSE(form->Scroll1->isEnabledTo(form->Picture2));
+        EXPECT_FALSE(form->Picture1->isEnabled());
+        EXPECT_FALSE(form->Picture2->isEnabled());
+    }
+
+    void ExpectLoaded(const std::string& cfg, long windows)
+    {
+        EXPECT_EQ(form->windowTitle().toStdString(), messages::LoadedCaption("Kallio", cfg));
+        EXPECT_TRUE(form->isEnabled());
+        EXPECT_EQ(form->State().view.blnDataLoaded, kTrue);
+        EXPECT_TRUE(form->Win->menuAction()->isEnabled());
+        EXPECT_TRUE(form->View->menuAction()->isEnabled());
+        EXPECT_TRUE(form->PrintActive->isEnabled());
+        EXPECT_TRUE(form->Picture1->isEnabled());
+        EXPECT_TRUE(form->Picture2->isEnabled());
+        EXPECT_EQ(form->OpenChannelWindows(), windows);
+        for (long i = 1; i <= windows; ++i) {
+            ASSERT_NE(form->ChannelWindow(i), nullptr) << i;
+            ASSERT_NE(form->ChannelWindow(i)->Frame(), nullptr) << i;
+            EXPECT_FALSE(form->ChannelWindow(i)->Frame()->isHidden()) << i;
+            EXPECT_EQ(form->ChannelWindow(i)->Tag, QString::number(i));
+        }
+        ASSERT_NE(form->TemplateWindow(), nullptr);
+        EXPECT_TRUE(form->TemplateWindow()->Frame()->isHidden());
+    }
+
+    /// The stored placement: the frame's position and the inside's size.
+    static void Place(QWidget& window, int left, int top, int width, int height)
+    {
+        window.move(left, top);
+        window.resize(width, height);
+    }
+    static QRect Placement(const QWidget& window) { return QRect(window.pos(), window.size()); }
+
+    std::string Ini(const char* key) const { return ReadProfileString(form->State().varIniFile, "SEVRANA", key); }
+
+    TempDir dir;
+    FakePlatform platform;
+    std::unique_ptr<CaptionRecordingForm> form;
+};
+
+TEST_F(MainWindowFiles, MenusCaptionsShortcutsAndInitialStates)
+{
+    struct Row {
+        QAction* item;
+        const char* caption;
+        const char* shortcut;
+    };
+    const std::vector<Row> rows = {
+        {form->Open, "Open...", "Ctrl+O"},
+        {form->PrintActive, "Print", "Ctrl+P"},
+        {form->Exit, "Exit", ""},
+        {form->SelChs, "Select channels...", "Ctrl+S"},
+        {form->TrPoint, "Goto trigger point", "Ctrl+R"},
+        {form->gotom1, "Goto marker 1", "Ctrl+F1"},
+        {form->gotom2, "Goto marker 2", "Ctrl+F2"},
+        {form->Titles, "Title bars on channels", "Ctrl+B"},
+        {form->Autoscaleall, "Enable auto-scaling on all channels", "Ctrl+E"},
+        {form->Disautoscaleall, "Disable auto-scaling on all channels", "Ctrl+D"},
+        {form->Filinfo, "File information...", "Ctrl+F"},
+        {form->Hor, "Horizontal", "Ctrl+H"},
+        {form->Til, "Tile", "Ctrl+T"},
+        {form->Cas, "Cascade", "Ctrl+C"},
+        {form->Ico, "Icons", "Ctrl+I"},
+        {form->Mark1, "Marker1", ""},
+        {form->Mark2, "Marker2", ""},
+        {form->Cont, "Contents", "F1"},
+        {form->About, "About", ""},
+    };
+    for (const Row& row : rows) {
+        ASSERT_NE(row.item, nullptr) << row.caption;
+        EXPECT_EQ(row.item->text(), row.caption);
+        EXPECT_EQ(row.item->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut))) << row.caption;
+    }
+
+    // Menu bar order and captions; Pop is never in it.
+    QStringList bar;
+    for (QAction* a : form->menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(form->Arr->menuAction()->text(), "Arrange");
+    EXPECT_TRUE(form->Win->actions().contains(form->Arr->menuAction()));
+    EXPECT_EQ(form->Pop->actions(), (QList<QAction*>{form->Mark1, form->Mark2}));
+
+    EXPECT_TRUE(form->Titles->isCheckable());
+    EXPECT_FALSE(form->Titles->isChecked());
+    for (QAction* markerItem : {form->gotom1, form->gotom2, form->Mark1, form->Mark2})
+        EXPECT_FALSE(markerItem->isEnabled()) << markerItem->text().toStdString();
+    EXPECT_FALSE(form->Frame1->isVisibleTo(form->Picture1));
+    EXPECT_FALSE(form->Frame2->isVisibleTo(form->Picture1));
+    EXPECT_FALSE(form->Image1->pixmap().isNull());
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 200);
+}
+
+TEST_F(MainWindowFiles, LoadShowsProgressThenStationCaptionAndOneWindowPerChannel)
+{
+    RecordingText rec;
+    const std::string cfg = Write(rec);
+    form->Titles->setChecked(true);
+    Open(cfg);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    ExpectLoaded(cfg, 3);
+
+    // Opening caption, every tenth percent of ten samples, then the station.
+    std::vector<std::string> expected{messages::OpeningCaption(cfg)};
+    for (long p = 10; p <= 100; p += 10) expected.push_back(messages::ProgressCaption(cfg, p));
+    expected.push_back(messages::LoadedCaption("Kallio", cfg));
+    EXPECT_EQ(form->captions, expected);
+    // Input stays off for the whole load, up to and including the station caption.
+    EXPECT_EQ(form->enabledWhileCaptioned, std::vector<bool>(expected.size(), false));
+
+    // The Window menu lists the shown channel windows (not the template).
+    emit form->Win->aboutToShow();
+    QStringList listed;
+    for (QAction* a : form->Win->actions())
+        if (a->property("windowList").toBool() && !a->isSeparator()) listed << a->text();
+    EXPECT_EQ(listed, (QStringList{"&1 IA, Scale: -65534 A...65534 A", "&2 UA, Scale: -1001 kV...1001 kV",
+                                   "&3 Digital Channels"}));
+
+    // Initial scales (full scale 65533 A and 1000 kV) and the captions with title bars on.
+    EXPECT_EQ(form->State().model.arrChannelScale(1), 65534);
+    EXPECT_EQ(form->State().model.arrChannelScale(2), 1001);
+    EXPECT_EQ(form->ChannelWindow(1)->Frame()->windowTitle(), "IA, Scale: -65534 A...65534 A");
+    EXPECT_EQ(form->ChannelWindow(2)->Frame()->windowTitle(), "UA, Scale: -1001 kV...1001 kV");
+    EXPECT_EQ(form->ChannelWindow(3)->Frame()->windowTitle(), "Digital Channels");
+    EXPECT_EQ(form->Label6->text(), "Digital Channels: 1:TRIP");
+    EXPECT_EQ(form->State().model.lngTriggerSample, 6);
+    EXPECT_EQ(form->State().view.lngFirstSample, 1);
+    EXPECT_EQ(form->State().model.arrDigitalSelection(2), 1);
+    EXPECT_EQ(form->Combo1->currentText(), "100 %");
+    // Channel 1 is the active one and its scale is on the tool bar.
+    EXPECT_TRUE(form->Label1->text().startsWith("IA"));
+    EXPECT_EQ(form->Text8->text(), "A");
+}
+
+TEST_F(MainWindowFiles, RecordingsWithoutDigitalOrAnalogChannels)
+{
+    RecordingText analogOnly;
+    analogOnly.counts = "2,2A,0D";
+    analogOnly.digital.clear();
+    for (auto& line : analogOnly.data) line = line.substr(0, line.rfind(','));
+    const std::string a = Write(analogOnly, "A.cfg", "A.dat");
+    Open(a);
+    ExpectLoaded(a, 2);
+    EXPECT_EQ(form->Label6->text(), "Digital Channels: None");
+    EXPECT_EQ(form->ChannelWindow(1)->Frame()->windowTitle(), "");  // title bars off: default captions
+
+    RecordingText digitalOnly;
+    digitalOnly.counts = "1,0A,1D";
+    digitalOnly.analog.clear();
+    digitalOnly.digital = {"1,TRIP,0"};
+    for (auto& line : digitalOnly.data) line = line.substr(0, line.find(',', line.find(',') + 1)) + line.substr(line.rfind(','));
+    const std::string d = Write(digitalOnly, "D.cfg", "D.dat");
+    Open(d);
+    ExpectLoaded(d, 1);
+    EXPECT_FALSE(form->Text6->isEnabled());
+    EXPECT_FALSE(form->Check1->isEnabled());
+    EXPECT_EQ(form->Label1->text(), "Scale:");
+    EXPECT_EQ(form->Label6->text(), "Digital Channels: 1:TRIP");
+
+    // Neither: no share of the height to give, so the display stage fails.
+    RecordingText none;
+    none.counts = "0,0A,0D";
+    none.analog.clear();
+    none.digital.clear();
+    for (auto& line : none.data) line = line.substr(0, line.find(',', line.find(',') + 1));
+    Open(Write(none, "N.cfg", "N.dat"));
+    EXPECT_EQ(platform.messages, QStringList{messages::kDisplayError});
+    ExpectNoRecording();
+}
+
+TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
+{
+    // Load a good recording first, so that the failure visibly takes everything back.
+    Open(Write(RecordingText()));
+    ASSERT_EQ(form->State().view.blnDataLoaded, kTrue);
+
+    RecordingText bad;
+    bad.counts = "3,2A,2D";
+    const std::string badCfg = Write(bad, "bad.cfg", "bad.dat");
+    Open(badCfg);
+    EXPECT_EQ(platform.messages, QStringList{QString::fromStdString(messages::ErrorAtLine(2, badCfg))});
+    ExpectNoRecording();
+    EXPECT_EQ(form->OpenChannelWindows(), 0);
+
+    platform.messages.clear();
+    RecordingText revision;
+    revision.header = "Kallio,REL-1,1999";
+    Open(Write(revision, "new.cfg", "new.dat"));
+    EXPECT_EQ(platform.messages, QStringList{messages::kRevision1999});
+    ExpectNoRecording();
+
+    // A bad data line names the data file and the line.
+    platform.messages.clear();
+    RecordingText badData;
+    badData.data[3] = "4,3000,40";
+    const std::string badDataCfg = Write(badData, "dd.cfg", "dd.dat");
+    Open(badDataCfg);
+    EXPECT_EQ(platform.messages, QStringList{QString::fromStdString(messages::ErrorAtLine(4, dir / "dd.dat"))});
+    ExpectNoRecording();
+}
+
+TEST_F(MainWindowFiles, TimeStampFailureAndTriggerOutOfRecord)
+{
+    RecordingText stamps;
+    stamps.trigger = "01/01/00,00:00:00.005000 ";  // a trailing blank breaks the layout
+    Open(Write(stamps, "ts.cfg", "ts.dat"));
+    EXPECT_EQ(platform.messages, QStringList{messages::kTimeStampError});
+    ExpectNoRecording();
+
+    platform.messages.clear();
+    RecordingText late;
+    late.trigger = "01/01/00,00:00:00.010000";  // one period after the tenth sample
+    const std::string cfg = Write(late, "late.cfg", "late.dat");
+    Open(cfg);
+    EXPECT_EQ(platform.messages, QStringList{messages::kTriggerOutOfRecord});
+    ExpectLoaded(cfg, 3);
+    EXPECT_EQ(form->State().model.lngTriggerSample, 11);
+}
+
+TEST_F(MainWindowFiles, DataFilePairing)
+{
+    RecordingText rec;
+    // Upper-case data file found for a lower-case configuration name.
+    const std::string upper = Write(rec, "F1.cfg", "F1.DAT");
+    Open(upper);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(form->State().model.strDataFile, dir / "F1.DAT");
+    ExpectLoaded(upper, 3);
+
+    // A "." in a folder name does not cut the name.
+    std::filesystem::create_directories(dir / "data.old");
+    const std::string dotted = Write(rec, "data.old/F2.cfg", "data.old/F2.dat");
+    Open(dotted);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    ExpectLoaded(dotted, 3);
+
+    // The name is cut at its first ".", so F3.v2.cfg needs F3.dat.
+    const std::string twoDots = Write(rec, "F3.v2.cfg", "F3.v2.dat");
+    Open(twoDots);
+    EXPECT_EQ(platform.messages, QStringList{messages::kFileNotExist});
+    ExpectNoRecording();
+    EXPECT_EQ(form->OpenChannelWindows(), 0);  // the old windows went before the check
+
+    platform.messages.clear();
+    Open(Write(rec, "lonely.cfg", ""));
+    EXPECT_EQ(platform.messages, QStringList{messages::kFileNotExist});
+    ExpectNoRecording();
+}
+
+TEST_F(MainWindowFiles, OpenCommandAsksWithFilterAndLastName)
+{
+    const std::string first = Write(RecordingText(), "A.cfg", "A.dat");
+    const std::string second = Write(RecordingText(), "B.cfg", "B.dat");
+    platform.openAnswers = {QString::fromStdString(first), std::nullopt, QString::fromStdString(second)};
+
+    form->Open_Click();
+    ExpectLoaded(first, 3);
+    std::vector<Pohja*> oldWindows{form->ChannelWindow(1), form->ChannelWindow(2), form->ChannelWindow(3)};
+
+    form->Open_Click();  // cancelled: nothing changes
+    ExpectLoaded(first, 3);
+
+    form->Open_Click();
+    ExpectLoaded(second, 3);
+    for (Pohja* old : oldWindows) EXPECT_NE(form->ChannelWindow(1), old);
+    // The old windows and the old template are gone from the area.
+    EXPECT_EQ(form->mdiArea->subWindowList().size(), 4);
+
+    EXPECT_EQ(platform.openFilters, QStringList(3, "COMTRADE file (*.CFG)|*.cfg"));
+    EXPECT_EQ(platform.openLastNames, (QStringList{"", QString::fromStdString(first), QString::fromStdString(first)}));
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(MainWindowFiles, StartUpWithAndWithoutRecording)
+{
+    const std::string cfg = Write(RecordingText());
+    form->Form_Load(QString::fromStdString(cfg));
+    QApplication::processEvents();
+    EXPECT_TRUE(form->isVisible());
+    ExpectLoaded(cfg, 3);
+    EXPECT_TRUE(form->SelChs->isEnabled());
+
+    auto empty = std::make_unique<MDIForm1>(platform);
+    empty->Form_Load(QString());
+    EXPECT_EQ(empty->windowTitle(), "Sevrana");
+    EXPECT_FALSE(empty->View->menuAction()->isEnabled());
+    EXPECT_FALSE(empty->Picture1->isEnabled());
+    EXPECT_TRUE(empty->SelChs->isEnabled());
+    empty.reset();
+
+    // A quoted command line is taken as it is, and is not found.
+    auto quoted = std::make_unique<MDIForm1>(platform);
+    quoted->Form_Load(QStringLiteral("\"") + QString::fromStdString(cfg) + "\"");
+    EXPECT_EQ(platform.messages, QStringList{messages::kFileNotExist});
+    EXPECT_FALSE(quoted->SelChs->isEnabled());
+    EXPECT_EQ(quoted->windowTitle(), "Sevrana");
+}
+
+TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
+{
+    // Nothing stored: designed size, centred.
+    form->Form_Load(QString());
+    QApplication::processEvents();
+    EXPECT_EQ(form->State().varIniFile, dir / "Sevrana.ini");
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form->height(), 581);
+    EXPECT_EQ(form->y(), screen.height() / 2 - 581 / 2);
+    EXPECT_EQ(form->x(), screen.width() / 2 - 781 / 2);
+
+    // Normal: written on close as left, then blank-led numbers.
+    Place(*form, 100, 50, 850, 600);
+    form->close();
+    EXPECT_EQ(Ini("Geometry"), "1500, 750, 12750, 9000");
+    EXPECT_EQ(Ini("WindowState"), "0");
+
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString());
+    EXPECT_EQ(Placement(*form), QRect(100, 50, 850, 600));
+    EXPECT_FALSE(form->isMinimized());
+
+    // Minimized: state 1, restored minimized.
+    form->showMinimized();
+    form->close();
+    EXPECT_EQ(Ini("WindowState"), "1");
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString());
+    EXPECT_TRUE(form->isMinimized());
+    form->showNormal();
+    Place(*form, 120, 60, 900, 640);
+
+    // Maximized: the normal geometry stays as stored before, the state says 2.
+    form->close();
+    ASSERT_EQ(Ini("Geometry"), "1800, 900, 13500, 9600");
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString());
+    form->showMaximized();
+    form->close();
+    EXPECT_EQ(Ini("Geometry"), "1800, 900, 13500, 9600");
+    EXPECT_EQ(Ini("WindowState"), "2");
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString());
+    EXPECT_TRUE(form->isMaximized());
+
+    // Negative positions keep their sign without the blank.
+    form->showNormal();
+    Place(*form, -30, -15, 900, 640);
+    form->close();
+    EXPECT_EQ(Ini("Geometry"), "-450,-225, 13500, 9600");
+}
+
+TEST_F(MainWindowFiles, SettingsFallBackToUserFolderWhenProgramFolderCannotBeWritten)
+{
+    dir.Write("file.txt", "not a folder");
+    platform.programFolder = QString::fromStdString(dir / "file.txt/sub");
+    const QString fallback = form->FallbackIniFile();
+    ASSERT_FALSE(fallback.startsWith(QString::fromStdString(dir.Path())));
+    QFile::remove(fallback);
+
+    form->Form_Load(QString());
+    EXPECT_EQ(QString::fromStdString(form->State().varIniFile), fallback);
+    Place(*form, 90, 45, 870, 610);
+    form->close();
+    EXPECT_EQ(Ini("Geometry"), "1350, 675, 13050, 9150");
+
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString());
+    EXPECT_EQ(Placement(*form), QRect(90, 45, 870, 610));
+    form.reset();
+    QFile::remove(fallback);
+}
+
+TEST_F(MainWindowFiles, HelpContentsShowsTheProgramsHelpPage)
+{
+    form->Cont_Click();
+    EXPECT_EQ(platform.helpPaths, QStringList{QString::fromStdString(dir / "sevrana.html")});
+
+    // Found whatever the case of its name.
+    dir.Write("Sevrana.HTML", "<html></html>");
+    form->Cont_Click();
+    ASSERT_EQ(platform.helpPaths.size(), 2);
+    EXPECT_EQ(platform.helpPaths[1], QString::fromStdString(dir / "Sevrana.HTML"));
+}
+
+TEST_F(MainWindowFiles, NarrowWindowSnapsBackAndToolBarFollowsTheWidth)
+{
+    form->show();
+    form->resize(600, 500);
+    QApplication::processEvents();
+    // Upper bar's contents end at 11295 + 20 + 855 twips; 200 more beyond the logo.
+    EXPECT_EQ(form->frameGeometry().width(), 825);
+
+    form->resize(1000, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(form->width(), 1000);
+    EXPECT_EQ(form->Image1->geometry().right(), 1000 - 2);  // 20 twips from the edge
+    EXPECT_EQ(form->Scroll1->x(), form->Text4->width());
+    EXPECT_NEAR(form->Text5->x(), form->Scroll1->geometry().right() + 1, 1);
+    EXPECT_GE(form->Label6->width(), 1000);
+    EXPECT_EQ(form->Line7->width(), form->frameGeometry().width());
+}
+
+TEST_F(MainWindowFiles, ToolBarKeysAndClicksReachTheirHandlers)
+{
+    Open(Write(RecordingText()));
+    ASSERT_EQ(form->State().view.blnDataLoaded, kTrue);
+    ASSERT_TRUE(form->Text6->isEnabled());
+    form->Text6->clear();
+
+    // Typed characters pass the scale box's filter: the comma becomes a point, letters and signs go.
+    auto type = [&](int key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(form->Text6, &press);
+    };
+    type(Qt::Key_7, "7");
+    type(Qt::Key_Comma, ",");
+    type(Qt::Key_A, "a");
+    type(Qt::Key_Minus, "-");
+    type(Qt::Key_5, "5");
+    EXPECT_EQ(form->Text6->text(), "7.5");
+
+    // Enter applies the number to the active channel (channel 1 after the load).
+    form->Text6->setText("70000");
+    type(Qt::Key_Return, "\r");
+    EXPECT_EQ(form->State().model.arrChannelScale(1), 70000);
+    EXPECT_EQ(form->Text6->text(), "70000");
+
+    // Holding a button on the read-outs shows sample numbers; letting go shows times again.
+    const QString start = form->Text4->text();
+    const QString end = form->Text5->text();
+    auto click = [&](QLineEdit* box, QEvent::Type type) {
+        const QPointF at(3, 3);
+        QMouseEvent event(type, at, box->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &event);
+    };
+    click(form->Text4, QEvent::MouseButtonPress);
+    EXPECT_EQ(form->Text4->text(), "1");
+    click(form->Text4, QEvent::MouseButtonRelease);
+    EXPECT_EQ(form->Text4->text(), start);
+    click(form->Text5, QEvent::MouseButtonPress);
+    EXPECT_EQ(form->Text5->text(), "10");
+    click(form->Text5, QEvent::MouseButtonRelease);
+    EXPECT_EQ(form->Text5->text(), end);
+}
+
+TEST_F(MainWindowFiles, BundledExampleOpensFromTheCommandLine)
+{
+    const std::string cfg = SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg";
+    form->Form_Load(QString::fromStdString(cfg));
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(form->windowTitle().toStdString(), messages::LoadedCaption("Kallio 110 kV", cfg));
+    EXPECT_EQ(form->OpenChannelWindows(), 8);  // seven analog, one for the three digital channels
+    EXPECT_EQ(form->Label6->text(), "Digital Channels: 1:PU, 2:TRIP, 3:CB_CLOSED");
+    // The windows share the area's height in index order.
+    const int first = form->ChannelWindow(1)->Frame()->height();
+    for (long i = 2; i <= 8; ++i) {
+        EXPECT_EQ(form->ChannelWindow(i)->Frame()->height(), first) << i;
+        EXPECT_GT(form->ChannelWindow(i)->Frame()->y(), form->ChannelWindow(i - 1)->Frame()->y()) << i;
+    }
+}
+
+TEST(FileFilter, BarFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(QtFileFilter("COMTRADE file (*.CFG)|*.cfg"), "COMTRADE file (*.CFG *.cfg)");
+    EXPECT_EQ(QtFileFilter("Text (*.txt)|*.txt|All files|*.*"), "Text (*.txt);;All files (*.*)");
+    EXPECT_EQ(QtFileFilter("Pictures|*.png;*.bmp"), "Pictures (*.png *.bmp)");
+    EXPECT_EQ(QtFileFilter("Dangling"), "");
+}
+
+}  // namespace
+}  // namespace sevrana

@@ -1,0 +1,512 @@
+// Time navigation: the zoom, scroll and read-out arithmetic on its own, then the
+// main window's zoom list, scroll bar, read-outs, scale box and activation watch
+// on a loaded recording.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChannelSetup.h"
+#include "FakePlatform.h"
+#include "MDIForm1.h"
+#include "NumberUtils.h"
+#include "ProgramError.h"
+#include "RecordingText.h"
+#include "TempDir.h"
+#include "TimeNavigation.h"
+
+namespace sevrana {
+namespace {
+
+using testing::FakePlatform;
+using testing::RecordingText;
+using testing::TempDir;
+
+/// View size of every zoom item of a record of n samples, in list order.
+std::vector<std::int32_t> ViewSizes(std::int32_t n)
+{
+    std::vector<std::int32_t> sizes;
+    for (const std::string& item : ZoomListItems(n)) sizes.push_back(ViewSamplesForZoom(Val(item), n));
+    return sizes;
+}
+
+TEST(NavigationArithmetic, ZoomItemsViewSizes)
+{
+    // One sample: the only item shows the whole record.
+    EXPECT_EQ(ViewSizes(1), (std::vector<std::int32_t>{1}));
+    // 33 % and 66 % of two sample steps both round to one.
+    EXPECT_EQ(ViewSizes(3), (std::vector<std::int32_t>{1, 1, 2}));
+    // 12 % steps of 7: 0.84, 1.68, 2.52, 3.36, 4.2, 5.04, 5.88, then all of it.
+    EXPECT_EQ(ViewSizes(8), (std::vector<std::int32_t>{1, 2, 3, 3, 4, 5, 6, 7}));
+
+    const std::vector<std::int32_t> sixty = ViewSizes(60);
+    ASSERT_EQ(sixty.size(), 60u);
+    EXPECT_EQ(sixty[0], 1);    // 2 % of 59 = 1.18
+    EXPECT_EQ(sixty[57], 68);  // 116 % = 68.44
+    EXPECT_EQ(sixty[58], 70);  // 118 %: wider than the record
+    EXPECT_EQ(sixty[59], 59);  // "100 %"
+
+    const std::vector<std::int32_t> hundred = ViewSizes(100);
+    ASSERT_EQ(hundred.size(), 100u);
+    EXPECT_EQ(hundred[0], 1);    // 0.99
+    EXPECT_EQ(hundred[49], 50);  // 49.5, half to the even 50
+    EXPECT_EQ(hundred[99], 99);
+
+    EXPECT_EQ(ViewSizes(1000)[0], 10);  // 9.99
+    EXPECT_EQ(ViewSizes(1000)[99], 999);
+    EXPECT_EQ(ViewSamplesForZoom(100, 2000000), 1999999);
+
+    // Halves go to the even neighbour; a view that rounds to nothing is the whole record.
+    EXPECT_EQ(ViewSamplesForZoom(50, 6), 2);  // 2.5
+    EXPECT_EQ(ViewSamplesForZoom(50, 8), 4);  // 3.5
+    EXPECT_EQ(ViewSamplesForZoom(50, 2), 2);  // 0.5
+}
+
+TEST(NavigationArithmetic, ScrollRangeAndPosition)
+{
+    // Short records: one unit per sample; full zoom leaves one step.
+    EXPECT_EQ(ScrollMaximum(1000, 999, 1.0), 1);
+    EXPECT_EQ(ScrollMaximum(1000, 100, 1.0), 900);
+    EXPECT_EQ(ScrollMaximum(32767, 0, ScrollFactor(32767)), 32767);
+    EXPECT_EQ(FirstSampleFromScroll(32767, ScrollFactor(32767)), 32767);
+
+    // Long records share the 16-bit range: the last position is the last sample.
+    for (std::int32_t n : {32768, 40000, 65535, 1000000, 2000000000, INT32_MAX}) {
+        SCOPED_TRACE(n);
+        const double factor = ScrollFactor(n);
+        EXPECT_EQ(FirstSampleFromScroll(32767, factor), n);
+        EXPECT_EQ(ScrollMaximum(n, 0, factor), 32767);
+        EXPECT_GE(FirstSampleFromScroll(1, factor), 1);
+    }
+    EXPECT_EQ(FirstSampleFromScroll(1, ScrollFactor(100000)), 3);  // 3.05
+    // At full zoom the one remaining step is the factor itself, rounded.
+    EXPECT_EQ(ScrollMaximum(40000, 39999, ScrollFactor(40000)), 1);  // 0.82
+    EXPECT_EQ(ScrollMaximum(65534, 65533, ScrollFactor(65534)), 0);  // 0.5, half to even
+}
+
+TEST(NavigationArithmetic, ReadOuts)
+{
+    EXPECT_EQ(StartReadout(1, 1000), "0.000 ms");
+    EXPECT_EQ(StartReadout(11, 4000), "2.500 ms");
+    EXPECT_EQ(StartReadout(2, 3), "333.333 ms");
+    EXPECT_EQ(StartReadout(2000000, 1), "1999999000.000 ms");
+
+    EXPECT_EQ(EndReadout(2, 3, 10, 1000), "4.000 ms");
+    EXPECT_EQ(EndReadout(1, 9, 10, 1000), "9.000 ms");  // exactly the end
+    // Never past the last sample, however far the view reaches.
+    EXPECT_EQ(EndReadout(5, 9, 10, 1000), "9.000 ms");
+    EXPECT_EQ(EndReadout(60, 70, 60, 1000), "59.000 ms");
+    EXPECT_EQ(EndSample(INT32_MAX, 10, INT32_MAX), INT32_MAX);
+    EXPECT_EQ(EndSample(3, 4, 10), 7);
+
+    // A record without a rate cannot place its samples in time.
+    EXPECT_THROW(StartReadout(1, 0), ProgramError);
+    EXPECT_THROW(EndReadout(1, 5, 10, 0), ProgramError);
+}
+
+TEST(NavigationArithmetic, ScaleEntryVerdicts)
+{
+    const double h = 8715;  // twips; reach = 8714 / x * full scale
+    ScaleVerdict v = ScaleEntryVerdict(2, 101, 100, h);
+    EXPECT_TRUE(v.accept);
+    EXPECT_FALSE(v.tooLarge || v.tooSmall);
+
+    v = ScaleEntryVerdict(2000000, 101, 100, h);  // the limit itself is allowed
+    EXPECT_TRUE(v.accept);
+    EXPECT_FALSE(v.tooLarge || v.tooSmall);
+
+    v = ScaleEntryVerdict(2000000.5, 101, 100, h);
+    EXPECT_FALSE(v.accept);
+    EXPECT_TRUE(v.tooLarge);
+    EXPECT_FALSE(v.tooSmall);
+
+    v = ScaleEntryVerdict(0.4, 101, 100, h);  // reach 2178500
+    EXPECT_FALSE(v.accept);
+    EXPECT_FALSE(v.tooLarge);
+    EXPECT_TRUE(v.tooSmall);
+    EXPECT_EQ(ScaleMinimumMessage("0.4", v.smallest), "0.4 is not a valid number. Minimum is 0.4357");
+
+    v = ScaleEntryVerdict(3000000, 101, 1e12, h);  // both limits broken: both messages
+    EXPECT_FALSE(v.accept);
+    EXPECT_TRUE(v.tooLarge && v.tooSmall);
+
+    // Unchanged, zero and negative values go without a word.
+    for (double x : {101.0, 0.0, -5.0}) {
+        SCOPED_TRACE(x);
+        v = ScaleEntryVerdict(x, 101, 100, h);
+        EXPECT_FALSE(v.accept || v.tooLarge || v.tooSmall);
+    }
+
+    EXPECT_EQ(ScaleMaximumMessage("2500000"), "2500000 is not a valid number. Maximum is 2000000.");
+    // At least one decimal, at most six.
+    EXPECT_EQ(ScaleMinimumMessage("0", ScaleEntryVerdict(0.1, 1, 20000, 101).smallest),
+              "0 is not a valid number. Minimum is 1.0");
+    EXPECT_EQ(ScaleMinimumMessage("1", ScaleEntryVerdict(0.001, 1, 1, 8715).smallest),
+              "1 is not a valid number. Minimum is 0.004357");
+    EXPECT_EQ(ScaleMinimumMessage("1", ScaleEntryVerdict(1e-9, 1, 0.001, 8715).smallest),
+              "1 is not a valid number. Minimum is 0.000004");
+}
+
+// --- The main window with a recording loaded ---
+
+/// A recording of n samples at 1000 per second; analog channel 1 has a full scale of 100.
+RecordingText RecordingOf(int n)
+{
+    RecordingText rec;
+    rec.analog[0] = "1,IA,A,,A,1,0,0,-100,100";
+    rec.rate = "1000," + std::to_string(n);
+    rec.trigger = rec.start;
+    rec.data.clear();
+    for (int k = 1; k <= n; ++k)
+        rec.data.push_back(std::to_string(k) + "," + std::to_string((k - 1) * 1000) + "," + std::to_string(k % 50) +
+                           "," + std::to_string(-k % 70) + "," + (k % 2 == 0 ? "1" : "0"));
+    return rec;
+}
+
+class NavigationWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<MDIForm1>(platform);
+        form->resize(780, 581);  // 581 px = 8715 twips high
+        form->show();
+        QApplication::processEvents();
+    }
+
+    void Load(int samples)
+    {
+        const RecordingText rec = RecordingOf(samples);
+        const std::string cfg = dir.Write("rec" + std::to_string(samples) + ".cfg", rec.Config());
+        dir.Write("rec" + std::to_string(samples) + ".dat", rec.Data());
+        form->OpenRecording(QString::fromStdString(cfg));
+        QApplication::processEvents();
+        ASSERT_EQ(form->State().view.blnDataLoaded, kTrue) << platform.messages.join("|").toStdString();
+    }
+
+    QStringList ZoomItems() const
+    {
+        QStringList items;
+        for (int k = 0; k < form->Combo1->count(); ++k) items << form->Combo1->itemText(k);
+        return items;
+    }
+
+    /// Chooses a zoom item; a choice made from code applies like the user's.
+    void ChooseZoom(const QString& item)
+    {
+        const int index = form->Combo1->findText(item);
+        ASSERT_GE(index, 0) << item.toStdString();
+        ASSERT_NE(index, form->Combo1->currentIndex());
+        form->Combo1->setCurrentIndex(index);
+    }
+
+    /// Moves the scroll bar as a click or a key would.
+    void ScrollTo(int value) { form->Scroll1->setValue(value); }
+
+    /// Types into the scale box through its key filter.
+    void Type(const QString& keys)
+    {
+        for (QChar c : keys) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(form->Text6, &press);
+        }
+    }
+
+    void Activate(long index)
+    {
+        Pohja* w = form->ChannelWindow(index);
+        ASSERT_NE(w, nullptr);
+        form->mdiArea->setActiveSubWindow(w->Frame());
+        QApplication::processEvents();
+        ASSERT_EQ(form->ActiveChannelWindow(), w);
+    }
+
+    /// Types the text into the scale box and presses Enter.
+    void EnterScale(const QString& text)
+    {
+        form->Text6->setEnabled(true);
+        form->Text6->setText(text);
+        form->Text6_KeyDown(13);
+    }
+
+    TempDir dir;
+    FakePlatform platform;
+    std::unique_ptr<MDIForm1> form;
+};
+
+TEST_F(NavigationWindow, ZoomListMatchesRecordLength)
+{
+    struct Case {
+        int samples;
+        QStringList firstItems;
+    };
+    const std::vector<Case> cases = {
+        {1, {"100 %"}},
+        {3, {"33 %", "66 %", "100 %"}},
+        {8, {"12 %", "24 %", "36 %", "48 %", "60 %", "72 %", "84 %", "100 %"}},
+        {60, {"2 %", "4 %", "6 %"}},
+        {100, {"1 %", "2 %", "3 %"}},
+        {1000, {"1 %", "2 %", "3 %"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.samples);
+        Load(c.samples);
+        const QStringList items = ZoomItems();
+        ASSERT_EQ(items.size(), c.samples < 100 ? c.samples : 100);
+        EXPECT_EQ(items.mid(0, c.firstItems.size()), c.firstItems);
+        EXPECT_EQ(items.last(), "100 %");
+        EXPECT_EQ(form->Combo1->currentText(), "100 %");
+        // "100 %" was applied: the whole record but one sample (all of a one-sample record).
+        EXPECT_EQ(form->State().model.lngViewSamples, c.samples == 1 ? 1 : c.samples - 1);
+        EXPECT_EQ(form->State().view.lngFirstSample, 1);
+        EXPECT_EQ(form->Text4->text(), "0.000 ms");
+        EXPECT_EQ(form->Text5->text(), QString::fromStdString(StartReadout(c.samples, 1000)));
+        if (c.samples == 60) {
+            EXPECT_EQ(items[58], "118 %");
+            EXPECT_TRUE(form->IsZoomInList(118));
+            EXPECT_FALSE(form->IsZoomInList(3));
+        }
+        if (c.samples == 1000) {
+            EXPECT_TRUE(form->IsZoomInList(37));
+            EXPECT_FALSE(form->IsZoomInList(0));
+            EXPECT_FALSE(form->IsZoomInList(101));
+        }
+    }
+}
+
+TEST_F(NavigationWindow, ZoomSetsViewAndScrollBar)
+{
+    Load(1000);
+    const ViewState& v = form->State().view;
+    const RecordingModel& m = form->State().model;
+
+    ChooseZoom("10 %");
+    EXPECT_EQ(m.lngViewSamples, 100);  // 99.9
+    EXPECT_EQ(form->Scroll1->maximum(), 900);
+    EXPECT_TRUE(form->Scroll1->isEnabled());
+    EXPECT_EQ(v.blnRedrawSignals, kFalse);
+    EXPECT_EQ(v.blnRedrawMarkers, kFalse);
+    EXPECT_EQ(v.blnScrolling, kFalse);
+
+    // A narrower range pulls a scroll position beyond it back, and the view follows.
+    ScrollTo(850);
+    EXPECT_EQ(v.lngFirstSample, 850);
+    ChooseZoom("50 %");
+    EXPECT_EQ(m.lngViewSamples, 500);  // 499.5, half to even
+    EXPECT_EQ(form->Scroll1->maximum(), 500);
+    EXPECT_EQ(form->Scroll1->value(), 500);
+    EXPECT_EQ(v.lngFirstSample, 500);
+    EXPECT_EQ(form->Text4->text(), "499.000 ms");
+    EXPECT_EQ(form->Text5->text(), "999.000 ms");
+
+    ChooseZoom("100 %");
+    EXPECT_EQ(m.lngViewSamples, 999);
+    EXPECT_EQ(form->Scroll1->maximum(), 1);
+    EXPECT_TRUE(form->Scroll1->isEnabled());
+}
+
+TEST_F(NavigationWindow, ZoomWiderThanRecordDisablesScrolling)
+{
+    Load(60);
+    ChooseZoom("2 %");
+    ScrollTo(30);
+    EXPECT_EQ(form->State().view.lngFirstSample, 30);
+
+    ChooseZoom("118 %");
+    EXPECT_EQ(form->State().model.lngViewSamples, 70);
+    EXPECT_EQ(form->Scroll1->value(), 1);
+    EXPECT_EQ(form->State().view.lngFirstSample, 1);
+    EXPECT_FALSE(form->Scroll1->isEnabled());
+    EXPECT_EQ(form->Text5->text(), "59.000 ms");
+}
+
+TEST_F(NavigationWindow, LongRecordSharesTheScrollRange)
+{
+    Load(70000);  // 0.468 scroll units per sample
+    const ViewState& v = form->State().view;
+    ChooseZoom("1 %");
+    EXPECT_EQ(form->State().model.lngViewSamples, 700);
+    EXPECT_EQ(form->Scroll1->maximum(), 32439);  // 69300 × 0.468
+    ScrollTo(32439);
+    EXPECT_EQ(v.lngFirstSample, 69299);  // sample numbers, not scroll units
+    EXPECT_EQ(form->Text4->text(), "69298.000 ms");
+    EXPECT_EQ(form->Text5->text(), "69998.000 ms");
+
+    // At full zoom the one step left rounds to 0: the bar keeps only position 1.
+    ChooseZoom("100 %");
+    EXPECT_EQ(form->Scroll1->value(), 1);
+    EXPECT_EQ(form->Scroll1->minimum(), 1);
+    EXPECT_EQ(v.lngFirstSample, 2);  // position 1 is sample 1 / 0.468, rounded
+    EXPECT_EQ(form->Text4->text(), "1.000 ms");
+    EXPECT_EQ(form->Text5->text(), "69999.000 ms");
+}
+
+TEST_F(NavigationWindow, ScrollingMovesTheViewNeverBeforeTheFirstSample)
+{
+    Load(1000);
+    ChooseZoom("10 %");
+    ScrollTo(250);
+    EXPECT_EQ(form->State().view.lngFirstSample, 250);
+    EXPECT_EQ(form->Text4->text(), "249.000 ms");
+    EXPECT_EQ(form->Text5->text(), "349.000 ms");
+
+    ScrollTo(900);
+    EXPECT_EQ(form->Text5->text(), "999.000 ms");
+
+    // A bar that reaches 0 is put back on the first sample.
+    form->Scroll1->setMinimum(0);
+    ScrollTo(0);
+    EXPECT_EQ(form->State().view.lngFirstSample, 1);
+    EXPECT_EQ(form->Scroll1->value(), 1);
+    EXPECT_EQ(form->Text4->text(), "0.000 ms");
+    EXPECT_EQ(form->State().view.blnScrolling, kFalse);
+}
+
+TEST_F(NavigationWindow, DraggingTheThumbOnlyUpdatesTheReadOuts)
+{
+    Load(1000);
+    ChooseZoom("10 %");
+    form->Scroll1->setSliderDown(true);
+    form->Scroll1->setSliderPosition(400);
+    // Range from the percentage of the whole record: (1000 - 100) × 1.
+    EXPECT_EQ(form->Scroll1->minimum(), 1);
+    EXPECT_EQ(form->Scroll1->maximum(), 900);
+    EXPECT_EQ(form->Text4->text(), "399.000 ms");
+    EXPECT_EQ(form->Text5->text(), "499.000 ms");
+    EXPECT_EQ(form->State().view.lngFirstSample, 1);  // the windows wait for the release
+    form->Scroll1->setSliderDown(false);
+    EXPECT_EQ(form->State().view.lngFirstSample, 400);
+}
+
+TEST_F(NavigationWindow, ReadOutsShowSampleNumbersWhileHeld)
+{
+    Load(1000);
+    ChooseZoom("10 %");
+    ScrollTo(500);
+
+    form->Text4_MouseDown(Qt::RightButton);  // only the left button counts here
+    EXPECT_EQ(form->Text4->text(), "499.000 ms");
+    form->Text4_MouseDown(Qt::LeftButton);
+    EXPECT_EQ(form->Text4->text(), "500");
+    form->Text4_MouseUp(Qt::LeftButton);
+    EXPECT_EQ(form->Text4->text(), "499.000 ms");
+
+    form->Text5_MouseDown(Qt::RightButton);
+    EXPECT_EQ(form->Text5->text(), "600");
+    form->Text5_MouseUp(Qt::RightButton);
+    EXPECT_EQ(form->Text5->text(), "599.000 ms");
+
+    ScrollTo(900);
+    form->Text5_MouseDown(Qt::LeftButton);
+    EXPECT_EQ(form->Text5->text(), "1000");  // the end of the record, not 1000 + 100
+    form->Text5_MouseUp(Qt::LeftButton);
+    EXPECT_EQ(form->Text5->text(), "999.000 ms");
+}
+
+TEST_F(NavigationWindow, ScaleEntry)
+{
+    form->Titles->setChecked(true);
+    Load(100);
+    ASSERT_EQ(form->height(), 581);
+    Activate(1);
+    RecordingModel& m = form->State().model;
+    ASSERT_EQ(m.arrFullScale(1), 100);
+
+    EnterScale("2,5");
+    EXPECT_EQ(form->Text6->text(), "2.5");
+    EXPECT_EQ(m.arrChannelScale(1), 2.5);
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(form->ChannelWindow(1)->Frame()->windowTitle(), "IA, Scale: -2.5 A...2.5 A");
+
+    EnterScale("2000000");
+    EXPECT_EQ(m.arrChannelScale(1), 2000000);
+    EXPECT_TRUE(platform.messages.isEmpty());
+
+    EnterScale("2000001");
+    EXPECT_EQ(m.arrChannelScale(1), 2000000);
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages[0], "2000001 is not a valid number. Maximum is 2000000.");
+
+    EnterScale("0,4");  // reach 8714 / 0.4 × 100 is too far
+    EXPECT_EQ(m.arrChannelScale(1), 2000000);
+    ASSERT_EQ(platform.messages.size(), 2);
+    EXPECT_EQ(platform.messages[1], "0.4 is not a valid number. Minimum is 0.4357");
+
+    // Zero and an empty box are ignored without a word.
+    EnterScale("0");
+    EnterScale("");
+    EXPECT_EQ(platform.messages.size(), 2);
+    EXPECT_EQ(m.arrChannelScale(1), 2000000);
+
+    // Keys other than Enter do nothing.
+    form->Text6->setText("7");
+    form->Text6_KeyDown(65);
+    EXPECT_EQ(m.arrChannelScale(1), 2000000);
+}
+
+TEST_F(NavigationWindow, ScaleEntryIgnoredForDigitalWindow)
+{
+    Load(100);
+    Activate(3);  // two analog channels, then the digital window
+    RecordingModel& m = form->State().model;
+    const double before1 = m.arrChannelScale(1);
+    const double before2 = m.arrChannelScale(2);
+    EnterScale("2500000");
+    EXPECT_EQ(m.arrChannelScale(1), before1);
+    EXPECT_EQ(m.arrChannelScale(2), before2);
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(NavigationWindow, ActivationWatchRedrawsMarkersOnReturn)
+{
+    ViewState& v = form->State().view;
+    const void* self = static_cast<QWidget*>(form.get());
+    int other = 0;
+
+    // Nothing loaded: the watch only remembers the window.
+    platform.activeWindow = self;
+    form->Timer1_Timer();
+    EXPECT_EQ(v.varLastActiveWindow, self);
+    EXPECT_EQ(v.blnRedrawMarkers, kFalse);
+
+    Load(100);
+    platform.activeWindow = &other;
+    form->Timer1_Timer();
+    EXPECT_EQ(v.varLastActiveWindow, &other);
+    EXPECT_EQ(v.blnRedrawMarkers, kFalse);
+
+    // Back to the main window: the markers are drawn and the request stays set.
+    platform.activeWindow = self;
+    form->Timer1_Timer();
+    EXPECT_EQ(v.blnRedrawMarkers, kTrue);
+    EXPECT_EQ(v.varLastActiveWindow, self);
+
+    // Staying on it draws nothing more.
+    v.blnRedrawMarkers = kFalse;
+    form->Timer1_Timer();
+    EXPECT_EQ(v.blnRedrawMarkers, kFalse);
+}
+
+TEST_F(NavigationWindow, ScaleBoxTakesOnlyUnsignedNumbers)
+{
+    EXPECT_EQ(form->Text6_KeyPress(','), '.');
+    EXPECT_EQ(form->Text6_KeyPress(8), 8);  // backspace
+    EXPECT_EQ(form->Text6_KeyPress(13), 0);
+    Type("1,5");
+    EXPECT_EQ(form->Text6->text(), "1.5");
+    Type("A-x +2.");
+    EXPECT_EQ(form->Text6->text(), "1.52.");
+}
+
+}  // namespace
+}  // namespace sevrana

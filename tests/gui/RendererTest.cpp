@@ -1,0 +1,302 @@
+// The renderers on off-screen canvases: where traces, labels, the trigger line
+// and markers land, and the per-column trace against the full polyline.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "ProgramError.h"
+#include "SignalRenderer.h"
+
+namespace sevrana {
+namespace {
+
+const QRgb kTraceRed = qRgb(255, 0, 0);
+
+/// A recording built in memory: nA analog channels with the given samples function.
+struct Scene {
+    RecordingModel model;
+    ViewState view;
+    DrawingState drawing;
+    MinMaxPyramid pyramid;
+    DigitalEdges edges;
+    bool titles = true;  // no channel name printed unless a test wants it
+
+    Scene(long nA, long nD, std::int32_t samples, std::int32_t rate = 1000)
+    {
+        model.varAnalogChannels = static_cast<double>(nA);
+        model.intDigitalCount = static_cast<std::int16_t>(nD);
+        model.intHasDigital = nD > 0 ? 1 : 0;
+        model.lngLastSample = samples;
+        model.lngSampleRate = rate;
+        model.lngTriggerSample = 0;
+        if (nA > 0) {
+            model.arrAnalogSamples.Redim(nA, samples + 1);
+            for (auto* a : {&model.arrChannelScale, &model.arrFullScale, &model.arrFactorA, &model.arrFactorB})
+                a->Redim(1, nA);
+            model.arrAnalogNames.Redim(1, nA);
+            model.arrAnalogUnits.Redim(1, nA);
+            for (long i = 1; i <= nA; ++i) {
+                model.arrChannelScale(i) = 100;
+                model.arrAnalogNames(i) = "U" + std::to_string(i);
+                model.arrAnalogUnits(i) = "kV";
+            }
+        }
+        model.arrDigitalSelection.Redim(0, nD + 1);
+        model.arrDigitalSelection(0) = 1;
+        model.arrDigitalSelection(nD + 1) = static_cast<std::int16_t>(nD);
+        if (nD > 0) {
+            model.arrDigitalSamples.Redim(nD, samples + 1);
+            model.arrDigitalNames.Redim(1, nD);
+        }
+        model.lngViewSamples = samples - 1;
+        view.lngFirstSample = 1;
+        view.blnRedrawSignals = kTrue;
+        view.blnRedrawMarkers = kTrue;
+    }
+    void Index()
+    {
+        pyramid.Build(model);
+        edges.Build(model);
+    }
+    RenderContext Context(bool reduced = true)
+    {
+        return RenderContext{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, titles};
+    }
+};
+
+/// Number of pixels in which two images differ, and the first of them.
+std::pair<int, QPoint> Differences(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (count++ == 0) first = QPoint(x, y);
+            }
+    return {count, first};
+}
+
+TEST(Mapping, ValuesAndPointsLandOnTheRightPixels)
+{
+    // A value equal to the scale at y = 0 (0.5 rounds to the even 0); its negative
+    // at H - 0.5 rounded; zero in the middle.
+    EXPECT_EQ(ValueY(100, 150, 100), 0);
+    EXPECT_EQ(ValueY(-100, 150, 100), 150);  // 149.5 rounds to the even 150
+    EXPECT_EQ(ValueY(-100, 151, 100), 150);  // 150.5 rounds to the even 150
+    EXPECT_EQ(ValueY(0, 151, 100), 76);      // 75.5 rounds to the even 76
+    EXPECT_EQ(ValueY(0, 150, 100), 75);
+    EXPECT_THROW(ValueY(1, 150, 0), ProgramError);
+
+    Scene s(1, 0, 1001);
+    s.model.lngViewSamples = 1000;
+    const Frame f = ComputeFrame(s.model, s.view);
+    EXPECT_EQ(f.E, 1001);
+    EXPECT_DOUBLE_EQ(f.D, 1.001);
+    EXPECT_NEAR(PointX(f, 500, 1001, 1000), 500, 1e-9);
+    EXPECT_EQ(PointX(f, 500, 1, 1000), 0);
+}
+
+TEST(Trace, FirstPointAtXOneAndScaleAtTheEdges)
+{
+    Scene s(1, 0, 11);
+    s.model.lngViewSamples = 10;
+    for (long n = 1; n <= 11; ++n) s.model.arrAnalogSamples(1, n) = n % 2 ? 100 : -100;
+    s.Index();
+    Canvas canvas(101, 50);
+    auto ctx = s.Context();
+    Frame f = ComputeFrame(s.model, s.view);
+    const auto points = ReducedTracePoints(ctx, 1, f, 101, 50);
+    ASSERT_FALSE(points.empty());
+    EXPECT_EQ(points[0], QPoint(1, 0));
+    EXPECT_EQ(points[1], QPoint(10, 50));  // round(101 * 1 / 10) = 10; -scale at H - 0.5 -> 50 (even)
+    DrawAnalogTrace(canvas, ctx, 1, f);
+    EXPECT_EQ(canvas.PersistentImage().pixel(1, 0), kTraceRed);
+    EXPECT_NE(canvas.PersistentImage().pixel(0, 0), kTraceRed);
+    EXPECT_FALSE(canvas.AutoRedraw());  // the trace leaves the window in overlay drawing
+    EXPECT_EQ(s.drawing.varPlotPoint, 12);
+}
+
+TEST(Trace, ReducedColumnsDrawExactlyTheFullPolyline)
+{
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0, 30);
+    const std::int32_t N = 20000;
+    Scene s(5, 0, N, 4000);
+    for (long n = 1; n <= N; ++n) {
+        const double t = n / 4000.0;
+        s.model.arrAnalogSamples(1, n) = 80 * std::sin(2 * M_PI * 50 * t);               // real-like sine
+        s.model.arrAnalogSamples(2, n) = noise(rng);                                      // noise
+        s.model.arrAnalogSamples(3, n) = (n % 997 == 0) ? 5000 : (n % 500 < 250 ? 60 : -60);  // spikes and steps
+        s.model.arrAnalogSamples(4, n) = 400 * std::sin(2 * M_PI * 3 * t);                // clipped far beyond the scale
+        s.model.arrAnalogSamples(5, n) = std::round(noise(rng)) / 4;                      // many equal values
+    }
+    s.Index();
+    for (const QSize size : {QSize(1200, 150), QSize(333, 77), QSize(64, 300)}) {
+        for (int percent = 1; percent <= 100; percent += (percent < 10 ? 1 : 9)) {
+            s.model.lngViewSamples = static_cast<std::int32_t>(std::lround(percent / 100.0 * (N - 1)));
+            for (std::int32_t first : {1, 4321, N - s.model.lngViewSamples}) {
+                s.view.lngFirstSample = std::max(1, first);
+                for (long ch = 1; ch <= 5; ++ch) {
+                    Canvas full(size.width(), size.height()), reduced(size.width(), size.height());
+                    Frame f1 = ComputeFrame(s.model, s.view), f2 = f1;
+                    auto ctxFull = s.Context(false);
+                    auto ctxReduced = s.Context(true);
+                    DrawAnalogTrace(full, ctxFull, ch, f1);
+                    DrawAnalogTrace(reduced, ctxReduced, ch, f2);
+                    const auto [count, at] = Differences(full.PersistentImage(), reduced.PersistentImage());
+                    ASSERT_EQ(count, 0) << "first at " << at.x() << "," << at.y() << " channel " << ch << " at " << percent << " % from " << first << " in " << size.width()
+                        << "x" << size.height();
+                }
+            }
+        }
+    }
+}
+
+TEST(Trigger, LineOnlyWhenTheTriggerIsInView)
+{
+    Scene s(1, 0, 101);
+    s.model.lngViewSamples = 100;
+    s.model.varTriggerTime = 0.05;
+    s.Index();
+    auto greyColumn = [](const Canvas& c) {
+        for (int x = 0; x < c.PersistentImage().width(); ++x)
+            if (c.PersistentImage().pixel(x, c.PersistentImage().height() / 2) == qRgb(64, 64, 64) ||
+                c.PersistentImage().pixel(x, 1) == qRgb(64, 64, 64))
+                return x;
+        return -1;
+    };
+    auto draw = [&](std::int32_t trigger, std::int32_t first) {
+        s.model.lngTriggerSample = trigger;
+        s.view.lngFirstSample = first;
+        Canvas c(201, 120);
+        auto ctx = s.Context();
+        Frame f = ComputeFrame(s.model, s.view);
+        DrawAnalogTrace(c, ctx, 1, f);
+        return std::make_pair(greyColumn(c), s.drawing.lngTriggerPlotPoint);
+    };
+    auto [x, p] = draw(51, 1);
+    EXPECT_EQ(p, 51);
+    EXPECT_NEAR(x, 100, 1);
+    std::tie(x, p) = draw(1, 1);  // first sample: plotted as point 1, at x = 0
+    EXPECT_EQ(p, 1);
+    EXPECT_EQ(x, 0);
+    std::tie(x, p) = draw(1, 2);  // before the view
+    EXPECT_EQ(p, 0);
+    EXPECT_EQ(x, -1);
+    std::tie(x, p) = draw(102, 1);  // one period after the last sample: at point N, the right edge
+    EXPECT_EQ(p, 101);
+    std::tie(x, p) = draw(60, 30);
+    EXPECT_EQ(p, 31);
+    EXPECT_NEAR(x, 60, 1);
+}
+
+TEST(Grid, LabelsOnlyInTallWindowsAndScaleSteps)
+{
+    Scene s(1, 0, 11);
+    s.model.arrChannelScale(1) = 1;
+    auto ctx = s.Context();
+    Canvas tall(300, 400), low(300, 60);
+    DrawGrid(tall, ctx, 1);
+    DrawGrid(low, ctx, 1);
+    auto greenInRow = [](const QImage& img, int y, int fromX) {
+        int count = 0;
+        for (int x = fromX; x < img.width(); ++x)
+            if (img.pixel(x, y) == qRgb(0, 128, 0)) ++count;
+        return count;
+    };
+    // Dotted grid line at the first tick below the top: present when tall, absent when low.
+    EXPECT_GT(greenInRow(tall.PersistentImage(), 40, 100), 50);
+    EXPECT_EQ(greenInRow(low.PersistentImage(), 6, 20), 0);
+    // Ticks are drawn in both: x 1..7 at the tick rows.
+    EXPECT_EQ(low.PersistentImage().pixel(4, 6), qRgb(0, 128, 0));
+    EXPECT_EQ(tall.PersistentImage().pixel(4, 40), qRgb(0, 128, 0));
+    // Not drawn for the digital window or without a redraw request.
+    Canvas untouched(300, 400);
+    DrawGrid(untouched, ctx, 2);
+    s.view.blnRedrawSignals = kFalse;
+    DrawGrid(untouched, ctx, 1);
+    EXPECT_EQ(untouched.PersistentImage().pixel(1, 100), qRgb(255, 255, 255));
+}
+
+TEST(Markers, LabelRuleAndReadOuts)
+{
+    Scene s(1, 0, 1001);
+    s.model.lngViewSamples = 1000;
+    s.view.blnMarkersOn = kTrue;
+    s.view.blnPlaceMarkers = kTrue;
+    s.Index();
+    auto ctx = s.Context();
+    Frame f = ComputeFrame(s.model, s.view);
+    PlaceMarkers(ctx, f, 400, 1);
+    EXPECT_EQ(s.view.varMarker1Sample, 501);
+    EXPECT_EQ(s.view.lngMarker2Sample, 501);
+    EXPECT_EQ(s.view.varMarker1X, 200);
+    EXPECT_EQ(s.view.blnPlaceMarkers, kFalse);
+
+    ReadOuts r = ComputeReadOuts(ctx, f);
+    EXPECT_EQ(r.deltaT, "t :  0.000000 s");
+    EXPECT_EQ(r.inverse, "t :  --infinite-- 1/s");
+
+    // Same sample: M1's texts go left of the common line, M2's right of it.
+    Canvas c(400, 200);
+    DrawAnalogMarkers(c, ctx, 1, f);
+    const QImage& overlay = c.OverlayImage();
+    auto blueIn = [&](int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int y = 0; y < 30; ++y)
+                if (qAlpha(overlay.pixel(x, y)) > 0 && qBlue(overlay.pixel(x, y)) > 100) ++n;
+        return n;
+    };
+    EXPECT_GT(blueIn(170, 199), 0);
+    EXPECT_GT(blueIn(202, 240), 0);
+    EXPECT_GT(qAlpha(overlay.pixel(200, 100)), 0);  // the marker line
+
+    // A marker on the last sample in view stands at W - 1.
+    s.view.varMarker1Sample = 1001;
+    s.view.lngMarker2Sample = 2;
+    PlaceMarkers(ctx, f, 400, 1);
+    EXPECT_EQ(s.view.varMarker1X, 399);
+    r = ComputeReadOuts(ctx, f);
+    EXPECT_EQ(r.deltaT, "t :  0.999000 s");
+    EXPECT_EQ(r.inverse, "t :  1.0010 1/s");
+    // Times beyond the record read as the record's length.
+    EXPECT_EQ(MarkerTime(5000, 1000, 1.001), 1.001);
+    EXPECT_EQ(MarkerTime(-4, 1000, 1.001), 0);
+}
+
+TEST(Digital, RowsStartStrokeAndLastSample)
+{
+    Scene s(0, 2, 101);
+    s.model.lngViewSamples = 100;
+    for (long n = 1; n <= 101; ++n) {
+        s.model.arrDigitalSamples(1, n) = n > 50 ? 1 : 0;
+        s.model.arrDigitalSamples(2, n) = 1;  // never changes
+    }
+    s.Index();
+    Canvas c(200, 100);
+    auto ctx = s.Context();
+    Frame f = ComputeFrame(s.model, s.view);
+    DrawDigitalWindow(c, ctx, f, false, 1);
+    const QImage& img = c.PersistentImage();
+    // Row height 50: channel 1 low at 48, high at 0; channel 2 high at its top line 50.
+    EXPECT_EQ(img.pixel(60, 48), kTraceRed);
+    EXPECT_EQ(img.pixel(150, 0), kTraceRed);
+    EXPECT_EQ(img.pixel(150, 50), kTraceRed);
+    EXPECT_EQ(img.pixel(199, 50), kTraceRed);  // reaches the last sample at W - 1
+    // Edge at sample 51: x = 200 * 50 / 100 = 100.
+    EXPECT_EQ(img.pixel(100, 25), kTraceRed);
+
+    // Reduced (change positions) and full walks draw the same.
+    Canvas walk(200, 100);
+    auto full = s.Context(false);
+    Frame f2 = ComputeFrame(s.model, s.view);
+    DrawDigitalWindow(walk, full, f2, false, 1);
+    EXPECT_EQ(walk.PersistentImage(), img);
+}
+
+}  // namespace
+}  // namespace sevrana
