@@ -46,9 +46,11 @@ void SolidSegment(QImage& image, QPoint a, QPoint b, QRgb colour)
 {
     const int w = image.width();
     const int h = image.height();
+    // One detach for the whole line, then plain stores.
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     auto put = [&](std::int64_t x, std::int64_t y) {
-        if (x >= 0 && y >= 0 && x < w && y < h)
-            reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)))[x] = colour;
+        if (x >= 0 && y >= 0 && x < w && y < h) reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
     };
     const std::int64_t dx = static_cast<std::int64_t>(b.x()) - a.x();
     const std::int64_t dy = static_cast<std::int64_t>(b.y()) - a.y();
@@ -56,20 +58,46 @@ void SolidSegment(QImage& image, QPoint a, QPoint b, QRgb colour)
         put(a.x(), a.y());
         return;
     }
+    // Walk the major axis; the minor coordinate is the nearest whole number of the
+    // exact line, kept as quotient and remainder so no step divides.
+    auto walk = [&](std::int64_t major0, std::int64_t minor0, std::int64_t dMajor, std::int64_t dMinor,
+                    std::int64_t from, std::int64_t to, bool yMajor) {
+        if (from > to) return;
+        const std::int64_t den = 2 * dMajor;
+        std::int64_t q = NearestQuotient((from - major0) * dMinor, dMajor);
+        std::int64_t r = 2 * (from - major0) * dMinor + dMajor - q * den;  // 0 <= r < den
+        for (std::int64_t m = from; m <= to; ++m) {
+            if (yMajor)
+                put(minor0 + q, m);
+            else
+                put(m, minor0 + q);
+            r += 2 * dMinor;
+            if (r >= den) {
+                r -= den;
+                ++q;
+            } else if (r < 0) {
+                r += den;
+                --q;
+            }
+        }
+    };
     if (std::llabs(dy) >= std::llabs(dx)) {
         if (dy < 0) std::swap(a, b);
         const std::int64_t ddx = static_cast<std::int64_t>(b.x()) - a.x();
         const std::int64_t ddy = static_cast<std::int64_t>(b.y()) - a.y();
-        const std::int64_t from = std::max<std::int64_t>(a.y(), 0);
-        const std::int64_t to = std::min<std::int64_t>(b.y(), h - 1);
-        for (std::int64_t y = from; y <= to; ++y) put(a.x() + NearestQuotient((y - a.y()) * ddx, ddy), y);
+        if (ddx == 0) {
+            if (a.x() < 0 || a.x() >= w) return;
+            const std::int64_t from = std::max<std::int64_t>(a.y(), 0);
+            const std::int64_t to = std::min<std::int64_t>(b.y(), h - 1);
+            for (std::int64_t y = from; y <= to; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[a.x()] = colour;
+            return;
+        }
+        walk(a.y(), a.x(), ddy, ddx, std::max<std::int64_t>(a.y(), 0), std::min<std::int64_t>(b.y(), h - 1), true);
     } else {
         if (dx < 0) std::swap(a, b);
         const std::int64_t ddx = static_cast<std::int64_t>(b.x()) - a.x();
         const std::int64_t ddy = static_cast<std::int64_t>(b.y()) - a.y();
-        const std::int64_t from = std::max<std::int64_t>(a.x(), 0);
-        const std::int64_t to = std::min<std::int64_t>(b.x(), w - 1);
-        for (std::int64_t x = from; x <= to; ++x) put(x, a.y() + NearestQuotient((x - a.x()) * ddy, ddx));
+        walk(a.x(), a.y(), ddx, ddy, std::max<std::int64_t>(a.x(), 0), std::min<std::int64_t>(b.x(), w - 1), false);
     }
 }
 
