@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "NumberUtils.h"
 #include "ProgramError.h"
@@ -308,10 +309,19 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
                 vmin = std::min(vmin, a);
                 vmax = std::max(vmax, b);
             }
-            // Drawn as vertical strokes in one column, these cover the same pixels as every sample would.
-            points.emplace_back(c, y(vmin));
-            points.emplace_back(c, y(vmax));
-            points.emplace_back(c, y(lastValue));
+            // Drawn as vertical strokes in one column, these cover the same pixels as every sample
+            // would, in either order; visit the extreme nearer the first sample first (shorter strokes).
+            const int yFirst = y(first), yLo = y(vmin), yHi = y(vmax), yLast = y(lastValue);
+            const long viaLo = std::labs(yFirst - yLo) + std::labs(yHi - yLast);
+            const long viaHi = std::labs(yFirst - yHi) + std::labs(yLo - yLast);
+            if (viaLo <= viaHi) {
+                points.emplace_back(c, yLo);
+                points.emplace_back(c, yHi);
+            } else {
+                points.emplace_back(c, yHi);
+                points.emplace_back(c, yLo);
+            }
+            points.emplace_back(c, yLast);
         }
         k = end + 1;
     }

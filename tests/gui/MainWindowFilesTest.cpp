@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -545,6 +547,23 @@ TEST_F(MainWindowFiles, BundledExampleOpensFromTheCommandLine)
     for (long i = 2; i <= 8; ++i) {
         EXPECT_EQ(form->ChannelWindow(i)->Frame()->height(), first) << i;
         EXPECT_GT(form->ChannelWindow(i)->Frame()->y(), form->ChannelWindow(i - 1)->Frame()->y()) << i;
+    }
+    // Every window was drawn: analog windows show grid and trace, the digital window its rows.
+    auto count = [](const QImage& picture, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixel(x, y) == colour) ++n;
+        return n;
+    };
+    for (long i = 1; i <= 8; ++i) {
+        const QImage picture = form->ChannelWindow(i)->Picture();
+        EXPECT_EQ(picture.size(), form->ChannelWindow(i)->size()) << i;
+        EXPECT_GT(count(picture, qRgb(255, 0, 0)), picture.width() / 2) << "trace in window " << i;
+        if (i <= 7) {
+            EXPECT_GT(count(picture, qRgb(0, 128, 0)), picture.width() / 4) << "zero line and axis in window " << i;
+            EXPECT_GT(count(picture, qRgb(64, 64, 64)), 0) << "trigger line in window " << i;
+        }
     }
 }
 
