@@ -281,6 +281,7 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
     const double scale = m.arrChannelScale(i);
     auto y = [&](double v) { return Reach(ValueY(v, height, scale)); };
     auto column = [&](std::int32_t k) { return Px(PointX(frame, width, static_cast<double>(k) + 1, fs)); };
+    const double S = ctx.model.lngViewSamples;
 
     std::vector<QPoint> points;
     points.emplace_back(1, y(m.arrAnalogSamples(i, s0)));
@@ -288,16 +289,12 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
     std::int32_t k = 1;
     while (k <= last) {
         const int c = column(k);
-        // The run of points sharing this column: x never decreases with k, so search for its end.
-        std::int32_t lo = k, hi = last;
-        while (lo < hi) {
-            const std::int32_t mid = lo + (hi - lo + 1) / 2;
-            if (column(mid) <= c)
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
-        const std::int32_t end = lo;
+        // The run of points sharing this column: x never decreases with k, so start from
+        // where the column's right edge falls (x is about W * k / S) and step to the exact end.
+        const double guess = std::floor((c + 0.5) * S / width);
+        std::int32_t end = static_cast<std::int32_t>(std::clamp<double>(guess, k, last));
+        while (end > k && column(end) > c) --end;
+        while (end < last && column(end + 1) <= c) ++end;
         const double first = m.arrAnalogSamples(i, s0 + k);
         points.emplace_back(c, y(first));
         if (end > k) {
