@@ -362,8 +362,8 @@ void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& fr
 double MarkerTime(std::int32_t sample, std::int32_t sampleRate, double D)
 {
     const double t = (static_cast<double>(sample) - 1) / sampleRate;
-    if (t > D) return D;
-    if (t < 0) return 0;
+    const double shown = ShownMarkerTime(sample, sampleRate, D);
+    if (shown != t) return shown;  // limited to the record: kept as it is
     return ParseNumber(FormatPattern(t, "0.000000")).value_or(t);
 }
 
