@@ -11,6 +11,7 @@
 #include <random>
 
 #include "SignalRenderer.h"
+#include "TraceColumns.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ struct Fixture {
     DrawingState drawing;
     MinMaxPyramid pyramid;
     DigitalEdges edges;
+    TraceColumnCache columns;
     std::vector<std::unique_ptr<Canvas>> windows;
 
     Fixture()
@@ -65,20 +67,27 @@ struct Fixture {
         for (long i = 0; i <= kAnalog; ++i) windows.push_back(std::make_unique<Canvas>(1200, 150));
     }
 
-    void Redraw(std::int32_t inView, bool reduced)
+    enum Parts { kGrids = 1, kTraces = 2, kDigital = 4, kAll = 7 };
+
+    void Redraw(std::int32_t inView, bool reduced, int parts = kAll)
     {
+        // Zoomed around the fault, as an engineer looks at it: the trigger line and its
+        // annotation are in view at every size, so the sizes differ only in samples.
         model.lngViewSamples = inView;
-        view.lngFirstSample = 1;
+        view.lngFirstSample = std::max<std::int32_t>(1, model.lngTriggerSample - inView / 2);
         view.blnRedrawSignals = kTrue;
         view.blnRedrawMarkers = kTrue;
-        RenderContext ctx{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, false};
+        // Every redraw is of a new view (scrolled or zoomed): nothing is reused from the last one.
+        columns.Clear();
+        RenderContext ctx{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, false,
+                          reduced ? &columns : nullptr};
         Frame frame = ComputeFrame(model, view);
         for (long i = 1; i <= kAnalog; ++i) {
             Canvas& c = *windows[static_cast<std::size_t>(i - 1)];
-            DrawGrid(c, ctx, i);
-            DrawAnalogTrace(c, ctx, i, frame);
+            if (parts & kGrids) DrawGrid(c, ctx, i);
+            if (parts & kTraces) DrawAnalogTrace(c, ctx, i, frame);
         }
-        DrawDigitalWindow(*windows.back(), ctx, frame, false, 1);
+        if (parts & kDigital) DrawDigitalWindow(*windows.back(), ctx, frame, false, 1);
     }
 };
 
@@ -96,6 +105,35 @@ void BM_FullRedraw(benchmark::State& state)
     state.counters["samples_in_view"] = static_cast<double>(inView);
 }
 BENCHMARK(BM_FullRedraw)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+/// One part of the full redraw at a time: what each costs and how it grows with the samples in view.
+void BM_RedrawPart(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const auto inView = static_cast<std::int32_t>(state.range(0));
+    const auto part = static_cast<int>(state.range(1));
+    for (auto _ : state) f.Redraw(inView, true, part);
+    state.SetLabel(part == Fixture::kGrids ? "grids" : part == Fixture::kTraces ? "analog traces" : "digital window");
+}
+BENCHMARK(BM_RedrawPart)
+    ->ArgsProduct({{10000, 10000000}, {Fixture::kGrids, Fixture::kTraces, Fixture::kDigital}})
+    ->Unit(benchmark::kMillisecond);
+
+/// The per-column table alone: column edges, first and last samples, pyramid ranges of all channels.
+void BM_TraceColumns(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    f.model.lngViewSamples = static_cast<std::int32_t>(state.range(0));
+    f.view.lngFirstSample = std::max<std::int32_t>(1, f.model.lngTriggerSample - f.model.lngViewSamples / 2);
+    Frame frame = ComputeFrame(f.model, f.view);
+    frame.E = std::min(frame.E, f.model.lngLastSample);
+    TraceColumns table;
+    for (auto _ : state) {
+        table.Compute(f.model, f.pyramid, frame, f.view.lngFirstSample, 1200, 1, kAnalog);
+        benchmark::DoNotOptimize(table.Values(1));
+    }
+}
+BENCHMARK(BM_TraceColumns)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 void BM_FullRedrawFullPolyline(benchmark::State& state)
 {

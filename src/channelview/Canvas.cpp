@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 namespace sevrana {
 
@@ -40,22 +43,61 @@ std::int64_t NearestQuotient(std::int64_t num, std::int64_t den)
     return (twice % (2 * den) < 0) ? q - 1 : q;
 }
 
-/// A solid one-pixel line with both end points, each pixel placed on its own
-/// (no error accumulation), so only the part inside the image costs anything.
-void SolidSegment(QImage& image, QPoint a, QPoint b, QRgb colour)
-{
-    const int w = image.width();
-    const int h = image.height();
-    // One detach for the whole line, then plain stores.
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    auto put = [&](std::int64_t x, std::int64_t y) {
+/// Where solid lines are placed: one detach of the image for many lines, then plain stores.
+struct Raster {
+    uchar* bits;
+    qsizetype stride;
+    int w;
+    int h;
+    QRgb colour;
+
+    Raster(QImage& image, QRgb c)
+        : bits(image.bits()), stride(image.bytesPerLine()), w(image.width()), h(image.height()), colour(c)
+    {
+    }
+    void Put(std::int64_t x, std::int64_t y) const
+    {
         if (x >= 0 && y >= 0 && x < w && y < h) reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
-    };
+    }
+    /// Every pixel of column x from y1 to y2 (y1 <= y2), both included.
+    void Span(std::int64_t x, std::int64_t y1, std::int64_t y2) const
+    {
+        if (x < 0 || x >= w) return;
+        const std::int64_t from = std::max<std::int64_t>(y1, 0);
+        const std::int64_t to = std::min<std::int64_t>(y2, h - 1);
+        uchar* p = bits + from * stride + x * static_cast<qsizetype>(sizeof(QRgb));
+        for (std::int64_t y = from; y <= to; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = colour;
+    }
+};
+
+/// Instead of pixels, the lowest and highest row set in each column of the image.
+struct ColumnExtents {
+    int* lo;
+    int* hi;
+    int w;
+    int h;
+
+    void Put(std::int64_t x, std::int64_t y) const { Span(x, y, y); }
+    void Span(std::int64_t x, std::int64_t y1, std::int64_t y2) const
+    {
+        if (x < 0 || x >= w) return;
+        const auto from = static_cast<int>(std::max<std::int64_t>(y1, 0));
+        const auto to = static_cast<int>(std::min<std::int64_t>(y2, h - 1));
+        if (from > to) return;
+        lo[x] = std::min(lo[x], from);
+        hi[x] = std::max(hi[x], to);
+    }
+};
+
+/// The pixels of a solid one-pixel line with both end points, each placed on its own
+/// (no error accumulation), so only the part inside the image costs anything.
+template <class Sink>
+void SolidSegment(const Sink& sink, QPoint a, QPoint b)
+{
     const std::int64_t dx = static_cast<std::int64_t>(b.x()) - a.x();
     const std::int64_t dy = static_cast<std::int64_t>(b.y()) - a.y();
-    if (dx == 0 && dy == 0) {
-        put(a.x(), a.y());
+    if (dx == 0) {
+        sink.Span(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()));
         return;
     }
     // Walk the major axis; the minor coordinate is the nearest whole number of the
@@ -65,41 +107,64 @@ void SolidSegment(QImage& image, QPoint a, QPoint b, QRgb colour)
         if (from > to) return;
         const std::int64_t den = 2 * dMajor;
         std::int64_t q = NearestQuotient((from - major0) * dMinor, dMajor);
-        std::int64_t r = 2 * (from - major0) * dMinor + dMajor - q * den;  // 0 <= r < den
+        std::int64_t rem = 2 * (from - major0) * dMinor + dMajor - q * den;  // 0 <= rem < den
+        // A steep line sets runs of pixels in one column: those are handed over whole.
+        std::int64_t runStart = from;
+        std::int64_t runQ = q;
         for (std::int64_t m = from; m <= to; ++m) {
-            if (yMajor)
-                put(minor0 + q, m);
-            else
-                put(m, minor0 + q);
-            r += 2 * dMinor;
-            if (r >= den) {
-                r -= den;
+            if (!yMajor) {
+                sink.Put(m, minor0 + q);
+            } else if (q != runQ) {
+                sink.Span(minor0 + runQ, runStart, m - 1);
+                runStart = m;
+                runQ = q;
+            }
+            rem += 2 * dMinor;
+            if (rem >= den) {
+                rem -= den;
                 ++q;
-            } else if (r < 0) {
-                r += den;
+            } else if (rem < 0) {
+                rem += den;
                 --q;
             }
         }
+        if (yMajor) sink.Span(minor0 + runQ, runStart, to);
     };
     if (std::llabs(dy) >= std::llabs(dx)) {
         if (dy < 0) std::swap(a, b);
         const std::int64_t ddx = static_cast<std::int64_t>(b.x()) - a.x();
         const std::int64_t ddy = static_cast<std::int64_t>(b.y()) - a.y();
-        if (ddx == 0) {
-            if (a.x() < 0 || a.x() >= w) return;
-            const std::int64_t from = std::max<std::int64_t>(a.y(), 0);
-            const std::int64_t to = std::min<std::int64_t>(b.y(), h - 1);
-            for (std::int64_t y = from; y <= to; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[a.x()] = colour;
-            return;
-        }
-        walk(a.y(), a.x(), ddy, ddx, std::max<std::int64_t>(a.y(), 0), std::min<std::int64_t>(b.y(), h - 1), true);
+        walk(a.y(), a.x(), ddy, ddx, std::max<std::int64_t>(a.y(), 0), std::min<std::int64_t>(b.y(), sink.h - 1), true);
     } else {
         if (dx < 0) std::swap(a, b);
         const std::int64_t ddx = static_cast<std::int64_t>(b.x()) - a.x();
         const std::int64_t ddy = static_cast<std::int64_t>(b.y()) - a.y();
-        walk(a.x(), a.y(), ddx, ddy, std::max<std::int64_t>(a.x(), 0), std::min<std::int64_t>(b.x(), w - 1), false);
+        walk(a.x(), a.y(), ddx, ddy, std::max<std::int64_t>(a.x(), 0), std::min<std::int64_t>(b.x(), sink.w - 1), false);
     }
 }
+
+/// Sets the pixels of row y whose column runs lo[x]..hi[x] reach it. Branch-free, so the
+/// compiler does several pixels per instruction; built for wider vectors too where the
+/// processor has them.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void FillRow(QRgb* row, const int* lo, const int* hi, int xFrom, int xTo, int y, QRgb colour)
+{
+    for (int x = xFrom; x <= xTo; ++x) {
+        const QRgb inside = 0u - static_cast<QRgb>((lo[x] <= y) & (y <= hi[x]));
+        row[x] = (colour & inside) | (row[x] & ~inside);
+    }
+}
+
+/// A run of a polyline is set row by row once it covers at least 1 / kRowFillRatio of its box.
+constexpr std::int64_t kRowFillRatio = 3;
+
+/// Whole pixel of a drawing coordinate (halves away from zero).
+QPoint PixelOf(double x, double y) { return QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))); }
+
+/// Close enough to the image for whole-pixel placement; farther lines go through the painter.
+bool Placeable(double x, double y) { return std::fabs(x) < 1e9 && std::fabs(y) < 1e9; }
 
 }  // namespace
 
@@ -113,13 +178,15 @@ void Canvas::Resize(int width, int height)
 {
     persistent_ = BlankImage(width, height, QImage::Format_RGB32, background_);
     overlay_ = BlankImage(width, height, QImage::Format_ARGB32_Premultiplied, Qt::transparent);
+    overlayBlank_ = true;
+    kept_ = Kept{};
     Changed();
 }
 
 void Canvas::Cls()
 {
     if (autoRedraw_) persistent_.fill(background_);
-    overlay_.fill(Qt::transparent);
+    ClearOverlayImage();
     CurrentX = 0;
     CurrentY = 0;
     Changed();
@@ -127,8 +194,41 @@ void Canvas::Cls()
 
 void Canvas::ClearOverlay()
 {
-    overlay_.fill(Qt::transparent);
+    ClearOverlayImage();
     Changed();
+}
+
+void Canvas::ClearOverlayImage()
+{
+    if (overlayBlank_) return;  // a blank overlay costs nothing to keep blank
+    overlay_.fill(Qt::transparent);
+    overlayBlank_ = true;
+}
+
+void Canvas::Keep(const QString& key)
+{
+    // A copy of its own: putting it back is then one copy into the window's own
+    // pixels, with no image to allocate and fault in on every redraw.
+    kept_ = Kept{key,      persistent_.copy(), CurrentX,   CurrentY,    current_,    penStyle_,  drawStyle_,
+                 penWidth_, penColour_,         foreColor_, fontFamily_, fontPoints_, fontBold_};
+}
+
+bool Canvas::Recall(const QString& key)
+{
+    if (kept_.key.isEmpty() || kept_.key != key || kept_.image.size() != persistent_.size() ||
+        kept_.image.format() != persistent_.format() || kept_.image.bytesPerLine() != persistent_.bytesPerLine())
+        return false;
+    std::memcpy(persistent_.bits(), kept_.image.constBits(), static_cast<std::size_t>(persistent_.sizeInBytes()));
+    ClearOverlayImage();
+    CurrentX = kept_.currentX;
+    CurrentY = kept_.currentY;
+    current_ = kept_.current;
+    SetPen(kept_.penStyle, kept_.penWidth, kept_.penColour);
+    drawStyle_ = kept_.drawStyle;
+    foreColor_ = kept_.foreColor;
+    SetFont(kept_.fontFamily, kept_.fontPoints, kept_.fontBold);
+    Changed();
+    return true;
 }
 
 void Canvas::SetPen(Qt::PenStyle style, int width, QColor colour)
@@ -145,7 +245,7 @@ bool Canvas::ExactPen() const { return penStyle_ == Qt::SolidLine && penWidth_ <
 void Canvas::LineTo(int x, int y)
 {
     if (ExactPen()) {
-        SolidSegment(Target(), current_, QPoint(x, y), penColour_.rgba());
+        SolidSegment(Raster(Target(), penColour_.rgba()), current_, QPoint(x, y));
     } else {
         QPainter p(&Target());
         p.setPen(QPen(penColour_, penWidth_, penStyle_));
@@ -159,12 +259,7 @@ void Canvas::Polyline(const QPoint* points, int count)
 {
     if (count < 1) return;
     if (ExactPen()) {
-        // Every segment with both of its end points: the pixels drawn depend only on
-        // the points, which is what lets a trace be reduced per pixel column.
-        QImage& target = Target();
-        const QRgb colour = penColour_.rgba();
-        if (count == 1) SolidSegment(target, points[0], points[0], colour);
-        for (int k = 1; k < count; ++k) SolidSegment(target, points[k - 1], points[k], colour);
+        SolidPolyline(points, count, penColour_.rgba());
     } else if (count >= 2) {
         QPainter p(&Target());
         p.setPen(QPen(penColour_, penWidth_, penStyle_));
@@ -174,13 +269,69 @@ void Canvas::Polyline(const QPoint* points, int count)
     Changed();
 }
 
+void Canvas::SolidPolyline(const QPoint* points, int count, QRgb colour)
+{
+    // Every segment with both of its end points: the pixels drawn depend only on
+    // the points, which is what lets a trace be reduced per pixel column.
+    QImage& target = Target();
+    if (count == 1) SolidSegment(Raster(target, colour), points[0], points[0]);
+    // Stretches that never turn back left are placed together; all pixels are of one
+    // colour, so the order in which the pieces are placed does not matter.
+    int from = 0;
+    while (from + 1 < count) {
+        int to = from + 1;
+        while (to + 1 < count && points[to + 1].x() >= points[to].x()) ++to;
+        if (points[to].x() < points[from].x())
+            SolidSegment(Raster(target, colour), points[from], points[to]);  // one step back left
+        else
+            SolidRun(target, points + from, to - from + 1, colour);
+        from = to;
+    }
+}
+
+void Canvas::SolidRun(QImage& target, const QPoint* points, int count, QRgb colour)
+{
+    // A line that never turns back left crosses each column once: consecutive segments
+    // share their end pixels, so what it sets in a column is one unbroken run. Find the
+    // runs first, then set them row by row, which touches each row of the image once
+    // instead of once per column (a dense trace is mostly tall runs).
+    const int w = target.width();
+    const int h = target.height();
+    const int xFrom = std::max(points[0].x(), 0);
+    const int xTo = std::min(points[count - 1].x(), w - 1);
+    if (xFrom > xTo) return;
+    extentLo_.assign(static_cast<std::size_t>(w), std::numeric_limits<int>::max());
+    extentHi_.assign(static_cast<std::size_t>(w), std::numeric_limits<int>::min());
+    const ColumnExtents columns{extentLo_.data(), extentHi_.data(), w, h};
+    for (int k = 1; k < count; ++k) SolidSegment(columns, points[k - 1], points[k]);
+    const int* lo = extentLo_.data();
+    const int* hi = extentHi_.data();
+    int yFrom = h, yTo = -1;
+    std::int64_t pixels = 0;
+    for (int x = xFrom; x <= xTo; ++x) {
+        if (lo[x] > hi[x]) continue;
+        yFrom = std::min(yFrom, lo[x]);
+        yTo = std::max(yTo, hi[x]);
+        pixels += hi[x] - lo[x] + 1;
+    }
+    if (yFrom > yTo) return;
+    const Raster raster(target, colour);
+    const std::int64_t area = static_cast<std::int64_t>(yTo - yFrom + 1) * (xTo - xFrom + 1);
+    if (pixels * kRowFillRatio < area) {
+        // A thin trace: column by column touches less of the image.
+        for (int x = xFrom; x <= xTo; ++x)
+            if (lo[x] <= hi[x]) raster.Span(x, lo[x], hi[x]);
+        return;
+    }
+    for (int y = yFrom; y <= yTo; ++y)
+        FillRow(reinterpret_cast<QRgb*>(raster.bits + y * raster.stride), lo, hi, xFrom, xTo, y, colour);
+}
+
 void Canvas::Line(double x1, double y1, double x2, double y2, QColor colour)
 {
-    if (drawStyle_ == Qt::SolidLine && std::fabs(x1) < 1e9 && std::fabs(y1) < 1e9 && std::fabs(x2) < 1e9 &&
-        std::fabs(y2) < 1e9) {
+    if (drawStyle_ == Qt::SolidLine && Placeable(x1, y1) && Placeable(x2, y2)) {
         // Solid lines land on whole pixels; placing them ourselves skips a painter per line.
-        SolidSegment(Target(), QPoint(static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1))),
-                     QPoint(static_cast<int>(std::lround(x2)), static_cast<int>(std::lround(y2))), colour.rgba());
+        SolidSegment(Raster(Target(), colour.rgba()), PixelOf(x1, y1), PixelOf(x2, y2));
     } else {
         QPainter p(&Target());
         p.setPen(QPen(colour, 1, drawStyle_));
@@ -188,6 +339,26 @@ void Canvas::Line(double x1, double y1, double x2, double y2, QColor colour)
     }
     CurrentX = x2;
     CurrentY = y2;
+    Changed();
+}
+
+void Canvas::LinesFromCurrent(const QPointF* points, int count, QColor colour)
+{
+    if (count < 1) return;
+    bool placeable = drawStyle_ == Qt::SolidLine && Placeable(CurrentX, CurrentY);
+    for (int k = 0; k < count && placeable; ++k) placeable = Placeable(points[k].x(), points[k].y());
+    if (!placeable) {
+        for (int k = 0; k < count; ++k) LineFromCurrent(points[k].x(), points[k].y(), colour);
+        return;
+    }
+    // The same pixels as one line after the other: each segment has both end points.
+    std::vector<QPoint> pixels;
+    pixels.reserve(static_cast<std::size_t>(count) + 1);
+    pixels.push_back(PixelOf(CurrentX, CurrentY));
+    for (int k = 0; k < count; ++k) pixels.push_back(PixelOf(points[k].x(), points[k].y()));
+    SolidPolyline(pixels.data(), static_cast<int>(pixels.size()), colour.rgba());
+    CurrentX = points[count - 1].x();
+    CurrentY = points[count - 1].y();
     Changed();
 }
 

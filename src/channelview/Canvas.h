@@ -9,8 +9,10 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QFontMetricsF;
 
@@ -53,6 +55,8 @@ public:
     void Line(double x1, double y1, double x2, double y2, QColor colour);
     /// A line from the text position (CurrentX, CurrentY) to (x2, y2).
     void LineFromCurrent(double x2, double y2, QColor colour);
+    /// LineFromCurrent to each point in turn, in one go.
+    void LinesFromCurrent(const QPointF* points, int count, QColor colour);
     /// A line in the text colour.
     void Line(double x1, double y1, double x2, double y2) { Line(x1, y1, x2, y2, foreColor_); }
     /// The outline of a rectangle from corner to corner.
@@ -71,6 +75,13 @@ public:
     /// start of the next line (x 0), otherwise just past the text.
     void Print(const QString& text, bool newLine = true);
 
+    /// Keeps the persistent picture and the drawing state under a key, so that a
+    /// background that would be drawn exactly the same again can be put back instead.
+    void Keep(const QString& key);
+    /// Puts back what was kept under this key (persistent picture, drawing state, an
+    /// empty overlay) and says so; false, and nothing changes, for any other key.
+    bool Recall(const QString& key);
+
     const QImage& PersistentImage() const { return persistent_; }
     const QImage& OverlayImage() const { return overlay_; }
     /// What the window shows: the persistent image with the overlay on top.
@@ -84,12 +95,21 @@ public:
     static constexpr int kDpi = 96;  // pixel density texts are measured and drawn at
 
 private:
-    QImage& Target() { return autoRedraw_ ? persistent_ : overlay_; }
+    QImage& Target()
+    {
+        if (autoRedraw_) return persistent_;
+        overlayBlank_ = false;
+        return overlay_;
+    }
+    void ClearOverlayImage();
     bool ExactPen() const;
+    void SolidPolyline(const QPoint* points, int count, QRgb colour);
+    void SolidRun(QImage& target, const QPoint* points, int count, QRgb colour);
     void Changed() { ++revision_; }
 
     QImage persistent_;
     QImage overlay_;
+    bool overlayBlank_ = true;  // nothing drawn on the overlay since it was last cleared
     bool autoRedraw_ = true;
     QColor background_ = QColor(255, 255, 255);
     QColor foreColor_ = QColor(0, 0, 0);
@@ -104,7 +124,22 @@ private:
     const QFontMetricsF& Metrics() const;
     mutable std::shared_ptr<QFontMetricsF> metrics_;
     QPoint current_;  // pen position of MoveTo/LineTo
+    std::vector<int> extentLo_, extentHi_;  // per column, while a polyline is placed
     quint64 revision_ = 0;
+
+    struct Kept {
+        QString key;
+        QImage image;
+        double currentX = 0, currentY = 0;
+        QPoint current;
+        Qt::PenStyle penStyle = Qt::SolidLine, drawStyle = Qt::SolidLine;
+        int penWidth = 1;
+        QColor penColour, foreColor;
+        QString fontFamily;
+        double fontPoints = 0;
+        bool fontBold = false;
+    };
+    Kept kept_;
 };
 
 }  // namespace sevrana

@@ -6,6 +6,7 @@
 
 #include "NumberUtils.h"
 #include "ProgramError.h"
+#include "TraceColumns.h"
 
 namespace sevrana {
 
@@ -137,12 +138,13 @@ double PointX(const Frame& f, double width, double p, std::int32_t sampleRate)
     return f.Z * width * ((p - 1) / sampleRate) / f.D;
 }
 
-std::int32_t ValueY(double value, double height, double scale)
+ValueToY::ValueToY(double height, double scale) : half_(height / 2), K_(0)
 {
     if (scale == 0) throw ProgramError::DivisionByZero();
-    const double K = (height - 1) / scale;
-    return ToInt32(height / 2 + K * (-value) / 2);
+    K_ = (height - 1) / scale;
 }
+
+std::int32_t ValueY(double value, double height, double scale) { return ValueToY(height, scale)(value); }
 
 void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index)
 {
@@ -151,6 +153,12 @@ void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index)
     const double W = canvas.ScaleWidth();
     const double H = canvas.ScaleHeight();
     canvas.SetAutoRedraw(true);
+    // The grid changes only with the window's size, the scale, the texts and the font it
+    // starts with; scrolling and zooming redraw it unchanged, so it is put back instead.
+    const QString key = QString::number(W) + "|" + QString::number(H) + "|" +
+                        QString::number(m.arrChannelScale(index), 'g', 17) + "|" + Q(m.arrAnalogUnits(index)) + "|" +
+                        (ctx.titlesOn ? QString() : Q(m.arrAnalogNames(index))) + "|" + canvas.Font().toString();
+    if (canvas.Recall(key)) return;
     canvas.SetPen(Qt::SolidLine, 1, kGreen);
     canvas.SetForeColor(kGreen);
     canvas.Cls();
@@ -220,6 +228,7 @@ void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index)
         canvas.LineTo(Px(j * tick), Px(H / 2 + 4));
     }
     canvas.SetForeColor(kBlack);
+    canvas.Keep(key);
 }
 
 void MarkerFollowUp(const RenderContext& ctx, const Frame& frame, double activeWidth, bool mark1Active)
@@ -260,14 +269,14 @@ std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Fram
 {
     const RecordingModel& m = ctx.model;
     const std::int32_t s0 = ctx.view.lngFirstSample;
-    const double scale = m.arrChannelScale(i);
+    const ValueToY toY(height, m.arrChannelScale(i));
     std::vector<QPoint> points;
     points.reserve(static_cast<std::size_t>(std::max(0, frame.E - s0) + 1));
-    points.emplace_back(1, Reach(ValueY(m.arrAnalogSamples(i, s0), height, scale)));
+    points.emplace_back(1, Reach(toY(m.arrAnalogSamples(i, s0))));
     for (std::int32_t n = s0 + 1; n <= frame.E; ++n) {
         const double p = static_cast<double>(n - s0) + 1;
         points.emplace_back(Px(PointX(frame, width, p, m.lngSampleRate)),
-                            Reach(ValueY(m.arrAnalogSamples(i, n), height, scale)));
+                            Reach(toY(m.arrAnalogSamples(i, n))));
     }
     return points;
 }
@@ -277,50 +286,41 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
 {
     const RecordingModel& m = ctx.model;
     const std::int32_t s0 = ctx.view.lngFirstSample;
-    const std::int32_t fs = m.lngSampleRate;
-    const double scale = m.arrChannelScale(i);
-    auto y = [&](double v) { return Reach(ValueY(v, height, scale)); };
-    auto column = [&](std::int32_t k) { return Px(PointX(frame, width, static_cast<double>(k) + 1, fs)); };
-    const double S = ctx.model.lngViewSamples;
+    const ValueToY toY(height, m.arrChannelScale(i));
+    auto y = [&](double v) { return Reach(toY(v)); };
+    TraceColumns own;
+    const TraceColumns* table = &own;
+    if (ctx.columns != nullptr) {
+        table = &ctx.columns->For(ctx, frame, width, i);
+    } else {
+        if (ctx.pyramid == nullptr) throw ProgramError::SubscriptOutOfRange();
+        own.Compute(m, *ctx.pyramid, frame, s0, width, i, i);
+    }
+    const auto& columns = table->Columns();
+    const ColumnValues* values = table->Values(i);
 
     std::vector<QPoint> points;
+    points.reserve(4 * columns.size() + 1);
     points.emplace_back(1, y(m.arrAnalogSamples(i, s0)));
-    const std::int32_t last = frame.E - s0;  // points 1..last follow point 0
-    std::int32_t k = 1;
-    while (k <= last) {
-        const int c = column(k);
-        // The run of points sharing this column: x never decreases with k, so start from
-        // where the column's right edge falls (x is about W * k / S) and step to the exact end.
-        const double guess = std::floor((c + 0.5) * S / width);
-        std::int32_t end = static_cast<std::int32_t>(std::clamp<double>(guess, k, last));
-        while (end > k && column(end) > c) --end;
-        while (end < last && column(end + 1) <= c) ++end;
-        const double first = m.arrAnalogSamples(i, s0 + k);
-        points.emplace_back(c, y(first));
-        if (end > k) {
-            const double lastValue = m.arrAnalogSamples(i, s0 + end);
-            double vmin = std::min(first, lastValue), vmax = std::max(first, lastValue);
-            if (end > k + 1) {
-                double a, b;
-                ctx.pyramid->Range(i, s0 + k + 1, s0 + end - 1, a, b);
-                vmin = std::min(vmin, a);
-                vmax = std::max(vmax, b);
-            }
-            // Drawn as vertical strokes in one column, these cover the same pixels as every sample
-            // would, in either order; visit the extreme nearer the first sample first (shorter strokes).
-            const int yFirst = y(first), yLo = y(vmin), yHi = y(vmax), yLast = y(lastValue);
-            const long viaLo = std::labs(yFirst - yLo) + std::labs(yHi - yLast);
-            const long viaHi = std::labs(yFirst - yHi) + std::labs(yLo - yLast);
-            if (viaLo <= viaHi) {
-                points.emplace_back(c, yLo);
-                points.emplace_back(c, yHi);
-            } else {
-                points.emplace_back(c, yHi);
-                points.emplace_back(c, yLo);
-            }
-            points.emplace_back(c, yLast);
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+        const int c = columns[j].x;
+        const ColumnValues& v = values[j];
+        const int yFirst = y(v.first);
+        points.emplace_back(c, yFirst);
+        if (columns[j].to == columns[j].from) continue;
+        // Drawn as vertical strokes in one column, these cover the same pixels as every sample
+        // would, in either order; visit the extreme nearer the first sample first (shorter strokes).
+        const int yLo = y(v.lo), yHi = y(v.hi), yLast = y(v.last);
+        const long viaLo = std::labs(yFirst - yLo) + std::labs(yHi - yLast);
+        const long viaHi = std::labs(yFirst - yHi) + std::labs(yLo - yLast);
+        if (viaLo <= viaHi) {
+            points.emplace_back(c, yLo);
+            points.emplace_back(c, yHi);
+        } else {
+            points.emplace_back(c, yHi);
+            points.emplace_back(c, yLo);
         }
-        k = end + 1;
+        points.emplace_back(c, yLast);
     }
     return points;
 }
@@ -444,6 +444,8 @@ void DrawDigitalWindow(Canvas& canvas, const RenderContext& ctx, Frame& frame, b
         canvas.SetForeColor(kBlack);
     }
 
+    std::int32_t triggerPoint = 0;  // the same for every row: the view is
+    std::vector<QPointF> path;
     long r = 1;
     for (long k = 1; k <= nD; ++k) {
         if (!shown(k)) continue;
@@ -461,32 +463,44 @@ void DrawDigitalWindow(Canvas& canvas, const RenderContext& ctx, Frame& frame, b
         const std::int32_t E = frame.E;
         if (redraw) {
             auto x = [&](std::int32_t n) { return PointX(frame, W, static_cast<double>(n - s0) + 1, fs); };
-            auto step = [&](std::int32_t n) {
-                canvas.LineFromCurrent(x(n), level(r, state(n - 1)), kRed);
-                canvas.LineFromCurrent(x(n), level(r, state(n)), kRed);
+            // The step line is one path from the start stroke: a run up to each change and its edge.
+            path.clear();
+            auto step = [&](std::int32_t n, double before, double after) {
+                path.emplace_back(x(n), level(r, before));
+                path.emplace_back(x(n), level(r, after));
             };
             if (ctx.edges != nullptr && !ctx.edges->empty()) {
                 const auto& changes = ctx.edges->Changes(k);
-                for (auto it = std::upper_bound(changes.begin(), changes.end(), s0);
-                     it != changes.end() && *it < E; ++it)
-                    step(*it);
+                const auto& states = ctx.edges->States(k);
+                // Nothing changes between s0 and the first change in view.
+                double before = state(s0);
+                for (auto j = static_cast<std::size_t>(std::upper_bound(changes.begin(), changes.end(), s0) -
+                                                       changes.begin());
+                     j < changes.size() && changes[j] < E; ++j) {
+                    step(changes[j], before, states[j]);
+                    before = states[j];
+                }
             } else {
                 for (std::int32_t n = s0 + 1; n < E; ++n)
-                    if (state(n) != state(n - 1)) step(n);
+                    if (state(n) != state(n - 1)) step(n, state(n - 1), state(n));
             }
             if (E > s0) {
                 const double xe = x(E) < W ? x(E) : W - 1;
-                canvas.LineFromCurrent(xe, level(r, state(E - 1)), kRed);
-                canvas.LineFromCurrent(xe, level(r, state(E)), kRed);
+                path.emplace_back(xe, level(r, state(E - 1)));
+                path.emplace_back(xe, level(r, state(E)));
                 d.varPlotSample = E;
                 d.varPlotPoint = E - s0 + 2;
             }
-            const std::int32_t p = TriggerPlotPoint(m, s0, E);
-            d.lngTriggerPlotPoint = p;
-            if (p > 0) DrawTriggerAnnotation(canvas, ctx, frame, p, nullptr);
-            canvas.SetDrawStyle(Qt::SolidLine);
+            canvas.LinesFromCurrent(path.data(), static_cast<int>(path.size()), kRed);
+            d.lngTriggerPlotPoint = TriggerPlotPoint(m, s0, E);
+            triggerPoint = d.lngTriggerPlotPoint;
         }
         ++r;
+    }
+    // Every row would put the trigger line and its texts on the same pixels; once, over all rows, is the same picture.
+    if (redraw && triggerPoint > 0) {
+        DrawTriggerAnnotation(canvas, ctx, frame, triggerPoint, nullptr);
+        canvas.SetDrawStyle(Qt::SolidLine);
     }
 }
 

@@ -12,10 +12,13 @@
 #include "DigitalEdges.h"
 #include "DrawingState.h"
 #include "MinMaxPyramid.h"
+#include "NumberUtils.h"
 #include "RecordingModel.h"
 #include "ViewState.h"
 
 namespace sevrana {
+
+class TraceColumnCache;
 
 struct RenderContext {
     const RecordingModel& model;
@@ -24,6 +27,7 @@ struct RenderContext {
     const MinMaxPyramid* pyramid = nullptr;  // null: draw every sample (the reference path)
     const DigitalEdges* edges = nullptr;     // null: walk every digital sample
     bool titlesOn = false;                   // the channel windows show title bars
+    TraceColumnCache* columns = nullptr;     // shared per-column table; null: one channel's own
 };
 
 /// Quantities fixed for one redraw: zoom factor, last sample in view, record length.
@@ -39,7 +43,16 @@ Frame ComputeFrame(const RecordingModel& model, const ViewState& view);
 /// x of trace point p (p = 1 is the first sample in view) before rounding.
 double PointX(const Frame& f, double width, double p, std::int32_t sampleRate);
 
-/// y of a value in a window of the given height and scale, rounded; throws Overflow beyond 32 bits.
+/// y of values in a window of the given height and scale, rounded; throws Overflow beyond 32 bits.
+class ValueToY {
+public:
+    ValueToY(double height, double scale);  // throws DivisionByZero for a zero scale
+    std::int32_t operator()(double value) const { return ToInt32(half_ + K_ * (-value) / 2); }
+
+private:
+    double half_;
+    double K_;
+};
 std::int32_t ValueY(double value, double height, double scale);
 
 /// Grid, value labels, zero line, time ticks and (without title bars) the channel name.

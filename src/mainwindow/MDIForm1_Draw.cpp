@@ -102,7 +102,7 @@ void MDIForm1::DrawSignal()
     RecordingModel& m = state_.model;
     const long nA = m.AnalogCount();
     const long windows = nA + m.intHasDigital;
-    RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn()};
+    RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
 
     // Cursors come back on every exit, whatever happened.
     QCursor remembered;
@@ -187,7 +187,7 @@ void MDIForm1::DrawSignal()
 
 void MDIForm1::Pohja_DrawGrid(Pohja& window)
 {
-    RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn()};
+    RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
     DrawGrid(window.canvas(), ctx, window.Index());
     window.update();
 }
@@ -198,7 +198,7 @@ void MDIForm1::Pohja_DrawSignal(Pohja& window)
     const RecordingModel& m = state_.model;
     const long i = window.Index();
     if (v.blnArranging == kTrue) return;
-    RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn()};
+    RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
     Frame frame = ComputeFrame(m, v);
     Canvas& canvas = window.canvas();
     if (v.blnRedrawSignals == kTrue && i > 0 && i <= m.AnalogCount()) {

@@ -12,6 +12,7 @@ void MinMaxPyramid::Clear()
     samples_ = nullptr;
     channels_ = 0;
     samplesCount_ = 0;
+    ++generation_;
 }
 
 void MinMaxPyramid::Build(const RecordingModel& model)
@@ -21,29 +22,28 @@ void MinMaxPyramid::Build(const RecordingModel& model)
     if (channels_ <= 0 || model.lngLastSample <= 0) return;
     samplesCount_ = std::min<long>(model.lngLastSample, model.arrAnalogSamples.Columns() - 1);
     samples_ = model.arrAnalogSamples.data();
+    const auto C = static_cast<std::size_t>(channels_);
     constexpr long base = 1L << kBaseShift;
     constexpr long factor = 1L << kFactorShift;
 
-    // Finest level straight from the samples, one pass over the block in memory order.
+    // Finest level straight from the samples, in memory order.
     Level first;
     first.blocks = samplesCount_ >> kBaseShift;  // only whole blocks; the tail is scanned
     if (first.blocks == 0) return;
-    first.mm.resize(static_cast<std::size_t>(2 * channels_ * first.blocks));
-    std::vector<double> lo(static_cast<std::size_t>(channels_)), hi(lo.size());
+    first.mm.resize(2 * C * static_cast<std::size_t>(first.blocks));
     for (long b = 0; b < first.blocks; ++b) {
-        const double* column = samples_ + static_cast<std::size_t>(b * base) * static_cast<std::size_t>(channels_);
-        for (long c = 0; c < channels_; ++c) lo[static_cast<std::size_t>(c)] = hi[static_cast<std::size_t>(c)] = column[c];
+        const double* column = samples_ + static_cast<std::size_t>(b * base) * C;
+        double* mm = first.mm.data() + 2 * C * static_cast<std::size_t>(b);
+        double* __restrict lo = mm;
+        double* __restrict hi = mm + C;
+        std::copy(column, column + C, lo);
+        std::copy(column, column + C, hi);
         for (long s = 1; s < base; ++s) {
-            column += channels_;
-            for (long c = 0; c < channels_; ++c) {
-                lo[static_cast<std::size_t>(c)] = std::min(lo[static_cast<std::size_t>(c)], column[c]);
-                hi[static_cast<std::size_t>(c)] = std::max(hi[static_cast<std::size_t>(c)], column[c]);
+            column += C;
+            for (std::size_t c = 0; c < C; ++c) {
+                lo[c] = std::min(lo[c], column[c]);
+                hi[c] = std::max(hi[c], column[c]);
             }
-        }
-        for (long c = 0; c < channels_; ++c) {
-            const std::size_t at = static_cast<std::size_t>(2 * (c * first.blocks + b));
-            first.mm[at] = lo[static_cast<std::size_t>(c)];
-            first.mm[at + 1] = hi[static_cast<std::size_t>(c)];
         }
     }
     levels_.push_back(std::move(first));
@@ -51,66 +51,71 @@ void MinMaxPyramid::Build(const RecordingModel& model)
         const Level& fine = levels_.back();
         Level coarse;
         coarse.blocks = fine.blocks >> kFactorShift;
-        coarse.mm.resize(static_cast<std::size_t>(2 * channels_ * coarse.blocks));
-        for (long c = 0; c < channels_; ++c) {
-            const double* from = fine.mm.data() + 2 * c * fine.blocks;
-            double* to = coarse.mm.data() + 2 * c * coarse.blocks;
-            for (long b = 0; b < coarse.blocks; ++b) {
-                double l = from[2 * b * factor], h = from[2 * b * factor + 1];
-                for (long k = 1; k < factor; ++k) {
-                    l = std::min(l, from[2 * (b * factor + k)]);
-                    h = std::max(h, from[2 * (b * factor + k) + 1]);
-                }
-                to[2 * b] = l;
-                to[2 * b + 1] = h;
+        coarse.mm.resize(2 * C * static_cast<std::size_t>(coarse.blocks));
+        for (long b = 0; b < coarse.blocks; ++b) {
+            const double* from = fine.mm.data() + 2 * C * static_cast<std::size_t>(b * factor);
+            double* to = coarse.mm.data() + 2 * C * static_cast<std::size_t>(b);
+            std::copy(from, from + 2 * C, to);
+            for (long k = 1; k < factor; ++k) {
+                from += 2 * C;
+                for (std::size_t c = 0; c < C; ++c) to[c] = std::min(to[c], from[c]);
+                for (std::size_t c = C; c < 2 * C; ++c) to[c] = std::max(to[c], from[c]);
             }
         }
         levels_.push_back(std::move(coarse));
     }
 }
 
-void MinMaxPyramid::Scan(long channel, long first, long last, double& lo, double& hi) const
-{
-    const double* p = samples_ + static_cast<std::size_t>(first - 1) * static_cast<std::size_t>(channels_) +
-                      static_cast<std::size_t>(channel - 1);
-    for (long s = first; s <= last; ++s, p += channels_) {
-        lo = std::min(lo, *p);
-        hi = std::max(hi, *p);
-    }
-}
-
 void MinMaxPyramid::Range(long channel, long first, long last, double& lo, double& hi) const
 {
-    if (channel < 1 || channel > channels_ || first < 1 || last > samplesCount_ || first > last)
+    Ranges(channel, channel, first, last, &lo, &hi);
+}
+
+void MinMaxPyramid::Ranges(long c1, long c2, long first, long last, double* __restrict lo,
+                          double* __restrict hi) const
+{
+    if (c1 < 1 || c2 > channels_ || c1 > c2 || first < 1 || last > samplesCount_ || first > last)
         throw std::out_of_range("Subscript out of range");
-    lo = std::numeric_limits<double>::infinity();
-    hi = -std::numeric_limits<double>::infinity();
+    const auto n = static_cast<std::size_t>(c2 - c1 + 1);
+    const auto C = static_cast<std::size_t>(channels_);
+    std::fill(lo, lo + n, std::numeric_limits<double>::infinity());
+    std::fill(hi, hi + n, -std::numeric_limits<double>::infinity());
+    auto scan = [&](long from, long to) {
+        const double* p = samples_ + static_cast<std::size_t>(from - 1) * C + static_cast<std::size_t>(c1 - 1);
+        for (long s = from; s <= to; ++s, p += C)
+            for (std::size_t c = 0; c < n; ++c) {
+                lo[c] = std::min(lo[c], p[c]);
+                hi[c] = std::max(hi[c], p[c]);
+            }
+    };
+    auto take = [&](const Level& L, long k) {
+        const double* blockLo = L.mm.data() + 2 * C * static_cast<std::size_t>(k) + static_cast<std::size_t>(c1 - 1);
+        const double* blockHi = blockLo + C;
+        for (std::size_t c = 0; c < n; ++c) {
+            lo[c] = std::min(lo[c], blockLo[c]);
+            hi[c] = std::max(hi[c], blockHi[c]);
+        }
+    };
     constexpr long base = 1L << kBaseShift;
+    constexpr long factor = 1L << kFactorShift;
     // Whole finest blocks inside [first, last] (0-based block numbers a..b).
     long a = (first - 1 + base - 1) >> kBaseShift;
     long b = (last >> kBaseShift) - 1;
     if (levels_.empty() || a > b) {
-        Scan(channel, first, last, lo, hi);
+        scan(first, last);
         return;
     }
-    Scan(channel, first, a << kBaseShift, lo, hi);                // head before the first whole block
-    if (((b + 1) << kBaseShift) < last) Scan(channel, ((b + 1) << kBaseShift) + 1, last, lo, hi);  // tail
-    constexpr long factor = 1L << kFactorShift;
+    scan(first, a << kBaseShift);                                        // head before the first whole block
+    if (((b + 1) << kBaseShift) < last) scan(((b + 1) << kBaseShift) + 1, last);  // tail after the last
     for (std::size_t level = 0; level < levels_.size() && a <= b; ++level) {
         const Level& L = levels_[level];
-        const double* mm = L.mm.data() + 2 * (channel - 1) * L.blocks;
-        auto take = [&](long k) {
-            lo = std::min(lo, mm[2 * k]);
-            hi = std::max(hi, mm[2 * k + 1]);
-        };
-        const bool last_level = level + 1 == levels_.size();
-        if (last_level) {
-            for (long k = a; k <= b; ++k) take(k);
+        if (level + 1 == levels_.size()) {
+            for (long k = a; k <= b; ++k) take(L, k);
             break;
         }
         // Blocks that do not make up a whole block of the next level are taken here.
-        while (a <= b && (a & (factor - 1)) != 0) take(a++);
-        while (a <= b && ((b + 1) & (factor - 1)) != 0) take(b--);
+        while (a <= b && (a & (factor - 1)) != 0) take(L, a++);
+        while (a <= b && ((b + 1) & (factor - 1)) != 0) take(L, b--);
         if (a > b) break;
         a >>= kFactorShift;
         b = ((b + 1) >> kFactorShift) - 1;

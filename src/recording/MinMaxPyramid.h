@@ -3,6 +3,10 @@
 // so that the range of any stretch of samples is found by arithmetic over a few
 // blocks instead of a walk over every sample (a waveform viewer's mip-map).
 // Never averages: a one-sample fault peak survives every zoom.
+//
+// Like the samples, every level keeps the channels of one block side by side:
+// a redraw asks for the same stretch of every channel, and then each block and
+// each raw sample it reads serves all channels from one or two cache lines.
 
 #include <cstdint>
 #include <vector>
@@ -19,9 +23,13 @@ public:
 
     /// Smallest and largest value of channel (1-based) over samples first..last (1-based, inclusive).
     void Range(long channel, long first, long last, double& lo, double& hi) const;
+    /// The same for channels c1..c2 at once: lo[0], hi[0] belong to channel c1.
+    void Ranges(long c1, long c2, long first, long last, double* lo, double* hi) const;
 
     /// Bytes held by the levels.
     std::size_t Bytes() const;
+    /// Changes with every Build and Clear, so results derived from the levels know when they are stale.
+    std::uint64_t Generation() const { return generation_; }
 
     static constexpr int kBaseShift = 4;    // 16 samples per block of the finest level
     static constexpr int kFactorShift = 2;  // each further level is 4 times coarser
@@ -29,14 +37,14 @@ public:
 private:
     struct Level {
         long blocks = 0;           // blocks per channel
-        std::vector<double> mm;    // channel-major, per block its minimum then its maximum
+        std::vector<double> mm;    // per block: every channel's minimum, then every channel's maximum
     };
-    void Scan(long channel, long first, long last, double& lo, double& hi) const;
 
     const double* samples_ = nullptr;
     long channels_ = 0;
     long samplesCount_ = 0;
     std::vector<Level> levels_;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace sevrana

@@ -17,7 +17,7 @@
 namespace sevrana {
 namespace {
 
-constexpr const char* kOverflow = "Overflow";
+constexpr const char* kOverflow = kOverflowMessage;
 constexpr const char* kTypeMismatch = "Type mismatch";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -146,17 +146,6 @@ void DropSignOfZero(std::string& text)
     if (zero) text.erase(0, 1);
 }
 
-template <class Int>
-Int ToInteger(double value)
-{
-    if (!std::isfinite(value)) throw ConversionError(kOverflow);
-    const double rounded = RoundHalfEven(value);
-    if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<Int>::max()))
-        throw ConversionError(kOverflow);
-    return static_cast<Int>(rounded);
-}
-
 }  // namespace
 
 double Val(std::string_view text)
@@ -190,20 +179,6 @@ double ToNumber(std::string_view text)
     if (!value) throw ConversionError(kTypeMismatch);
     return *value;
 }
-
-double RoundHalfEven(double value)
-{
-    // std::round rounds halves away from zero whatever the floating-point
-    // rounding mode; only exact halves need the correction. value - rounded is
-    // exact here (both are within one unit of each other), and doubles of 2^52
-    // and above are whole numbers already.
-    const double rounded = std::round(value);
-    if (std::fabs(value - rounded) != 0.5) return rounded;
-    return 2.0 * std::round(value / 2.0);
-}
-
-std::int16_t ToInt16(double value) { return ToInteger<std::int16_t>(value); }
-std::int32_t ToInt32(double value) { return ToInteger<std::int32_t>(value); }
 
 std::int16_t TextToInt16(std::string_view text) { return ToInt16(ToNumber(text)); }
 std::int32_t TextToInt32(std::string_view text) { return ToInt32(ToNumber(text)); }

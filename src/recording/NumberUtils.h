@@ -3,7 +3,9 @@
 // rounding to nearest with halves to even, 16- and 32-bit limits, and the
 // fixed display patterns. Keep these rules here and nowhere else.
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,12 +32,36 @@ std::optional<double> ParseNumber(std::string_view text);
 /// ParseNumber, throwing ConversionError when the text is not a number.
 double ToNumber(std::string_view text);
 
-/// Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
-double RoundHalfEven(double value);
+/// Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2),
+/// whatever the processor's rounding mode. Inline: drawing rounds every point it places.
+inline double RoundHalfEven(double value)
+{
+    // Doubles of 2^52 and above are whole already; NaN and infinities pass through.
+    if (!(std::fabs(value) < 4503599627370496.0)) return value;
+    const auto whole = static_cast<std::int64_t>(value);         // toward zero in every mode
+    const double fraction = value - static_cast<double>(whole);  // exact: the two are within one
+    // Without branches: which way a value rounds is as good as random, so a branch would mispredict.
+    const bool odd = (whole & 1) != 0;
+    const std::int64_t up = (fraction > 0.5) | ((fraction == 0.5) & odd);
+    const std::int64_t down = (fraction < -0.5) | ((fraction == -0.5) & odd);
+    // Rounding never crosses zero, so the value's sign is the result's (and keeps -0.3 at -0).
+    return std::copysign(static_cast<double>(whole + up - down), value);
+}
 
-/// Rounded (halves to even) into range, else ConversionError (NaN included).
-std::int16_t ToInt16(double value);
-std::int32_t ToInt32(double value);
+inline constexpr const char* kOverflowMessage = "Overflow";
+
+/// Rounded (halves to even) into the integer type's range, else ConversionError (NaN included).
+template <class Int>
+Int ToInteger(double value)
+{
+    const double rounded = RoundHalfEven(value);  // NaN fails both comparisons below
+    if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+          rounded <= static_cast<double>(std::numeric_limits<Int>::max())))
+        throw ConversionError(kOverflowMessage);
+    return static_cast<Int>(rounded);
+}
+inline std::int16_t ToInt16(double value) { return ToInteger<std::int16_t>(value); }
+inline std::int32_t ToInt32(double value) { return ToInteger<std::int32_t>(value); }
 
 /// Text "converted to an integer": the number the whole text spells, rounded.
 std::int16_t TextToInt16(std::string_view text);

@@ -39,9 +39,17 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalk)
         long a = pick(rng), b = pick(rng);
         if (t % 3 == 0) b = std::min(samples, a + t % 200);  // short stretches too
         if (a > b) std::swap(a, b);
+        // Every channel alone, and a run of channels at once (as a redraw asks).
+        const long c1 = 1 + t % 3, c2 = std::min(3L, c1 + t % 2);
+        double los[3], his[3];
+        pyramid.Ranges(c1, c2, a, b, los, his);
         for (long c = 1; c <= 3; ++c) {
             double lo, hi;
             pyramid.Range(c, a, b, lo, hi);
+            if (c >= c1 && c <= c2) {
+                ASSERT_EQ(los[c - c1], lo) << c << " of " << c1 << ".." << c2;
+                ASSERT_EQ(his[c - c1], hi) << c << " of " << c1 << ".." << c2;
+            }
             double elo = m.arrAnalogSamples(c, a), ehi = elo;
             for (long n = a; n <= b; ++n) {
                 elo = std::min(elo, m.arrAnalogSamples(c, n));
@@ -59,6 +67,14 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalk)
     EXPECT_THROW(pyramid.Range(1, 0, 5, lo, hi), std::out_of_range);
     EXPECT_THROW(pyramid.Range(4, 1, 5, lo, hi), std::out_of_range);
     EXPECT_THROW(pyramid.Range(1, 1, samples + 1, lo, hi), std::out_of_range);
+    double los[3], his[3];
+    EXPECT_THROW(pyramid.Ranges(2, 1, 1, 5, los, his), std::out_of_range);
+    EXPECT_THROW(pyramid.Ranges(1, 4, 1, 5, los, his), std::out_of_range);
+
+    // Anything derived from the levels can tell that they were rebuilt.
+    const auto generation = pyramid.Generation();
+    pyramid.Build(m);
+    EXPECT_NE(pyramid.Generation(), generation);
 }
 
 TEST(MinMaxPyramid, ShortRecordsWithoutWholeBlocks)
