@@ -18,8 +18,10 @@
 #include <system_error>
 #include <vector>
 
+#include "DigitalEdges.h"
 #include "LineReader.h"
 #include "Loader.h"
+#include "MinMaxPyramid.h"
 #include "RecordingModel.h"
 
 namespace {
@@ -130,8 +132,10 @@ void BM_LoadRecording(benchmark::State& state)
         return;
     }
     NoopObserver observer;
+    const bool withIndexes = state.range(0) != 0;  // as the viewer opens a file: the drawing indexes too
     long samples = 0;
     double modelMegabytes = 0;
+    double indexMegabytes = 0;
     for (auto _ : state) {
         // A fresh model each time: the sample blocks are allocated anew, as when a user opens a file.
         auto model = std::make_unique<sevrana::RecordingModel>();
@@ -144,22 +148,33 @@ void BM_LoadRecording(benchmark::State& state)
             state.SkipWithError("the recording did not load");
             break;
         }
+        sevrana::MinMaxPyramid pyramid;
+        sevrana::DigitalEdges edges;
+        if (withIndexes) {
+            pyramid.Build(*model);
+            edges.Build(*model);
+        }
+        state.PauseTiming();  // releasing the recording and its indexes is not part of loading one
+        indexMegabytes = static_cast<double>(pyramid.Bytes()) / 1e6;
         samples = model->lngLastSample;
         modelMegabytes =
             static_cast<double>(model->arrAnalogSamples.bytes() + model->arrDigitalSamples.bytes()) / 1e6;
         benchmark::DoNotOptimize(model->arrAnalogSamples.data());
-        state.PauseTiming();  // releasing the previous recording is not part of loading one
+        pyramid.Clear();
+        edges.Clear();
         model.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(rec.dataBytes) * state.iterations());
     state.counters["samples"] = static_cast<double>(samples);
     state.counters["model_MB"] = modelMegabytes;
+    if (withIndexes) state.counters["pyramid_MB"] = indexMegabytes;
     // Process peak so far: nothing else here holds much memory, so this is one load's peak plus a few MB.
     state.counters["peak_rss_MB"] = PeakRssMegabytes();
 }
 // Wall time: what the user waits for, page faults and system calls included.
-BENCHMARK(BM_LoadRecording)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+// Argument 1: with the min/max pyramid and the digital change positions built, as the viewer does.
+BENCHMARK(BM_LoadRecording)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_ReadFileOnly(benchmark::State& state)
 {

@@ -279,12 +279,14 @@ void Canvas::SolidPolyline(const QPoint* points, int count, QRgb colour)
     // colour, so the order in which the pieces are placed does not matter.
     int from = 0;
     while (from + 1 < count) {
+        if (points[from + 1].x() < points[from].x()) {  // one step back left
+            SolidSegment(Raster(target, colour), points[from], points[from + 1]);
+            ++from;
+            continue;
+        }
         int to = from + 1;
         while (to + 1 < count && points[to + 1].x() >= points[to].x()) ++to;
-        if (points[to].x() < points[from].x())
-            SolidSegment(Raster(target, colour), points[from], points[to]);  // one step back left
-        else
-            SolidRun(target, points + from, to - from + 1, colour);
+        SolidRun(target, points + from, to - from + 1, colour);
         from = to;
     }
 }

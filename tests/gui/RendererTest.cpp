@@ -8,6 +8,7 @@
 
 #include "ProgramError.h"
 #include "SignalRenderer.h"
+#include "TraceColumns.h"
 
 namespace sevrana {
 namespace {
@@ -21,6 +22,7 @@ struct Scene {
     DrawingState drawing;
     MinMaxPyramid pyramid;
     DigitalEdges edges;
+    TraceColumnCache columns;  // shared by every reduced drawing of the scene, as in the viewer
     bool titles = true;  // no channel name printed unless a test wants it
 
     Scene(long nA, long nD, std::int32_t samples, std::int32_t rate = 1000)
@@ -62,7 +64,8 @@ struct Scene {
     }
     RenderContext Context(bool reduced = true)
     {
-        return RenderContext{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, titles};
+        return RenderContext{model,  view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr,
+                             titles, reduced ? &columns : nullptr};
     }
 };
 
@@ -149,6 +152,16 @@ TEST(Trace, ReducedColumnsDrawExactlyTheFullPolyline)
                     const auto [count, at] = Differences(full.PersistentImage(), reduced.PersistentImage());
                     ASSERT_EQ(count, 0) << "first at " << at.x() << "," << at.y() << " channel " << ch << " at " << percent << " % from " << first << " in " << size.width()
                         << "x" << size.height();
+                    if (size.width() == 333 && ch <= 2) {
+                        // And the same as every sample joined line by line, the plainest way there is.
+                        Canvas plain(size.width(), size.height());
+                        plain.SetPen(Qt::SolidLine, 1, QColor(255, 0, 0));
+                        const auto points = FullTracePoints(ctxFull, ch, f1, size.width(), size.height());
+                        plain.MoveTo(points[0].x(), points[0].y());
+                        for (const QPoint& p : points) plain.LineTo(p.x(), p.y());
+                        ASSERT_EQ(Differences(plain.PersistentImage(), reduced.PersistentImage()).first, 0)
+                            << "channel " << ch << " at " << percent << " % from " << first;
+                    }
                 }
             }
         }
@@ -296,6 +309,156 @@ TEST(Digital, RowsStartStrokeAndLastSample)
     Frame f2 = ComputeFrame(s.model, s.view);
     DrawDigitalWindow(walk, full, f2, false, 1);
     EXPECT_EQ(walk.PersistentImage(), img);
+}
+
+TEST(Trace, SharedTableIsNotReusedForOtherDataChannelsOrWidths)
+{
+    // More channels than one table holds, so two tables serve one view.
+    const long nA = TraceColumnCache::kChannelsPerTable + 8;
+    const std::int32_t N = 30000;
+    Scene s(nA, 0, N);
+    auto fill = [&](double phase) {
+        for (long n = 1; n <= N; ++n)
+            for (long i = 1; i <= nA; ++i)
+                s.model.arrAnalogSamples(i, n) = 90 * std::sin(phase + n * (0.001 + 0.0003 * static_cast<double>(i)));
+    };
+    fill(0);
+    s.Index();
+    s.model.lngViewSamples = N - 1;
+    auto drawBoth = [&](long ch, int width) {
+        Canvas full(width, 90), reduced(width, 90);
+        Frame f1 = ComputeFrame(s.model, s.view), f2 = f1;
+        auto ctxFull = s.Context(false);
+        auto ctxReduced = s.Context(true);
+        DrawAnalogTrace(full, ctxFull, ch, f1);
+        DrawAnalogTrace(reduced, ctxReduced, ch, f2);
+        return Differences(full.PersistentImage(), reduced.PersistentImage()).first;
+    };
+    for (long ch : {1L, nA / 2, TraceColumnCache::kChannelsPerTable, TraceColumnCache::kChannelsPerTable + 1, nA})
+        for (int width : {500, 499, 500, 733, 212, 500})  // more widths than the cache keeps
+            ASSERT_EQ(drawBoth(ch, width), 0) << "channel " << ch << " width " << width;
+
+    // New data in the same arrays, indexed again: the old table must not be used.
+    fill(1.7);
+    s.Index();
+    EXPECT_EQ(drawBoth(3, 500), 0);
+    // Another view of the same data.
+    s.view.lngFirstSample = 777;
+    s.model.lngViewSamples = 20000;
+    EXPECT_EQ(drawBoth(3, 500), 0);
+}
+
+TEST(Trace, TableMatchesAPlainWalkWithOneThreadOrTwo)
+{
+    // Enough samples in view for two threads when all channels are asked for, one per channel alone.
+    const long nA = 3;
+    const std::int32_t N = static_cast<std::int32_t>(TraceColumns::kParallelSamples / nA) + 5000;
+    Scene s(nA, 0, N, 8000);
+    std::mt19937 rng(9);
+    std::normal_distribution<double> noise(0, 40);
+    for (long n = 1; n <= N; ++n)
+        for (long i = 1; i <= nA; ++i) s.model.arrAnalogSamples(i, n) = noise(rng) + (n % 50001 == 0 ? 1e4 : 0);
+    s.Index();
+    s.model.lngViewSamples = N - 3;
+    s.view.lngFirstSample = 2;
+    Frame f = ComputeFrame(s.model, s.view);
+    f.E = std::min(f.E, s.model.lngLastSample);
+    TraceColumns all, one;
+    all.Compute(s.model, s.pyramid, f, 2, 917, 1, nA);
+    for (long i = 1; i <= nA; ++i) {
+        one.Compute(s.model, s.pyramid, f, 2, 917, i, i);
+        ASSERT_EQ(all.Columns().size(), one.Columns().size());
+        std::int32_t expectedFrom = 1;
+        for (std::size_t j = 0; j < all.Columns().size(); ++j) {
+            const auto& col = all.Columns()[j];
+            ASSERT_EQ(col.from, expectedFrom);  // the columns cover every point once, in order
+            expectedFrom = col.to + 1;
+            double lo = 1e300, hi = -1e300;
+            for (std::int32_t k = col.from; k <= col.to; ++k) {
+                lo = std::min(lo, s.model.arrAnalogSamples(i, 2 + k));
+                hi = std::max(hi, s.model.arrAnalogSamples(i, 2 + k));
+            }
+            const ColumnValues& v = all.Values(i)[j];
+            ASSERT_EQ(v.lo, lo) << "channel " << i << " column " << j;
+            ASSERT_EQ(v.hi, hi);
+            ASSERT_EQ(v.first, s.model.arrAnalogSamples(i, 2 + col.from));
+            ASSERT_EQ(v.last, s.model.arrAnalogSamples(i, 2 + col.to));
+            ASSERT_EQ(one.Values(i)[j].lo, lo);
+            ASSERT_EQ(one.Values(i)[j].hi, hi);
+        }
+        ASSERT_EQ(expectedFrom, f.E - 2 + 1);
+    }
+    EXPECT_THROW(all.Values(nA + 1), ProgramError);
+}
+
+TEST(Digital, ManyChangesPerColumnAndOtherStatesDrawAsTheWalk)
+{
+    // Changes far denser than the pixels, states other than 0 and 1, a trigger in view.
+    const std::int32_t N = 60000;
+    Scene s(0, 5, N);
+    std::mt19937 rng(4);
+    std::uniform_int_distribution<int> pick(0, 99);
+    for (long n = 1; n <= N; ++n) {
+        s.model.arrDigitalSamples(1, n) = static_cast<std::int16_t>((n / 3) & 1);
+        s.model.arrDigitalSamples(2, n) = static_cast<std::int16_t>(pick(rng) < 2 ? 1 - (n & 1) : (n / 997) & 1);
+        s.model.arrDigitalSamples(3, n) = static_cast<std::int16_t>(n % 7000 == 0 ? 2 : 0);
+        s.model.arrDigitalSamples(4, n) = 1;
+        s.model.arrDigitalSamples(5, n) = static_cast<std::int16_t>(n > N / 2);
+    }
+    s.model.lngTriggerSample = N / 2;
+    s.model.varTriggerTime = 30;
+    s.Index();
+    for (std::int32_t view : {N - 1, 20000, 700}) {
+        s.model.lngViewSamples = view;
+        s.view.lngFirstSample = std::max(1, N / 2 - view / 3);
+        Canvas reduced(640, 200), walk(640, 200);
+        Frame f1 = ComputeFrame(s.model, s.view), f2 = f1;
+        auto ctxReduced = s.Context(true);
+        auto ctxWalk = s.Context(false);
+        DrawDigitalWindow(reduced, ctxReduced, f1, false, s.view.lngFirstSample);
+        const std::int32_t trigger = s.drawing.lngTriggerPlotPoint;
+        DrawDigitalWindow(walk, ctxWalk, f2, false, s.view.lngFirstSample);
+        EXPECT_GT(trigger, 0);
+        EXPECT_EQ(s.drawing.lngTriggerPlotPoint, trigger);
+        const auto [count, at] = Differences(walk.PersistentImage(), reduced.PersistentImage());
+        EXPECT_EQ(count, 0) << "first at " << at.x() << "," << at.y() << " with " << view << " in view";
+    }
+}
+
+TEST(Grid, PutBackOnlyWhenNothingItShowsHasChanged)
+{
+    Scene s(1, 0, 11);
+    s.titles = false;  // the channel name is part of the grid
+    auto ctx = s.Context();
+    auto fresh = [&] {
+        Canvas c(320, 240);
+        DrawGrid(c, ctx, 1);
+        DrawGrid(c, ctx, 1);  // the second call starts from the font the first left behind
+        return c.PersistentImage();
+    };
+    Canvas c(320, 240);
+    DrawGrid(c, ctx, 1);
+    DrawGrid(c, ctx, 1);
+    const QImage first = c.PersistentImage().copy();
+    // A trace over it, then the next redraw: the grid alone again.
+    c.SetPen(Qt::SolidLine, 1, QColor(255, 0, 0));
+    c.MoveTo(0, 0);
+    c.LineTo(319, 239);
+    DrawGrid(c, ctx, 1);
+    EXPECT_EQ(c.PersistentImage(), first);
+    EXPECT_EQ(c.ForeColor(), QColor(0, 0, 0));
+
+    // Each thing the grid shows, changed, gives what a fresh window draws.
+    s.model.arrChannelScale(1) = 250;
+    DrawGrid(c, ctx, 1);
+    EXPECT_EQ(c.PersistentImage(), fresh());
+    s.model.arrAnalogUnits(1) = "MW";
+    DrawGrid(c, ctx, 1);
+    EXPECT_EQ(c.PersistentImage(), fresh());
+    s.model.arrAnalogNames(1) = "P feeder";
+    DrawGrid(c, ctx, 1);
+    EXPECT_EQ(c.PersistentImage(), fresh());
+    EXPECT_NE(c.PersistentImage(), first);
 }
 
 }  // namespace

@@ -234,6 +234,10 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(RoundHalfEven(4503599627370497.0), 4503599627370497.0);
     EXPECT_EQ(RoundHalfEven(1e300), 1e300);
     EXPECT_TRUE(std::isnan(RoundHalfEven(kNaN)));
+    EXPECT_TRUE(std::signbit(RoundHalfEven(-0.3)));  // as nearbyint: -0, not +0
+    EXPECT_TRUE(std::signbit(RoundHalfEven(-0.5)));
+    EXPECT_FALSE(std::signbit(RoundHalfEven(0.5)));
+    EXPECT_EQ(RoundHalfEven(-4503599627370495.5), -4503599627370496.0);
     EXPECT_EQ(RoundHalfEven(-kInf), -kInf);
 }
 
