@@ -206,6 +206,10 @@ void MDIForm1::LoadData()
     v.blnRedrawSignals = kTrue;
     v.blnRedrawMarkers = kTrue;
     v.blnDataLoaded = kFalse;
+    // The indexes point into the sample blocks the load is about to replace.
+    state_.pyramid.Clear();
+    state_.edges.Clear();
+    state_.columns.Clear();
 
     const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this);
     if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {

@@ -275,6 +275,9 @@ TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
     EXPECT_EQ(platform.messages, QStringList{QString::fromStdString(messages::ErrorAtLine(2, badCfg))});
     ExpectNoRecording();
     EXPECT_EQ(form->OpenChannelWindows(), 0);
+    // Nothing is left that still points into the replaced samples.
+    EXPECT_EQ(form->State().pyramid.Bytes(), 0u);
+    EXPECT_TRUE(form->State().edges.empty());
 
     platform.messages.clear();
     RecordingText revision;
