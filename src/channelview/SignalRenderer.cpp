@@ -144,6 +144,11 @@ ValueToY::ValueToY(double height, double scale) : half_(height / 2), K_(0)
     K_ = (height - 1) / scale;
 }
 
+int PointPixel(const Frame& f, double width, double p, std::int32_t sampleRate)
+{
+    return Px(PointX(f, width, p, sampleRate));
+}
+
 std::int32_t ValueY(double value, double height, double scale) { return ValueToY(height, scale)(value); }
 
 void DrawGrid(Canvas& canvas, const RenderContext& ctx, long index)
@@ -275,7 +280,7 @@ std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Fram
     points.emplace_back(1, Reach(toY(m.arrAnalogSamples(i, s0))));
     for (std::int32_t n = s0 + 1; n <= frame.E; ++n) {
         const double p = static_cast<double>(n - s0) + 1;
-        points.emplace_back(Px(PointX(frame, width, p, m.lngSampleRate)),
+        points.emplace_back(PointPixel(frame, width, p, m.lngSampleRate),
                             Reach(toY(m.arrAnalogSamples(i, n))));
     }
     return points;
@@ -305,22 +310,12 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
     for (std::size_t j = 0; j < columns.size(); ++j) {
         const int c = columns[j].x;
         const ColumnValues& v = values[j];
-        const int yFirst = y(v.first);
-        points.emplace_back(c, yFirst);
+        points.emplace_back(c, y(v.first));
         if (columns[j].to == columns[j].from) continue;
-        // Drawn as vertical strokes in one column, these cover the same pixels as every sample
-        // would, in either order; visit the extreme nearer the first sample first (shorter strokes).
-        const int yLo = y(v.lo), yHi = y(v.hi), yLast = y(v.last);
-        const long viaLo = std::labs(yFirst - yLo) + std::labs(yHi - yLast);
-        const long viaHi = std::labs(yFirst - yHi) + std::labs(yLo - yLast);
-        if (viaLo <= viaHi) {
-            points.emplace_back(c, yLo);
-            points.emplace_back(c, yHi);
-        } else {
-            points.emplace_back(c, yHi);
-            points.emplace_back(c, yLo);
-        }
-        points.emplace_back(c, yLast);
+        // In one column these cover the same pixels as every sample would, in any order.
+        points.emplace_back(c, y(v.lo));
+        points.emplace_back(c, y(v.hi));
+        points.emplace_back(c, y(v.last));
     }
     return points;
 }

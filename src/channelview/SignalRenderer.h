@@ -42,6 +42,9 @@ Frame ComputeFrame(const RecordingModel& model, const ViewState& view);
 
 /// x of trace point p (p = 1 is the first sample in view) before rounding.
 double PointX(const Frame& f, double width, double p, std::int32_t sampleRate);
+/// The whole pixel a trace point lands on (PointX rounded): the full polyline and the
+/// per-column reduction must agree on it exactly.
+int PointPixel(const Frame& f, double width, double p, std::int32_t sampleRate);
 
 /// y of values in a window of the given height and scale, rounded; throws Overflow beyond 32 bits.
 class ValueToY {

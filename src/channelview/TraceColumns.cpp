@@ -5,7 +5,6 @@
 #include <exception>
 #include <thread>
 
-#include "NumberUtils.h"
 #include "ProgramError.h"
 #include "SignalRenderer.h"
 
@@ -19,7 +18,7 @@ void TraceColumns::Compute(const RecordingModel& m, const MinMaxPyramid& pyramid
     c2_ = c2;
     columns_.clear();
     const std::int32_t fs = m.lngSampleRate;
-    auto column = [&](std::int32_t k) { return ToInt32(PointX(frame, width, static_cast<double>(k) + 1, fs)); };
+    auto column = [&](std::int32_t k) { return PointPixel(frame, width, static_cast<double>(k) + 1, fs); };
     const double S = m.lngViewSamples;
     const std::int32_t last = frame.E - s0;
     std::int32_t k = 1;
