@@ -131,10 +131,8 @@ void MDIForm1::DrawSignal()
                 if (Pohja* w = ChannelWindow(i)) w->setCursor(Qt::WaitCursor);
             setCursor(Qt::WaitCursor);
         }
-        remembered = first->testAttribute(Qt::WA_SetCursor) && first->cursor().shape() != Qt::WaitCursor
-                         ? first->cursor()
-                         : QCursor();
         haveCursor = first->testAttribute(Qt::WA_SetCursor) && first->cursor().shape() != Qt::WaitCursor;
+        if (haveCursor) remembered = first->cursor();
 
         if (v.blnMarkersOn == kTrue && v.blnScrolling != kTrue && v.blnMarkerMoving == kTrue) {
             Pohja* active = ActiveChannelWindow();
