@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include "MDIForm1.h"
 #include "Platform.h"
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
     sevrana::MDIForm1 form(platform);
     QStringList arguments = QApplication::arguments();
     if (!arguments.isEmpty()) arguments.removeFirst();
-    form.Form_Load(arguments.join(QLatin1Char(' ')));
+    // Started from inside the event loop, so that closing the window during the
+    // first load ends the program like any other close.
+    QTimer::singleShot(0, &form, [&form, commandLine = arguments.join(QLatin1Char(' '))] { form.Form_Load(commandLine); });
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "Canvas.h"
 
+#include "NumberUtils.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
@@ -160,8 +162,31 @@ void FillRow(QRgb* row, const int* lo, const int* hi, int xFrom, int xTo, int y,
 /// A run of a polyline is set row by row once it covers at least 1 / kRowFillRatio of its box.
 constexpr std::int64_t kRowFillRatio = 3;
 
-/// Whole pixel of a drawing coordinate (halves away from zero).
-QPoint PixelOf(double x, double y) { return QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))); }
+/// Whole pixel of a drawing coordinate: nearest, halves to the even neighbour, as
+/// every other position in the program is rounded.
+QPoint PixelOf(double x, double y)
+{
+    return QPoint(static_cast<int>(RoundHalfEven(x)), static_cast<int>(RoundHalfEven(y)));
+}
+
+/// The box of a line's end points, widened by the pen.
+QRectF Span(double x1, double y1, double x2, double y2, double pen = 1)
+{
+    return QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)), QPointF(std::max(x1, x2), std::max(y1, y2)))
+        .adjusted(-pen, -pen, pen, pen);
+}
+
+QRectF Span(const QPoint* points, int count, double pen)
+{
+    int x0 = points[0].x(), x1 = x0, y0 = points[0].y(), y1 = y0;
+    for (int k = 1; k < count; ++k) {
+        x0 = std::min(x0, points[k].x());
+        x1 = std::max(x1, points[k].x());
+        y0 = std::min(y0, points[k].y());
+        y1 = std::max(y1, points[k].y());
+    }
+    return Span(x0, y0, x1, y1, pen);
+}
 
 /// Close enough to the image for whole-pixel placement; farther lines go through the painter.
 bool Placeable(double x, double y) { return std::fabs(x) < 1e9 && std::fabs(y) < 1e9; }
@@ -179,13 +204,31 @@ void Canvas::Resize(int width, int height)
     persistent_ = BlankImage(width, height, QImage::Format_RGB32, background_);
     overlay_ = BlankImage(width, height, QImage::Format_ARGB32_Premultiplied, Qt::transparent);
     overlayBlank_ = true;
+    overlayDirty_ = QRect();
     kept_ = Kept{};
+    ++persistentRevision_;
     Changed();
+}
+
+QImage& Canvas::Target(const QRectF& area)
+{
+    if (autoRedraw_) {
+        ++persistentRevision_;
+        return persistent_;
+    }
+    // Whole pixels around it, with a margin for antialiased text edges.
+    const QRect touched = area.toAlignedRect().adjusted(-2, -2, 2, 2).intersected(overlay_.rect());
+    overlayDirty_ = overlayBlank_ ? touched : overlayDirty_.united(touched);
+    overlayBlank_ = false;
+    return overlay_;
 }
 
 void Canvas::Cls()
 {
-    if (autoRedraw_) persistent_.fill(background_);
+    if (autoRedraw_) {
+        persistent_.fill(background_);
+        ++persistentRevision_;
+    }
     ClearOverlayImage();
     CurrentX = 0;
     CurrentY = 0;
@@ -201,8 +244,13 @@ void Canvas::ClearOverlay()
 void Canvas::ClearOverlayImage()
 {
     if (overlayBlank_) return;  // a blank overlay costs nothing to keep blank
-    overlay_.fill(Qt::transparent);
+    // Only what was drawn on: markers and a zoom rectangle cover little of the window.
+    const QRect r = overlayDirty_.intersected(overlay_.rect());
+    const auto rowBytes = static_cast<std::size_t>(r.width()) * sizeof(QRgb);
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memset(overlay_.scanLine(y) + static_cast<std::size_t>(r.left()) * sizeof(QRgb), 0, rowBytes);
     overlayBlank_ = true;
+    overlayDirty_ = QRect();
 }
 
 void Canvas::Keep(const QString& key)
@@ -219,6 +267,7 @@ bool Canvas::Recall(const QString& key)
         kept_.image.format() != persistent_.format() || kept_.image.bytesPerLine() != persistent_.bytesPerLine())
         return false;
     std::memcpy(persistent_.bits(), kept_.image.constBits(), static_cast<std::size_t>(persistent_.sizeInBytes()));
+    ++persistentRevision_;
     ClearOverlayImage();
     CurrentX = kept_.currentX;
     CurrentY = kept_.currentY;
@@ -244,10 +293,11 @@ bool Canvas::ExactPen() const { return penStyle_ == Qt::SolidLine && penWidth_ <
 
 void Canvas::LineTo(int x, int y)
 {
+    QImage& target = Target(Span(current_.x(), current_.y(), x, y, penWidth_));
     if (ExactPen()) {
-        SolidSegment(Raster(Target(), penColour_.rgba()), current_, QPoint(x, y));
+        SolidSegment(Raster(target, penColour_.rgba()), current_, QPoint(x, y));
     } else {
-        QPainter p(&Target());
+        QPainter p(&target);
         p.setPen(QPen(penColour_, penWidth_, penStyle_));
         p.drawLine(current_, QPoint(x, y));
     }
@@ -258,10 +308,12 @@ void Canvas::LineTo(int x, int y)
 void Canvas::Polyline(const QPoint* points, int count)
 {
     if (count < 1) return;
+    // The box of a long trace is only worth working out where it is kept track of.
+    QImage& target = Target(autoRedraw_ ? QRectF() : Span(points, count, penWidth_));
     if (ExactPen()) {
-        SolidPolyline(points, count, penColour_.rgba());
+        SolidPolyline(target, points, count, penColour_.rgba());
     } else if (count >= 2) {
-        QPainter p(&Target());
+        QPainter p(&target);
         p.setPen(QPen(penColour_, penWidth_, penStyle_));
         p.drawPolyline(points, count);
     }
@@ -269,11 +321,10 @@ void Canvas::Polyline(const QPoint* points, int count)
     Changed();
 }
 
-void Canvas::SolidPolyline(const QPoint* points, int count, QRgb colour)
+void Canvas::SolidPolyline(QImage& target, const QPoint* points, int count, QRgb colour)
 {
     // Every segment with both of its end points: the pixels drawn depend only on
     // the points, which is what lets a trace be reduced per pixel column.
-    QImage& target = Target();
     if (count == 1) SolidSegment(Raster(target, colour), points[0], points[0]);
     // Stretches that never turn back left are placed together; all pixels are of one
     // colour, so the order in which the pieces are placed does not matter.
@@ -331,11 +382,12 @@ void Canvas::SolidRun(QImage& target, const QPoint* points, int count, QRgb colo
 
 void Canvas::Line(double x1, double y1, double x2, double y2, QColor colour)
 {
+    QImage& target = Target(Span(x1, y1, x2, y2));
     if (drawStyle_ == Qt::SolidLine && Placeable(x1, y1) && Placeable(x2, y2)) {
         // Solid lines land on whole pixels; placing them ourselves skips a painter per line.
-        SolidSegment(Raster(Target(), colour.rgba()), PixelOf(x1, y1), PixelOf(x2, y2));
+        SolidSegment(Raster(target, colour.rgba()), PixelOf(x1, y1), PixelOf(x2, y2));
     } else {
-        QPainter p(&Target());
+        QPainter p(&target);
         p.setPen(QPen(colour, 1, drawStyle_));
         p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     }
@@ -358,7 +410,8 @@ void Canvas::LinesFromCurrent(const QPointF* points, int count, QColor colour)
     pixels.reserve(static_cast<std::size_t>(count) + 1);
     pixels.push_back(PixelOf(CurrentX, CurrentY));
     for (int k = 0; k < count; ++k) pixels.push_back(PixelOf(points[k].x(), points[k].y()));
-    SolidPolyline(pixels.data(), static_cast<int>(pixels.size()), colour.rgba());
+    SolidPolyline(Target(autoRedraw_ ? QRectF() : Span(pixels.data(), static_cast<int>(pixels.size()), 1)),
+                  pixels.data(), static_cast<int>(pixels.size()), colour.rgba());
     CurrentX = points[count - 1].x();
     CurrentY = points[count - 1].y();
     Changed();
@@ -368,7 +421,7 @@ void Canvas::LineFromCurrent(double x2, double y2, QColor colour) { Line(Current
 
 void Canvas::Box(double x1, double y1, double x2, double y2, QColor colour)
 {
-    QPainter p(&Target());
+    QPainter p(&Target(Span(x1, y1, x2, y2)));
     p.setPen(QPen(colour, 1, drawStyle_));
     p.drawRect(QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)), QPointF(std::max(x1, x2), std::max(y1, y2))));
     CurrentX = x2;
@@ -405,10 +458,10 @@ double Canvas::TextHeight(const QString& text) const
 
 void Canvas::Print(const QString& text, bool newLine)
 {
-    QPainter p(&Target());
+    const QFontMetricsF& metrics = Metrics();
+    QPainter p(&Target(QRectF(CurrentX, CurrentY, metrics.horizontalAdvance(text), metrics.height())));
     p.setFont(font_);
     p.setPen(foreColor_);
-    const QFontMetricsF& metrics = Metrics();
     p.drawText(QPointF(CurrentX, CurrentY + metrics.ascent()), text);
     if (newLine) {
         CurrentX = 0;
@@ -427,10 +480,12 @@ QImage Canvas::Composite() const
     return out;
 }
 
-void Canvas::PaintTo(QPainter& painter) const
+void Canvas::PaintTo(QPainter& painter, const QRect& area) const
 {
-    painter.drawImage(0, 0, persistent_);
-    painter.drawImage(0, 0, overlay_);
+    const QRect r = area.intersected(persistent_.rect());
+    painter.drawImage(r, persistent_, r);
+    const QRect o = r.intersected(OverlayBounds());
+    if (!o.isEmpty()) painter.drawImage(o, overlay_, o);
 }
 
 }  // namespace sevrana

@@ -86,30 +86,32 @@ public:
     const QImage& OverlayImage() const { return overlay_; }
     /// What the window shows: the persistent image with the overlay on top.
     QImage Composite() const;
-    /// Paints the window's picture (used by the window's paint event).
-    void PaintTo(QPainter& painter) const;
+    /// Paints the part of the window's picture inside area (used by the window's paint event).
+    void PaintTo(QPainter& painter, const QRect& area) const;
 
     /// Monotonic count of changes, so a window knows when to repaint.
     quint64 Revision() const { return revision_; }
+    /// Monotonic count of changes to the persistent image alone.
+    quint64 PersistentRevision() const { return persistentRevision_; }
+    /// Where the overlay may hold something since it was last cleared (empty when blank).
+    QRect OverlayBounds() const { return overlayBlank_ ? QRect() : overlayDirty_; }
 
     static constexpr int kDpi = 96;  // pixel density texts are measured and drawn at
 
 private:
-    QImage& Target()
-    {
-        if (autoRedraw_) return persistent_;
-        overlayBlank_ = false;
-        return overlay_;
-    }
+    /// The layer being drawn on; area is what the drawing may touch (used for the overlay).
+    QImage& Target(const QRectF& area);
     void ClearOverlayImage();
     bool ExactPen() const;
-    void SolidPolyline(const QPoint* points, int count, QRgb colour);
+    void SolidPolyline(QImage& target, const QPoint* points, int count, QRgb colour);
     void SolidRun(QImage& target, const QPoint* points, int count, QRgb colour);
     void Changed() { ++revision_; }
 
     QImage persistent_;
     QImage overlay_;
     bool overlayBlank_ = true;  // nothing drawn on the overlay since it was last cleared
+    QRect overlayDirty_;        // what the overlay's drawings may have touched since then
+    quint64 persistentRevision_ = 0;
     bool autoRedraw_ = true;
     QColor background_ = QColor(255, 255, 255);
     QColor foreColor_ = QColor(0, 0, 0);

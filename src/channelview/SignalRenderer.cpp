@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "NumberUtils.h"
 #include "ProgramError.h"
@@ -532,6 +533,97 @@ ReadOuts ComputeReadOuts(const RenderContext& ctx, const Frame& frame)
     r.deltaT = "t :  " + Q(FormatPattern(dt, "##0.000000")) + " s";
     r.inverse = dt > 0 ? "t :  " + Q(FormatPattern(1 / dt, "####0.0000")) + " 1/s" : QString("t :  --infinite-- 1/s");
     return r;
+}
+
+
+std::optional<ReadOuts> RenderChannelWindows(const RenderContext& ctx, const std::vector<ChannelCanvas>& windows,
+                                             double activeWidth, bool mark1Active, std::int32_t scrollFirstSample)
+{
+    const RecordingModel& m = ctx.model;
+    ViewState& v = ctx.view;
+    const long nA = m.AnalogCount();
+    auto window = [&](long i) -> const ChannelCanvas& {
+        if (i < 1 || i > static_cast<long>(windows.size()) || windows[static_cast<std::size_t>(i - 1)].canvas == nullptr)
+            throw ProgramError::SubscriptOutOfRange();
+        return windows[static_cast<std::size_t>(i - 1)];
+    };
+    Frame frame = ComputeFrame(m, v);
+    window(nA > 0 ? 1 : nA + 1);  // without its first window there is nothing to draw into
+
+    if (v.blnMarkersOn == kTrue && v.blnScrolling != kTrue && v.blnMarkerMoving == kTrue) {
+        if (activeWidth < 0) throw ProgramError::SubscriptOutOfRange();
+        MarkerFollowUp(ctx, frame, activeWidth, mark1Active);
+    }
+
+    const bool markers = v.blnMarkersOn == kTrue;
+    for (long i = 1; i <= nA; ++i) {
+        const ChannelCanvas& w = window(i);
+        if (w.minimized) continue;
+        ctx.drawing.frmPlot = i;
+        Canvas& canvas = *w.canvas;
+        DrawGrid(canvas, ctx, i);
+        if (m.arrChannelScale(i) == 0) throw ProgramError::DivisionByZero();
+        if (markers) PlaceMarkers(ctx, frame, canvas.ScaleWidth(), v.lngFirstSample);
+        DrawAnalogTrace(canvas, ctx, i, frame);
+        if (markers && v.blnRedrawMarkers == kTrue) DrawAnalogMarkers(canvas, ctx, i, frame);
+    }
+
+    if (m.intDigitalCount > 0 && static_cast<long>(windows.size()) > nA) {
+        const ChannelCanvas& w = windows[static_cast<std::size_t>(nA)];
+        if (w.canvas != nullptr && m.arrDigitalSelection(m.intDigitalCount + 1) >= 1 && !w.minimized) {
+            ctx.drawing.frmPlot = nA + 1;
+            DrawDigitalWindow(*w.canvas, ctx, frame, true, scrollFirstSample);
+            w.canvas->SetAutoRedraw(false);
+            if (markers && v.blnRedrawMarkers == kTrue) DrawDigitalMarkers(*w.canvas, ctx, frame);
+        }
+    }
+
+    if (!markers) return std::nullopt;
+    return ComputeReadOuts(ctx, frame);
+}
+
+float MarkerOffsetX(float x)
+{
+    if (x >= 7) return x + 7;
+    return static_cast<float>(x + x * 7.0 / 6.0);
+}
+
+void DrawZoomRectangle(Canvas& canvas, ViewState& v, const RecordingModel& m, float x, float y,
+                       const std::function<bool(int)>& inList)
+{
+    // The last rectangle and read-out go; the grid and trace underneath stay.
+    canvas.SetAutoRedraw(false);
+    canvas.ClearOverlay();
+    v.blnRedrawSignals = kFalse;
+    v.blnRedrawMarkers = kFalse;
+    canvas.SetDrawStyle(Qt::DotLine);
+
+    const double W = canvas.ScaleWidth();
+    const double H = canvas.ScaleHeight();
+    const double viewSamples = m.lngViewSamples;
+    const double start = v.varZoomStartX;
+    const double samples = std::fabs(static_cast<double>(x) - start) / W * viewSamples;
+    if (samples > 0) canvas.Box(start, -10, x, H, kBlack);
+
+    if (m.lngLastSample == 0) throw ProgramError::DivisionByZero();
+    const double previous = v.varZoomPercent;
+    const double percent = RoundHalfEven(samples / m.lngLastSample * 100);
+    const bool listed = percent >= std::numeric_limits<std::int16_t>::min() &&
+                        percent <= std::numeric_limits<std::int16_t>::max() && inList(static_cast<int>(percent));
+    v.varZoomPercent = listed ? percent : previous;
+    v.lngZoomLeftSample = std::max(0, ToInt32(std::min(start, static_cast<double>(x)) / W * viewSamples));
+
+    const QString text = "Zoom: " + Q(GeneralNumber(v.varZoomPercent)) + " %";
+    const double w = canvas.TextWidth(text);
+    const double left = x + 2 + w > W ? x - 2 - w : x + 2;
+    canvas.SetForeColor(kBlack);
+    canvas.CurrentX = left;
+    canvas.CurrentY = y - 20;
+    if (v.varZoomPercent > 0) canvas.Print(text);
+    // Beneath it, the percentage the rectangle spans now, listed or not.
+    canvas.CurrentX = left;
+    canvas.Print(", " + Q(GeneralNumber(percent)));
+    canvas.SetDrawStyle(Qt::SolidLine);
 }
 
 }  // namespace sevrana

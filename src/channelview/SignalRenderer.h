@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "Canvas.h"
@@ -99,5 +101,31 @@ struct ReadOuts {
     QString inverse;
 };
 ReadOuts ComputeReadOuts(const RenderContext& ctx, const Frame& frame);
+
+/// One channel window as the main renderer sees it; canvas is null when the window is missing.
+struct ChannelCanvas {
+    Canvas* canvas = nullptr;
+    bool minimized = false;
+};
+
+/// The main renderer's work on every channel window, in index order (windows[i - 1] is
+/// window i): the marker follow-up of a move, then per analog window the grid, the trace
+/// with its trigger annotation and the markers, then the digital window. Returns the two
+/// read-outs when the markers are on. activeWidth is the active window's width (for a
+/// marker moved by the mouse; negative when there is no active window). Throws
+/// ProgramError or std::bad_alloc; windows drawn before a failure keep their new picture.
+std::optional<ReadOuts> RenderChannelWindows(const RenderContext& ctx, const std::vector<ChannelCanvas>& windows,
+                                             double activeWidth, bool mark1Active, std::int32_t scrollFirstSample);
+
+/// Where the mouse puts a marker: a little right of the pointer, so that the marker line
+/// stands under the cursor's own line (x + 7), proportionally less near the left edge.
+float MarkerOffsetX(float x);
+
+/// One mouse move while a zoom rectangle is dragged (markers off): the overlay shows the
+/// dotted rectangle from the start x to x and the "Zoom: N %" read-out beside the pointer;
+/// the zoom fields of the view follow (a percentage is taken only when inList says it is
+/// an item of the zoom list).
+void DrawZoomRectangle(Canvas& canvas, ViewState& view, const RecordingModel& model, float x, float y,
+                       const std::function<bool(int)>& inList);
 
 }  // namespace sevrana

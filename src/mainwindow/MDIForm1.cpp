@@ -20,7 +20,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -30,6 +33,7 @@
 #include "MDIForm1.h"
 #include "Messages.h"
 #include "NumberUtils.h"
+#include "TimeNavigation.h"
 
 namespace sevrana {
 
@@ -84,28 +88,55 @@ QPixmap Logo(int width, int height)
     return pixmap;
 }
 
-/// Windows key code of a key event, as the key handlers expect it.
-int KeyCode(const QKeyEvent* event)
+/// The tool bars' font: the 8-point sans-serif the layout was designed for.
+QFont ToolBarFont()
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Delete: return 46;
-    default: break;
-    }
-    const int key = event->key();
-    // Letters and digits already carry their Windows codes; everything else is passed as is.
-    return key < 0x80 ? key : key & 0xFFFF;
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8);
+    return font;
 }
+
+/// Width a line edit needs to show text whole: the text, the edit's inner margins and its frame.
+int LineEditWidthFor(const QLineEdit& box, const QString& text)
+{
+    constexpr int kInnerMargins = 2 * 2 + 1;  // the edit's margin on both sides, and the cursor
+    QStyleOptionFrame option;
+    option.initFrom(&box);
+    option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box) : 0;
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QSize inner(box.fontMetrics().horizontalAdvance(text) + kInnerMargins + box.textMargins().left() +
+                          box.textMargins().right(),
+                      box.height());
+    return box.style()->sizeFromContents(QStyle::CT_LineEdit, &option, inner, &box).width();
+}
+
+/// The scale box takes unsigned decimal numbers only, however the text gets in
+/// (typed, pasted, dropped): every character goes through the box's key filter.
+class ScaleBoxValidator : public QValidator {
+public:
+    explicit ScaleBoxValidator(MDIForm1& form) : QValidator(&form), form_(form) {}
+    State validate(QString& input, int& pos) const override
+    {
+        QString kept;
+        int cursor = pos;
+        for (qsizetype k = 0; k < input.size(); ++k) {
+            const int passed = form_.Text6_KeyPress(input.at(k).unicode());
+            if (passed == 0) {
+                if (k < pos) --cursor;
+                continue;
+            }
+            kept += QChar(passed);
+        }
+        input = kept;
+        pos = cursor;
+        return Acceptable;
+    }
+
+private:
+    MDIForm1& form_;
+};
 
 }  // namespace
 
@@ -225,6 +256,18 @@ void MDIForm1::BuildMenus()
     Separator(Help, "line6");
     About = Item(Help, "About", QStringLiteral("About"));
 
+    // Checkable items toggle themselves when chosen; the handlers set the marks as they should be.
+    connect(Mark1, &QAction::triggered, this, [this] { Mark1_Click(); });
+    connect(Mark2, &QAction::triggered, this, [this] { Mark2_Click(); });
+    connect(Titles, &QAction::triggered, this, [this] {
+        Titles->setChecked(!Titles->isChecked());  // Titles_Click reverses the mark itself
+        Titles_Click();
+    });
+    connect(gotom1, &QAction::triggered, this, [this] { gotom1_Click(); });
+    connect(gotom2, &QAction::triggered, this, [this] { gotom2_Click(); });
+    connect(TrPoint, &QAction::triggered, this, [this] { TrPoint_Click(); });
+    connect(Autoscaleall, &QAction::triggered, this, [this] { Autoscaleall_Click(); });
+    connect(Disautoscaleall, &QAction::triggered, this, [this] { Disautoscaleall_Click(); });
     connect(Open, &QAction::triggered, this, [this] { Open_Click(); });
     connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
     connect(Cont, &QAction::triggered, this, [this] { Cont_Click(); });
@@ -244,6 +287,7 @@ void MDIForm1::BuildToolBars()
     // Upper bar: scale entry, zoom, markers and their read-outs, the logo.
     Picture1 = new QWidget(central);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setFont(ToolBarFont());
     Picture1->setFixedHeight(Px(495));
     Line7 = new QFrame(Picture1);
     Line7->setObjectName(QStringLiteral("Line7"));
@@ -255,6 +299,7 @@ void MDIForm1::BuildToolBars()
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text6 = Place(new QLineEdit(Picture1), 1800, 100, 975, 285);
     Text6->setObjectName(QStringLiteral("Text6"));
+    Text6->setValidator(new ScaleBoxValidator(*this));
     Text8 = Place(new QLineEdit(Picture1), 2830, 150, 375, 285);
     Text8->setObjectName(QStringLiteral("Text8"));
     Text8->setReadOnly(true);  // shows the active channel's unit
@@ -274,12 +319,14 @@ void MDIForm1::BuildToolBars()
         frame->setObjectName(QString::fromLatin1(frameName));
         frame->setFrameShape(QFrame::StyledPanel);
         auto* label = new QLabel(sign, frame);
-        label->setGeometry(2, 6, sign.size() > 1 ? 18 : 10, 19);
+        label->setObjectName(QString::fromLatin1(frameName) + QStringLiteral("Sign"));
+        label->setGeometry(2, 6, label->sizeHint().width(), 19);
         auto* box = new QLineEdit(text, frame);
         box->setObjectName(QString::fromLatin1(boxName));
         box->setReadOnly(true);
         box->setFrame(false);
         box->setGeometry(label->geometry().right() + 1, 6, frame->width() - label->geometry().right() - 4, 19);
+        box->setCursorPosition(0);
         frame->hide();  // only while the markers are on
         return std::make_pair(frame, box);
     };
@@ -299,6 +346,7 @@ void MDIForm1::BuildToolBars()
     // Lower bar: the digital channel list, and time scrolling between the start and end read-outs.
     Picture2 = new QWidget(central);
     Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setFont(ToolBarFont());
     Picture2->setFixedHeight(Px(540));
     Label6 = Place(new QLabel(QStringLiteral("Digital channels:"), Picture2), 0, 0, kDesignWidthTwips, 255);
     Label6->setObjectName(QStringLiteral("Label6"));
@@ -307,9 +355,13 @@ void MDIForm1::BuildToolBars()
     Text4->setReadOnly(true);
     Scroll1 = Place(new QScrollBar(Qt::Horizontal, Picture2), 1080, 240, 9615, 285);
     Scroll1->setObjectName(QStringLiteral("Scroll1"));
+    // The view follows the thumb when it is let go, not while it is dragged.
+    Scroll1->setTracking(false);
     Text5 = Place(new QLineEdit(Picture2), 10680, 240, 1095, 285);
     Text5->setObjectName(QStringLiteral("Text5"));
     Text5->setReadOnly(true);
+    // A held button shows sample numbers until it is let go: no menu may take the release.
+    for (QLineEdit* box : {Text4, Text5}) box->setContextMenuPolicy(Qt::NoContextMenu);
 
     layout->addWidget(Picture1);
     layout->addWidget(mdiArea, 1);
@@ -334,37 +386,123 @@ void MDIForm1::BuildToolBars()
         Combo1_Click();
     });
 
-    // Scroll bar: a change from a click, a key or code redraws; dragging the
-    // thumb only updates the read-outs until it is released.
+    // Scroll bar: a change from a click, a key, code or the thumb let go redraws;
+    // dragging the thumb only updates the read-outs.
     connect(Scroll1, &QScrollBar::valueChanged, this, [this](int) {
         if (!Scroll1->isSliderDown()) Scroll1_Change();
     });
-    connect(Scroll1, &QScrollBar::sliderReleased, this, [this] { Scroll1_Change(); });
     connect(Scroll1, &QScrollBar::sliderMoved, this, [this](int) { Scroll1_Scroll(); });
 
-    for (QWidget* watched : {static_cast<QWidget*>(Text6), static_cast<QWidget*>(Text4), static_cast<QWidget*>(Text5)})
+    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { FollowActiveWindow(); });
+
+    // Key releases on every control of the tool bars go to the window capture.
+    for (QWidget* watched : std::initializer_list<QWidget*>{Check1, Combo1, Command1, Picture1, Picture2, Scroll1,
+                                                             Text2, Text3, Text4, Text5, Text6, Text8})
         watched->installEventFilter(this);
+    FitToolBarTexts();
+    FitTimeBoxes();
+}
+
+void MDIForm1::FitToolBarTexts()
+{
+    // Each control at least as wide as its widest text; the controls after a widened
+    // one move along, so none covers its neighbour.
+    auto needed = [this](QWidget* control) -> int {
+        if (control == Check1) return Check1->sizeHint().width();
+        if (control == Label3) return Label3->sizeHint().width();
+        if (control == Combo1) {
+            QStyleOptionComboBox option;
+            option.initFrom(Combo1);
+            const QSize text(Combo1->fontMetrics().horizontalAdvance(QStringLiteral("888 %")), Combo1->height());
+            return Combo1->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, Combo1).width() + 4;
+        }
+        if (control == Command1) {
+            const QString caption = Command1->text();
+            Command1->setText(QStringLiteral("Markers: OFF"));
+            const int off = Command1->sizeHint().width();
+            Command1->setText(QStringLiteral("Markers: ON"));
+            const int on = Command1->sizeHint().width();
+            Command1->setText(caption);
+            return std::max(off, on);
+        }
+        if (control == Frame1 || control == Frame2) {
+            // The widest read-outs: a long delta t, a high or an infinite inverse.
+            const QLineEdit* box = control == Frame1 ? Text2 : Text3;
+            int widest = 0;
+            for (const char* text : {"t :  9999.000000 s", "t :  99999.0000 1/s", "t :  --infinite-- 1/s"})
+                widest = std::max(widest, LineEditWidthFor(*box, QString::fromLatin1(text)));
+            return box->x() + widest + 4;
+        }
+        return control->width();
+    };
+    const std::vector<QWidget*> row{Label1, Text6, Text8, Check1, Label3, Combo1, Command1, Frame1, Frame2};
+    int shift = 0;
+    for (QWidget* control : row) {
+        control->move(control->x() + shift, control->y());
+        const int grow = needed(control) - control->width();
+        if (grow <= 0) continue;
+        control->resize(control->width() + grow, control->height());
+        shift += grow;
+        if (control == Frame1 || control == Frame2) {
+            QLineEdit* box = control == Frame1 ? Text2 : Text3;
+            box->resize(box->width() + grow, box->height());
+        }
+    }
+    Image1->move(Image1->x() + shift, Image1->y());
+}
+
+void MDIForm1::FitTimeBoxes()
+{
+    // Six integer digits at least, and the longest time of the loaded record; the end
+    // box reaches a few pixels past the window's edge, so it keeps that much in hand.
+    constexpr int kOverhang = 4;
+    QString longest = QStringLiteral("999999.000 ms");
+    const RecordingModel& m = state_.model;
+    if (m.lngSampleRate > 0 && m.lngLastSample > 0) {
+        const QString end = QString::fromStdString(EndReadout(1, m.lngLastSample, m.lngLastSample, m.lngSampleRate));
+        if (Text4->fontMetrics().horizontalAdvance(end) > Text4->fontMetrics().horizontalAdvance(longest))
+            longest = end;
+    }
+    const int width = std::max(Px(1095), LineEditWidthFor(*Text4, longest) + kOverhang);
+    if (width == Text4->width() && width == Text5->width()) return;
+    Text4->resize(width, Text4->height());
+    Text5->resize(width, Text5->height());
+    MDIForm_Resize();
+}
+
+void MDIForm1::SetScaleLabel(const QString& name)
+{
+    if (name.isEmpty()) {
+        Label1->setText(QStringLiteral("Scale:"));
+        Label1->setToolTip(QString());
+        return;
+    }
+    // A name too long for the label loses its middle; the tool tip has all of it.
+    const QString suffix = QStringLiteral("  Scale:");
+    const QFontMetrics metrics = Label1->fontMetrics();
+    const int room = Label1->contentsRect().width() - metrics.horizontalAdvance(suffix);
+    const bool fits = metrics.horizontalAdvance(name) <= room;
+    Label1->setText((fits ? name : metrics.elidedText(name, Qt::ElideMiddle, std::max(room, 0))) + suffix);
+    Label1->setToolTip(fits ? QString() : name);
+}
+
+void MDIForm1::PrintScreen(int, int)
+{
+    // The capture of the main window to the clipboard comes with printing.
 }
 
 bool MDIForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat()) PrintScreen(VirtualKeyCode(*key), ShiftState(key->modifiers()));
+        return false;
+    }
+    // Characters reach the scale box through its validator; here only Enter matters.
     if (watched == Text6 && Text6 != nullptr && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        Text6_KeyDown(KeyCode(key));
-        // Characters go through the scale box's filter: dropped, passed, or replaced.
-        // Tab moves on, and copying or selecting leaves the number alone.
-        const QString text = key->text();
-        const bool passes = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-                            key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
-        if (text.size() == 1 && !passes) {
-            const int typed = text.at(0).unicode();
-            const int result = Text6_KeyPress(typed);
-            if (result == 0) return true;
-            if (result != typed) {
-                Text6->insert(QString(QChar(result)));
-                return true;
-            }
-        }
+        Text6_KeyDown(VirtualKeyCode(*static_cast<QKeyEvent*>(event)));
         return false;
     }
     if ((watched == Text4 || watched == Text5) && Text4 != nullptr &&
@@ -411,8 +549,28 @@ void MDIForm1::resizeEvent(QResizeEvent* event)
     MDIForm_Resize();
 }
 
+// The tool bars follow the width also where no resize is reported: the first
+// show, and a restore from minimized to the size it had.
+void MDIForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    MDIForm_Resize();
+}
+
+void MDIForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) MDIForm_Resize();
+}
+
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
+    if (loading_) {
+        // The load stops at its next chance and the window closes then.
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
     if (!closing_) {
         closing_ = true;
         SaveAndUnloadAll();

@@ -4,10 +4,14 @@
 // Implementation is split by concern: MDIForm1.cpp (construction, menus, tool
 // bars, layout), MDIForm1_Files.cpp (start-up, settings, open, load, close),
 // MDIForm1_Navigation.cpp (scroll, zoom, read-outs, scale entry, activation
-// watch), MDIForm1_Draw.cpp (renderer, arrangement, channel-window events).
+// watch), MDIForm1_Markers.cpp (markers, their menu and cursors, the jumps),
+// MDIForm1_Scaling.cpp (auto-scaling, title bars), MDIForm1_Windows.cpp (the
+// channel windows and their arrangements), MDIForm1_Draw.cpp (the renderer and
+// what the channel windows ask of the main window).
 
 #include <QMainWindow>
 #include <QString>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -62,6 +66,10 @@ public:
     void SetCaption(const std::string& caption) override;
     void ShowMessage(const std::string& text) override;
 
+    /// Key releases of the tool bar and the channel windows: the window capture
+    /// (Alt + Print Screen) comes with printing; until then no key does anything.
+    void PrintScreen(int keyCode, int shift) override;
+
     // --- Navigation (MDIForm1_Navigation.cpp) ---
     void Combo1_Click();
     void Scroll1_Change();
@@ -75,7 +83,7 @@ public:
     void Text6_KeyDown(int keyCode);
     void Timer1_Timer();
     /// True when some zoom list item's number equals the percentage.
-    bool IsZoomInList(int percent) const;
+    bool IsZoomInList(int percent) const override;
     /// Writes the start and end read-outs for the scroll bar's position.
     void WriteReadOuts();
     /// First visible sample that the scroll bar shows (value / factor, rounded).
@@ -83,20 +91,49 @@ public:
     /// Rebuilds the zoom list for the loaded recording and selects "100 %".
     void FillZoomList();
 
-    // --- Drawing and arrangement (MDIForm1_Draw.cpp) ---
-    void DrawSignal();
+    // --- Markers and the trigger point (MDIForm1_Markers.cpp) ---
+    void Command1_Click();
+    void Mark1_Click();
+    void Mark2_Click();
+    void gotom1_Click();
+    void gotom2_Click();
+    void TrPoint_Click();
+    /// Scrolls so that sample k stands in the middle of the view (or as near as the record allows).
+    void CentreViewOn(double sample);
+    /// Gives every channel window, in index order, the cursor 101, 102 or 103.
+    void SetChannelCursors(int cursorId);
+
+    // --- Scaling commands and title bars (MDIForm1_Scaling.cpp) ---
+    /// The auto-scale check box changed (by the user or by code).
+    void Check1_Click();
+    /// Sets the check box from code; its handler runs when the state changes.
+    void SetCheck1(bool checked);
+    void Autoscaleall_Click();
+    void Disautoscaleall_Click();
+    void Titles_Click();
+
+    // --- Drawing (MDIForm1_Draw.cpp) ---
+    void DrawSignal() override;
+    void MDIForm_Resize();
+
+    // --- Channel windows and their arrangement (MDIForm1_Windows.cpp) ---
     void Hor_Click();
     void Til_Click();
     void Cas_Click();
     void Ico_Click();
-    void MDIForm_Resize();
 
     // PohjaHost
-    void Pohja_Resize(Pohja& window) override;
-    void Pohja_GotFocus(Pohja& window) override;
-    bool Pohja_MayUnload(Pohja& window) override;
-    void Pohja_DrawGrid(Pohja& window) override;
-    void Pohja_DrawSignal(Pohja& window) override;
+    SharedState& Shared() override { return state_; }
+    bool IsTemplate(const Pohja& window) const override { return &window == template_; }
+    void DrawGridOf(Pohja& window) override;
+    void DrawSignalOf(Pohja& window) override;
+    void ShowChannelInToolBar(Pohja& window) override;
+    QComboBox& ZoomList() override { return *Combo1; }
+    QScrollBar& ScrollBar() override { return *Scroll1; }
+    int ActiveMarker() const override;
+    void ShowMarkerMenu(const QPoint& globalPosition) override;
+    void StartActivationWatch() override;
+    void ReportFailure(std::exception_ptr failure) override;
 
     /// Channel window of index i (1..nA + intHasDigital), or null.
     Pohja* ChannelWindow(long i) const;
@@ -111,6 +148,10 @@ public:
     QSize ClientSize() const;
 
     bool TitlesOn() const;
+    /// Caption of analog window i as the title-bar switch writes it: "IA Scale: -10 A...10 A".
+    QString AnalogCaption(long i) const;
+    /// Index of the channel window whose channel the tool bar shows (0 for none).
+    long ToolBarWindow() const { return toolBarWindow_; }
 
     // Controls, named as in the rest of the program (public for tests and handlers).
     QMdiArea* mdiArea = nullptr;
@@ -174,13 +215,30 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildToolBars();
+    /// Widens the tool bars' controls whose texts would not fit, moving the ones after them along.
+    void FitToolBarTexts();
+    /// Label1: the channel's name and "  Scale:", the name shortened in its middle when it does not fit.
+    void SetScaleLabel(const QString& name);
+    /// Start and end boxes wide enough for the longest time the loaded record can show.
+    void FitTimeBoxes();
     /// Enables or disables the commands that need a recording.
     void SetRecordingCommandsEnabled(bool enabled);
+    /// Markers off in every control that shows them (button, menus, read-outs, cursors).
+    void ShowMarkersOff();
+    /// The tool bar follows the active channel window when it shows another one.
+    void FollowActiveWindow();
+    /// Places the shown channel windows by a rule that gives each its rectangle, in index order.
+    template <class Place>
+    void ArrangeShown(Place place);
+    /// The stages of LoadData: configuration, data, channel windows.
+    void LoadStages();
 
     Platform& platform_;
     SharedState state_;
@@ -191,6 +249,9 @@ private:
     bool text4Held_ = false;
     bool text5Held_ = false;
     bool closing_ = false;
+    bool loading_ = false;         // inside LoadData
+    bool closeRequested_ = false;  // the window was closed while loading
+    long toolBarWindow_ = 0;
 
     friend class MDIForm1Test;
 };

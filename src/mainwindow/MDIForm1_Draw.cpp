@@ -1,19 +1,19 @@
-// The main window's renderer, the channel windows it owns, their events, and
-// the four arrangements of the channel windows.
+// The main window's renderer, and what the channel windows ask of the main
+// window: their own redraws, the tool bar for the active channel, the marker
+// menu, the activation watch and failure reports.
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QTimer>
 
 #include <new>
 
-#include "ChannelSetup.h"
 #include "MDIForm1.h"
 #include "Messages.h"
 #include "NumberUtils.h"
@@ -22,181 +22,83 @@
 
 namespace sevrana {
 
-namespace {
-
-/// Channel windows close only when the program closes them all.
-class CloseGuard : public QObject {
-public:
-    CloseGuard(PohjaHost& host, Pohja& window, QObject* parent) : QObject(parent), host_(host), window_(window) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close && !host_.Pohja_MayUnload(window_)) {
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    PohjaHost& host_;
-    Pohja& window_;
-};
-
-}  // namespace
-
-Pohja* MDIForm1::ChannelWindow(long i) const
-{
-    if (i < 1 || i >= static_cast<long>(arrChannelWindows_.size())) return nullptr;
-    return arrChannelWindows_[static_cast<std::size_t>(i)];
-}
-
-long MDIForm1::OpenChannelWindows() const
-{
-    long n = 0;
-    for (std::size_t i = 1; i < arrChannelWindows_.size(); ++i)
-        if (arrChannelWindows_[i] != nullptr) ++n;
-    return n;
-}
-
-Pohja* MDIForm1::ActiveChannelWindow() const
-{
-    QMdiSubWindow* sub = mdiArea->activeSubWindow();
-    if (sub == nullptr) return nullptr;
-    auto* window = qobject_cast<Pohja*>(sub->widget());
-    return window == template_ ? nullptr : window;
-}
-
-Pohja* MDIForm1::CreateChannelWindow(long index)
-{
-    auto* window = new Pohja(*this);
-    window->Tag = QString::number(index);
-    Qt::WindowFlags flags = Qt::SubWindow;
-    if (!TitlesOn()) flags |= Qt::FramelessWindowHint;
-    QMdiSubWindow* sub = mdiArea->addSubWindow(window, flags);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->installEventFilter(new CloseGuard(*this, *window, sub));
-    sub->hide();
-    if (index == 0) {
-        // The hidden template: placed like one share of the area, never shown.
-        window->Tag = "100";
-        template_ = window;
-        const long shares = state_.model.AnalogCount() + state_.model.intHasDigital;
-        if (shares == 0) throw ProgramError::DivisionByZero();
-        const QSize client = ClientSize();
-        sub->setGeometry(0, 0, client.width(), static_cast<int>(client.height() / shares));
-        return window;
-    }
-    if (arrChannelWindows_.size() <= static_cast<std::size_t>(index))
-        arrChannelWindows_.resize(static_cast<std::size_t>(index) + 1, nullptr);
-    arrChannelWindows_[static_cast<std::size_t>(index)] = window;
-    return window;
-}
-
-bool MDIForm1::Pohja_MayUnload(Pohja&) { return state_.view.blnUnloadingWindows == kTrue; }
-
 void MDIForm1::DrawSignal()
 {
     ViewState& v = state_.view;
     RecordingModel& m = state_.model;
-    const long nA = m.AnalogCount();
-    const long windows = nA + m.intHasDigital;
-    RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+    const long windows = m.AnalogCount() + m.intHasDigital;
 
-    // Cursors come back on every exit, whatever happened.
-    QCursor remembered;
-    bool haveCursor = false;
-    auto restoreCursors = [&] {
-        for (long i = 1; i <= windows; ++i)
-            if (Pohja* w = ChannelWindow(i)) {
-                if (haveCursor)
-                    w->setCursor(remembered);
-                else
-                    w->unsetCursor();
-            }
+    // Every window gets back the cursor it had before the busy one, on every way out.
+    struct KeptCursor {
+        QPointer<Pohja> window;
+        bool set;
+        QCursor cursor;
+    };
+    std::vector<KeptCursor> kept;
+    for (long i = 1; i <= windows; ++i)
+        if (Pohja* w = ChannelWindow(i)) kept.push_back({w, w->testAttribute(Qt::WA_SetCursor), w->cursor()});
+    auto finish = [&] {
+        for (const KeptCursor& k : kept) {
+            if (k.window == nullptr) continue;
+            k.window->ShowChanges();
+            if (k.set)
+                k.window->setCursor(k.cursor);
+            else
+                k.window->unsetCursor();
+        }
         unsetCursor();
     };
 
     if (v.blnArranging == kTrue) {
-        restoreCursors();
+        finish();
         return;
     }
     try {
-        Frame frame = ComputeFrame(m, v);
-        Pohja* first = ChannelWindow(nA > 0 ? 1 : nA + 1);
-        if (first == nullptr) throw ProgramError::SubscriptOutOfRange();
         if (v.blnRedrawSignals == kTrue) {
-            for (long i = 1; i <= windows; ++i)
-                if (Pohja* w = ChannelWindow(i)) w->setCursor(Qt::WaitCursor);
+            for (const KeptCursor& k : kept) k.window->setCursor(Qt::WaitCursor);
             setCursor(Qt::WaitCursor);
         }
-        haveCursor = first->testAttribute(Qt::WA_SetCursor) && first->cursor().shape() != Qt::WaitCursor;
-        if (haveCursor) remembered = first->cursor();
-
-        if (v.blnMarkersOn == kTrue && v.blnScrolling != kTrue && v.blnMarkerMoving == kTrue) {
-            Pohja* active = ActiveChannelWindow();
-            if (active == nullptr) throw ProgramError::SubscriptOutOfRange();
-            MarkerFollowUp(ctx, frame, active->canvas().ScaleWidth(), Mark1->isChecked());
-        }
-
-        for (long i = 1; i <= nA; ++i) {
+        std::vector<ChannelCanvas> canvases;
+        for (long i = 1; i <= windows; ++i) {
             Pohja* w = ChannelWindow(i);
-            if (w == nullptr) throw ProgramError::SubscriptOutOfRange();
-            if (w->IsMinimized()) continue;
-            state_.drawing.frmPlot = i;
-            Canvas& canvas = w->canvas();
-            DrawGrid(canvas, ctx, i);
-            if (m.arrChannelScale(i) == 0) throw ProgramError::DivisionByZero();
-            if (v.blnMarkersOn == kTrue) PlaceMarkers(ctx, frame, canvas.ScaleWidth(), v.lngFirstSample);
-            DrawAnalogTrace(canvas, ctx, i, frame);
-            if (v.blnMarkersOn == kTrue && v.blnRedrawMarkers == kTrue) DrawAnalogMarkers(canvas, ctx, i, frame);
-            w->update();
+            canvases.push_back({w != nullptr ? &w->canvas() : nullptr, w != nullptr && w->IsMinimized()});
         }
-
-        if (m.intDigitalCount > 0) {
-            Pohja* w = ChannelWindow(nA + 1);
-            if (w != nullptr && m.arrDigitalSelection(m.intDigitalCount + 1) >= 1 && !w->IsMinimized()) {
-                state_.drawing.frmPlot = nA + 1;
-                Canvas& canvas = w->canvas();
-                DrawDigitalWindow(canvas, ctx, frame, true, ScrollFirstSample());
-                canvas.SetAutoRedraw(false);
-                if (v.blnMarkersOn == kTrue && v.blnRedrawMarkers == kTrue) DrawDigitalMarkers(canvas, ctx, frame);
-                w->update();
-            }
-        }
-
-        if (v.blnMarkersOn == kTrue) {
-            const ReadOuts r = ComputeReadOuts(ctx, frame);
-            Text2->setText(r.deltaT);
-            Text3->setText(r.inverse);
+        const Pohja* active = ActiveChannelWindow();
+        const RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+        const std::optional<ReadOuts> readOuts =
+            RenderChannelWindows(ctx, canvases, active != nullptr ? active->canvas().ScaleWidth() : -1.0,
+                                 Mark1->isChecked(), ScrollFirstSample());
+        if (readOuts) {
+            Text2->setText(readOuts->deltaT);
+            Text3->setText(readOuts->inverse);
+            Text2->setCursorPosition(0);
+            Text3->setCursorPosition(0);
             Text2->repaint();
             Text3->repaint();
         }
     } catch (const std::bad_alloc&) {
         platform_.MessageBox("Not enough memory to display signal! Close some Sevrana windows and try again.");
-        restoreCursors();
-        return;
     } catch (...) {
-        platform_.MessageBox(QString::fromStdString(ErrorNumberMessage(DescribeFailure(std::current_exception()))));
+        ReportFailure(std::current_exception());
     }
-    restoreCursors();
+    finish();
 }
 
-void MDIForm1::Pohja_DrawGrid(Pohja& window)
+void MDIForm1::DrawGridOf(Pohja& window)
 {
-    RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+    const RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid,
+                            &state_.edges, TitlesOn(),   &state_.columns};
     DrawGrid(window.canvas(), ctx, window.Index());
-    window.update();
+    window.ShowChanges();
 }
 
-void MDIForm1::Pohja_DrawSignal(Pohja& window)
+void MDIForm1::DrawSignalOf(Pohja& window)
 {
     ViewState& v = state_.view;
     const RecordingModel& m = state_.model;
     const long i = window.Index();
     if (v.blnArranging == kTrue) return;
-    RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+    const RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
     Frame frame = ComputeFrame(m, v);
     Canvas& canvas = window.canvas();
     if (v.blnRedrawSignals == kTrue && i > 0 && i <= m.AnalogCount()) {
@@ -212,164 +114,59 @@ void MDIForm1::Pohja_DrawSignal(Pohja& window)
         canvas.SetDrawStyle(Qt::SolidLine);
         canvas.SetAutoRedraw(false);
     }
-    window.update();
+    window.ShowChanges();
 }
 
-void MDIForm1::Pohja_Resize(Pohja& window)
+void MDIForm1::ShowChannelInToolBar(Pohja& window)
 {
-    ViewState& v = state_.view;
-    RecordingModel& m = state_.model;
-    if (&window == template_) return;
-    const bool loaded = v.blnDataLoaded == kTrue;
-    const long nD = m.intDigitalCount;
-    if (loaded && window.Index() == m.AnalogCount() + 1 && !window.IsMinimized() &&
-        m.arrDigitalSelection(nD + 1) <= 0) {
-        m.arrDigitalSelection(nD + 1) = static_cast<std::int16_t>(nD);
-        m.arrDigitalSelection(0) = 1;
-        return;
-    }
-    if (v.blnArranging != kTrue && loaded) Timer1->start();
-    if (!loaded) return;
-    try {
-        v.blnRedrawSignals = kTrue;
-        v.blnRedrawMarkers = kTrue;
-        window.DrawGrid();
-        window.DrawSignal();
-    } catch (...) {
-        platform_.MessageBox(QString::fromStdString(ErrorNumberMessage(DescribeFailure(std::current_exception()))));
-    }
-    v.blnRedrawSignals = kFalse;
-    v.blnRedrawMarkers = kFalse;
-}
-
-void MDIForm1::Pohja_GotFocus(Pohja& window)
-{
-    ViewState& v = state_.view;
     const RecordingModel& m = state_.model;
-    if (v.blnDataLoaded != kTrue || &window == template_) return;
     const long i = window.Index();
-    if (i < m.AnalogCount() + 1) {
+    toolBarWindow_ = i;
+    // The tool bar's commands act on the active window: make sure this is the one.
+    if (window.Frame() != nullptr && mdiArea->activeSubWindow() != window.Frame())
+        mdiArea->setActiveSubWindow(window.Frame());
+    if (i <= m.AnalogCount()) {
         Check1->setEnabled(true);
         if (!Check1->isChecked()) {
             Text6->setEnabled(true);
             Text8->setEnabled(true);
         }
-        const QByteArray shown = Text6->text().toUtf8();
-        if (Val(std::string_view(shown.constData(), static_cast<std::size_t>(shown.size()))) != m.arrChannelScale(i))
+        if (Val(Text6->text().toStdString()) != m.arrChannelScale(i))
             Text6->setText(QString::fromStdString(FormatPattern(m.arrChannelScale(i), "#######0.00#####")));
         Text8->setText(QString::fromStdString(m.arrAnalogUnits(i)));
-        Check1->setChecked(m.arrAutoScale(i) == kTrue);
-        Label1->setText(QString::fromStdString(m.arrAnalogNames(i)) + "  Scale:");
-    } else if (i == m.AnalogCount() + 1) {
+        SetCheck1(m.arrAutoScale(i) == kTrue);
+        SetScaleLabel(QString::fromStdString(m.arrAnalogNames(i)));
+    } else {
         Text6->setEnabled(false);
         Text8->setEnabled(false);
         Check1->setEnabled(false);
         Text6->clear();
         Text8->clear();
-        Label1->setText("Scale:");
-    } else {
-        return;
+        SetScaleLabel(QString());
     }
-    v.blnRedrawMarkers = kTrue;
-    v.blnRedrawSignals = kFalse;
-    DrawSignal();
-    v.blnRedrawMarkers = kFalse;
-    v.blnRedrawSignals = kFalse;
 }
 
-void MDIForm1::Hor_Click()
+void MDIForm1::FollowActiveWindow()
 {
-    ViewState& v = state_.view;
-    const RecordingModel& m = state_.model;
-    const bool enabled = isEnabled() && centralWidget() != nullptr && centralWidget()->isEnabled();
-    QMdiSubWindow* remembered = enabled ? mdiArea->activeSubWindow() : nullptr;
-    v.blnArranging = kTrue;
-    if (template_ != nullptr && template_->Frame() != nullptr) template_->Frame()->hide();
-    const long n = OpenChannelWindows();
-    const long limit = std::min(n, m.AnalogCount() + m.intHasDigital);
-    long shown = n;
-    for (long i = 1; i <= limit; ++i) {
-        Pohja* w = ChannelWindow(i);
-        if (w == nullptr || w->Frame() == nullptr) continue;
-        if (w->IsMinimized()) --shown;
-        w->Frame()->hide();
-        QApplication::processEvents();
-    }
-    const QSize client = ClientSize();
-    long k = 1;
-    for (long i = 1; i <= limit && shown > 0; ++i) {
-        Pohja* w = ChannelWindow(i);
-        if (w == nullptr || w->Frame() == nullptr) continue;
-        if (w->IsMinimized()) {
-            ++k;
-        } else {
-            const double share = static_cast<double>(client.height()) / static_cast<double>(shown);
-            w->Frame()->setGeometry(0, static_cast<int>((i - k) * share), client.width(), static_cast<int>(share));
-        }
-        w->Frame()->show();
-        QApplication::processEvents();
-    }
-    v.blnArranging = kFalse;
-    v.blnRedrawMarkers = kTrue;
-    v.blnRedrawSignals = kTrue;
-    DrawSignal();
-    if (enabled && remembered != nullptr) mdiArea->setActiveSubWindow(remembered);
-    v.blnRedrawSignals = kFalse;
-    v.blnRedrawMarkers = kFalse;
+    if (state_.view.blnDataLoaded != kTrue) return;
+    if (Pohja* active = ActiveChannelWindow(); active != nullptr && active->Index() != toolBarWindow_)
+        active->Form_GotFocus();
 }
 
-namespace {
-
-/// Runs an arrangement with a title bar on every channel window when they have none.
-template <class Arrange>
-void WithTitleBars(MDIForm1& form, bool titlesOn, Arrange arrange)
+int MDIForm1::ActiveMarker() const
 {
-    if (titlesOn) {
-        arrange();
-        return;
-    }
-    if (form.TemplateWindow() != nullptr && form.TemplateWindow()->Frame() != nullptr)
-        form.TemplateWindow()->Frame()->hide();
-    const long n = form.OpenChannelWindows();
-    auto setFrames = [&](bool framed) {
-        for (long i = 1; i <= n; ++i)
-            if (Pohja* w = form.ChannelWindow(i); w != nullptr && w->Frame() != nullptr) {
-                const bool visible = w->Frame()->isVisible();
-                w->Frame()->setWindowFlag(Qt::FramelessWindowHint, !framed);
-                w->Frame()->setWindowTitle(framed ? QStringLiteral(" ") : QString());
-                if (visible) w->Frame()->show();
-            }
-    };
-    setFrames(true);
-    arrange();
-    setFrames(false);
+    if (Mark1->isChecked()) return 1;
+    if (Mark2->isChecked()) return 2;
+    return 0;
 }
 
-}  // namespace
+void MDIForm1::ShowMarkerMenu(const QPoint& globalPosition) { Pop->popup(globalPosition); }
 
-void MDIForm1::Til_Click()
-{
-    WithTitleBars(*this, TitlesOn(), [this] { mdiArea->tileSubWindows(); });
-}
+void MDIForm1::StartActivationWatch() { Timer1->start(); }
 
-void MDIForm1::Cas_Click()
+void MDIForm1::ReportFailure(std::exception_ptr failure)
 {
-    WithTitleBars(*this, TitlesOn(), [this] { mdiArea->cascadeSubWindows(); });
-}
-
-void MDIForm1::Ico_Click()
-{
-    // Line up the minimized windows along the bottom of the area, left to right.
-    const QSize client = ClientSize();
-    int x = 0;
-    for (long i = 1; i <= OpenChannelWindows(); ++i) {
-        Pohja* w = ChannelWindow(i);
-        if (w == nullptr || !w->IsMinimized()) continue;
-        QMdiSubWindow* frame = w->Frame();
-        if (x + frame->width() > client.width() && x > 0) x = 0;
-        frame->move(x, client.height() - frame->height());
-        x += frame->width();
-    }
+    platform_.MessageBox(QString::fromStdString(ErrorNumberMessage(DescribeFailure(failure))));
 }
 
 }  // namespace sevrana

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -70,10 +72,18 @@ std::string ChannelCaption(const RecordingModel& m, long i)
            unit;
 }
 
-void SetCaptionOf(Pohja& window, const QString& caption)
+/// A placement the person can reach: it has a size, and a good part of its title
+/// bar (the top strip of the frame) lies on some screen.
+bool Reachable(const QRect& frame)
 {
-    window.setWindowTitle(caption);
-    if (QMdiSubWindow* frame = window.Frame()) frame->setWindowTitle(caption);
+    constexpr int kTitleBar = 24;
+    if (frame.width() <= 0 || frame.height() <= 0) return false;
+    const QRect titleBar(frame.x(), frame.y(), frame.width(), kTitleBar);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = titleBar.intersected(screen->availableGeometry());
+        if (seen.width() >= 2 * kTitleBar && seen.height() >= kTitleBar / 2) return true;
+    }
+    return false;
 }
 
 void HideWindow(Pohja* window)
@@ -115,6 +125,15 @@ void MDIForm1::Form_Load(const QString& commandLine)
                                                          : FallbackIniFile();
     state_.varIniFile = Utf8(iniFile);
 
+    const QSize designed(static_cast<int>(RoundHalfEven(static_cast<double>(kDesignWidthTwips) / kTwipsPerPixel)),
+                         static_cast<int>(RoundHalfEven(static_cast<double>(kDesignHeightTwips) / kTwipsPerPixel)));
+    auto centred = [this](QSize size) {
+        resize(size);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        }
+    };
     bool placed = false;
     const std::string geometry = ReadProfileString(state_.varIniFile, kSettingsSection, "Geometry");
     if (!geometry.empty()) {
@@ -122,15 +141,22 @@ void MDIForm1::Form_Load(const QString& commandLine)
         // Fewer than four numbers cannot place the window; it is then centred as if none were stored.
         if (SplitFields(geometry, ",", fields) >= 4) {
             try {
-                const int left = TwipsToPixels(Val(fields(1)));
-                const int top = TwipsToPixels(Val(fields(2)));
-                const int width = TwipsToPixels(Val(fields(3)));
-                const int height = TwipsToPixels(Val(fields(4)));
-                move(left, top);
-                resize(std::max(width, 1), std::max(height, 1));
+                const QRect stored(TwipsToPixels(Val(fields(1))), TwipsToPixels(Val(fields(2))),
+                                   TwipsToPixels(Val(fields(3))), TwipsToPixels(Val(fields(4))));
+                if (Reachable(stored)) {
+                    move(stored.topLeft());
+                    resize(stored.size());
+                } else {
+                    // Off every screen, or no size: back in sight, as large as it was when that fits.
+                    const QScreen* screen = QGuiApplication::primaryScreen();
+                    const QSize room = screen != nullptr ? screen->availableGeometry().size() : designed;
+                    const bool fits = !stored.isEmpty() && stored.width() <= room.width() &&
+                                      stored.height() <= room.height();
+                    centred(fits ? stored.size() : designed);
+                }
                 placed = true;
-                const std::string stored = ReadProfileString(state_.varIniFile, kSettingsSection, "WindowState");
-                switch (ToInt16(Val(stored))) {
+                const std::string windowState = ReadProfileString(state_.varIniFile, kSettingsSection, "WindowState");
+                switch (ToInt16(Val(windowState))) {
                 case 1: setWindowState(Qt::WindowMinimized); break;
                 case 2: setWindowState(Qt::WindowMaximized); break;
                 default: setWindowState(Qt::WindowNoState); break;
@@ -140,14 +166,7 @@ void MDIForm1::Form_Load(const QString& commandLine)
             }
         }
     }
-    if (!placed) {
-        resize(static_cast<int>(RoundHalfEven(static_cast<double>(kDesignWidthTwips) / kTwipsPerPixel)),
-               static_cast<int>(RoundHalfEven(static_cast<double>(kDesignHeightTwips) / kTwipsPerPixel)));
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
-        }
-    }
+    if (!placed) centred(designed);
 
     // Visible before the first load, so that the caption can show its progress.
     show();
@@ -191,6 +210,18 @@ void MDIForm1::OpenRecording(const QString& configPath)
 
 void MDIForm1::LoadData()
 {
+    loading_ = true;
+    LoadStages();
+    loading_ = false;
+    // Closed while loading: the load has stopped; now the window goes.
+    if (closeRequested_) {
+        closeRequested_ = false;
+        close();
+    }
+}
+
+void MDIForm1::LoadStages()
+{
     RecordingModel& m = state_.model;
     ViewState& v = state_.view;
 
@@ -199,6 +230,12 @@ void MDIForm1::LoadData()
         datReader_.Close();
         EnterNoRecordingState();
         setEnabled(true);
+    };
+    // Pending events run at a few points of the set-up; a close among them stops the load there.
+    auto stopped = [&] {
+        if (!closeRequested_) return false;
+        fail();
+        return true;
     };
 
     setEnabled(false);
@@ -248,8 +285,10 @@ void MDIForm1::LoadData()
         v.lngFirstSample = 1;
         Pop->hide();
         FillZoomList();
+        if (stopped()) return;
         m.dblScrollFactor = ScrollFactor(m.lngLastSample);
         Scroll1->setMaximum(1);
+        FitTimeBoxes();
 
         // 7: the hidden template, one share of the area.
         Pohja* templateWindow = CreateChannelWindow(0);
@@ -261,9 +300,10 @@ void MDIForm1::LoadData()
             Pohja* window = CreateChannelWindow(i);
             m.arrChannelScale(i) = InitialScale(m.arrFullScale(i));
             window->Tag = QString::number(i);
-            if (TitlesOn()) SetCaptionOf(*window, QString::fromStdString(ChannelCaption(m, i)));
+            if (TitlesOn()) window->SetCaption(QString::fromStdString(ChannelCaption(m, i)));
             HideWindow(window);
             QApplication::processEvents();
+            if (stopped()) return;
         }
 
         // 9: every digital channel shown.
@@ -286,7 +326,7 @@ void MDIForm1::LoadData()
             window->Tag = QString::number(nA + 1);
             m.strDigitalNames = DigitalNamesText(m);
             QApplication::processEvents();
-            if (TitlesOn()) SetCaptionOf(*window, QStringLiteral("Digital Channels"));
+            if (TitlesOn()) window->SetCaption(QStringLiteral("Digital Channels"));
             Label6->setText(QStringLiteral("Digital Channels: ") + QString::fromStdString(m.strDigitalNames));
             HideWindow(window);
         }
@@ -295,16 +335,11 @@ void MDIForm1::LoadData()
         HideWindow(TemplateWindow());
         if (v.blnMarkersOn == kTrue) {
             v.blnMarkersOn = kFalse;
-            Command1->setText(QStringLiteral("Markers: OFF"));
-            // The rest of what switching the markers off does, so no marker command stays offered.
-            gotom1->setEnabled(false);
-            gotom2->setEnabled(false);
-            Mark1->setEnabled(false);
-            Mark2->setEnabled(false);
-            Frame1->hide();
-            Frame2->hide();
+            // All of what switching the markers off does, so no marker command stays offered.
+            ShowMarkersOff();
         }
         Hor_Click();
+        if (stopped()) return;
 
         // 15-17: loaded; the first analog window shows its scale in the tool bar.
         v.blnDataLoaded = kTrue;
@@ -315,7 +350,7 @@ void MDIForm1::LoadData()
                 if (first->Frame() != nullptr) mdiArea->setActiveSubWindow(first->Frame());
                 first->setFocus();
                 // Without an active main window no focus arrives; the tool bar still shows channel 1.
-                if (!first->hasFocus()) Pohja_GotFocus(*first);
+                if (toolBarWindow_ != 1) first->Form_GotFocus();
             }
         } else {
             Text6->setEnabled(false);
@@ -323,9 +358,10 @@ void MDIForm1::LoadData()
             Check1->setEnabled(false);
             Text6->clear();
             Text8->clear();
-            Label1->setText(QStringLiteral("Scale:"));
+            SetScaleLabel(QString());
         }
         SetRecordingCommandsEnabled(true);
+        SelChs->setEnabled(true);
     } catch (...) {
         ShowMessage(messages::kDisplayError);
         fail();
@@ -338,9 +374,23 @@ void MDIForm1::ShowMessage(const std::string& text) { platform_.MessageBox(QStri
 
 void MDIForm1::EnterNoRecordingState()
 {
-    state_.view.blnDataLoaded = kFalse;
+    ViewState& v = state_.view;
+    v.blnDataLoaded = kFalse;
     setWindowTitle(QString::fromLatin1(messages::kAppTitle));
     SetRecordingCommandsEnabled(false);
+    // Nothing of an old recording stays on the tool bars.
+    v.blnMarkersOn = kFalse;
+    ShowMarkersOff();
+    SetScaleLabel(QString());
+    for (QLineEdit* box : {Text6, Text8, Text4, Text5}) box->clear();
+    {
+        const QSignalBlocker checkBlocker(Check1);
+        Check1->setChecked(false);
+        const QSignalBlocker zoomBlocker(Combo1);
+        Combo1->clear();
+    }
+    Label6->setText(QStringLiteral("Digital channels:"));
+    toolBarWindow_ = 0;
 }
 
 void MDIForm1::Exit_Click() { close(); }
@@ -382,6 +432,7 @@ void MDIForm1::UnloadChannelWindows(bool includingTemplate)
     v.blnUnloadingWindows = kTrue;
     // The windows' own handlers must not draw while their neighbours disappear.
     v.blnDataLoaded = kFalse;
+    toolBarWindow_ = 0;
 
     auto unload = [](Pohja* window) {
         if (window == nullptr) return;

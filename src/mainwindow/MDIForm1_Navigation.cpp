@@ -67,6 +67,9 @@ void MDIForm1::Combo1_Click()
     v.blnRedrawMarkers = kTrue;
     const double percent = TextValue(Combo1->currentText());
     m.lngViewSamples = ViewSamplesForZoom(percent, m.lngLastSample);
+    // An arrow of the bar moves a tenth of the view, a click beside the thumb nine tenths.
+    Scroll1->setSingleStep(ScrollStep(m.lngViewSamples / 10.0, m.dblScrollFactor));
+    Scroll1->setPageStep(ScrollStep(m.lngViewSamples * 9 / 10.0, m.dblScrollFactor));
     if (m.lngLastSample > m.lngViewSamples) {
         SetScrollRange(*this, Scroll1->minimum(), ScrollMaximum(m.lngLastSample, m.lngViewSamples, m.dblScrollFactor));
         Scroll1_Change();

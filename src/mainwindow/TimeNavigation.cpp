@@ -1,5 +1,7 @@
 #include "TimeNavigation.h"
 
+#include <algorithm>
+
 #include "NumberUtils.h"
 #include "ProgramError.h"
 
@@ -26,6 +28,11 @@ std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample)
 std::int16_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor)
 {
     return ToInt16((static_cast<double>(lastSample) - viewSamples) * factor);
+}
+
+int ScrollStep(double samples, double factor)
+{
+    return static_cast<int>(std::clamp(RoundHalfEven(samples * factor), 1.0, 32767.0));
 }
 
 std::int32_t FirstSampleFromScroll(double value, double factor) { return ToInt32(value / factor); }

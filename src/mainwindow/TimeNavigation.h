@@ -16,6 +16,9 @@ std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample);
 /// rounded to a 16-bit whole number. The factor keeps it within 16 bits.
 std::int16_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor);
 
+/// Scroll units for a move of this many samples: rounded, at least one, within 16 bits.
+int ScrollStep(double samples, double factor);
+
 /// First visible sample for a scroll value: value / factor, rounded.
 std::int32_t FirstSampleFromScroll(double value, double factor);
 

@@ -16,6 +16,10 @@ namespace sevrana {
 /// most; never 0 (1.0 instead).
 double InitialScale(double fullScale);
 
+/// Scale of an auto-scaled channel from the largest absolute value of its samples:
+/// the rule of the initial scale, applied to the peak.
+inline double AutoScaleValue(double peak) { return InitialScale(peak); }
+
 /// Scroll-bar units per sample: 1 below 32768 samples, else 32767 / samples.
 double ScrollFactor(std::int32_t lastSample);
 

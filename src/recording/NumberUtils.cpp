@@ -225,20 +225,28 @@ std::string FormatPattern(double value, std::string_view pattern)
     return text;
 }
 
-std::string GeneralNumber(double value)
+namespace {
+
+/// Like printf("%.<digits>g"): shortest of fixed and exponent form, trailing zeros
+/// dropped, exponent with a sign and at least two digits.
+std::string GeneralDigits(double value, int digits)
 {
     if (!std::isfinite(value)) return NonFiniteText(value);
     if (value == 0.0) return "0";
-    // Same digits as printf("%.15g"): shortest of fixed and exponent form,
-    // trailing zeros dropped, exponent with a sign and at least two digits.
     std::array<char, 64> buffer{};
     const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 15);
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, digits);
     std::string text(buffer.data(), result.ptr);
     for (char& c : text)
         if (c == 'e') c = 'E';
     return text;
 }
+
+}  // namespace
+
+std::string GeneralNumber(double value) { return GeneralDigits(value, 15); }
+
+std::string GeneralSingle(float value) { return GeneralDigits(value, 7); }
 
 std::string ExactNumber(double value)
 {

@@ -77,6 +77,9 @@ std::string FormatPattern(double value, std::string_view pattern);
 /// form ("1E+15", "1E-05") for very large or small magnitudes; "0" for zero.
 std::string GeneralNumber(double value);
 
+/// The general form of a single-precision number: up to 7 significant digits.
+std::string GeneralSingle(float value);
+
 /// Shortest text that reads back as exactly the same double (for machine output).
 std::string ExactNumber(double value);
 
