@@ -1,7 +1,8 @@
 // Full redraw of a screenful of channel windows: 16 analog windows and the
 // digital window of 32 channels, each 1200 x 150 pixels, for growing numbers
 // of samples in view. Reduced: per pixel column from the min/max pyramid;
-// FullPolyline: one point per sample, for comparison.
+// FullPolyline: one point per sample, for comparison. Then what the mouse does
+// many times a second: a marker dragged over all windows, and a zoom rectangle.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <random>
 
+#include "ChannelSetup.h"
 #include "SignalRenderer.h"
 #include "TraceColumns.h"
 
@@ -69,6 +71,19 @@ struct Fixture {
 
     enum Parts { kGrids = 1, kTraces = 2, kDigital = 4, kAll = 7 };
 
+    RenderContext Context(bool reduced = true)
+    {
+        return RenderContext{model,  view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr,
+                             false, reduced ? &columns : nullptr};
+    }
+
+    std::vector<ChannelCanvas> Canvases()
+    {
+        std::vector<ChannelCanvas> list;
+        for (auto& w : windows) list.push_back({w.get(), false});
+        return list;
+    }
+
     void Redraw(std::int32_t inView, bool reduced, int parts = kAll)
     {
         // Zoomed around the fault, as an engineer looks at it: the trigger line and its
@@ -79,8 +94,12 @@ struct Fixture {
         view.blnRedrawMarkers = kTrue;
         // Every redraw is of a new view (scrolled or zoomed): nothing is reused from the last one.
         columns.Clear();
-        RenderContext ctx{model, view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr, false,
-                          reduced ? &columns : nullptr};
+        RenderContext ctx = Context(reduced);
+        if (parts == kAll) {
+            // The main renderer's own loop over the windows, as the viewer runs it.
+            RenderChannelWindows(ctx, Canvases(), 1200, true, view.lngFirstSample);
+            return;
+        }
         Frame frame = ComputeFrame(model, view);
         for (long i = 1; i <= kAnalog; ++i) {
             Canvas& c = *windows[static_cast<std::size_t>(i - 1)];
@@ -134,6 +153,58 @@ void BM_TraceColumns(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TraceColumns)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+/// One step of a marker dragged with the mouse: only the overlays of all windows and the read-outs.
+void BM_MarkerMove(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const auto inView = static_cast<std::int32_t>(state.range(0));
+    f.view.blnMarkersOn = kFalse;
+    f.Redraw(inView, true);  // the traces the markers are drawn over
+    f.view.blnMarkersOn = kTrue;
+    f.view.blnPlaceMarkers = kTrue;
+    f.view.blnRedrawSignals = kFalse;
+    f.view.blnRedrawMarkers = kTrue;
+    RenderContext ctx = f.Context();
+    const std::vector<ChannelCanvas> canvases = f.Canvases();
+    RenderChannelWindows(ctx, canvases, 1200, true, f.view.lngFirstSample);
+    float x = 300;
+    for (auto _ : state) {
+        x = x == 300 ? 700 : 300;  // far enough that the marker's texts move too
+        f.view.varMarker1X = x;
+        f.view.blnMarkerMoving = kTrue;
+        const auto readOuts = RenderChannelWindows(ctx, canvases, 1200, true, f.view.lngFirstSample);
+        f.view.blnMarkerMoving = kFalse;
+        benchmark::DoNotOptimize(readOuts);
+    }
+    f.view.blnMarkersOn = kFalse;
+    state.counters["samples_in_view"] = static_cast<double>(inView);
+}
+BENCHMARK(BM_MarkerMove)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+
+/// One mouse move while a zoom rectangle is dragged in one window, with the zoom list's lookup.
+void BM_ZoomRectangleMove(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    f.Redraw(100000, true);
+    std::vector<std::string> items;
+    for (const std::string& item : ZoomListItems(f.model.lngLastSample)) items.push_back(item);
+    auto inList = [&](int percent) {
+        for (const std::string& item : items)
+            if (Val(item) == percent) return true;
+        return false;
+    };
+    Canvas& canvas = *f.windows.front();
+    f.view.varZoomStartX = 200;
+    f.view.varZoomPercent = 0;
+    float x = 500;
+    for (auto _ : state) {
+        x = x == 500 ? 900 : 500;
+        DrawZoomRectangle(canvas, f.view, f.model, x, 70, inList);
+    }
+    benchmark::DoNotOptimize(f.view.varZoomPercent);
+}
+BENCHMARK(BM_ZoomRectangleMove)->Unit(benchmark::kMicrosecond);
 
 void BM_FullRedrawFullPolyline(benchmark::State& state)
 {

@@ -53,12 +53,13 @@ std::set<std::pair<int, int>> ReferenceLine(QPoint a, QPoint b, int w, int h)
     return pixels;
 }
 
-std::set<std::pair<int, int>> PixelsOf(const QImage& image, QRgb colour)
+/// The pixels of one colour (or, with equal false, of every other colour).
+std::set<std::pair<int, int>> PixelsOf(const QImage& image, QRgb colour, bool equal = true)
 {
     std::set<std::pair<int, int>> pixels;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == colour) pixels.emplace(x, y);
+            if ((image.pixel(x, y) == colour) == equal) pixels.emplace(x, y);
     return pixels;
 }
 
@@ -212,16 +213,68 @@ TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmpty)
     EXPECT_FALSE(empty());
     c.Cls();
     EXPECT_TRUE(empty());
-    c.CurrentX = 1;
-    c.CurrentY = 1;
-    c.Print("M1");
-    c.ClearOverlay();
-    EXPECT_TRUE(empty());
     c.Box(2, 2, 20, 20, Qt::blue);
     c.SetAutoRedraw(true);
     c.Cls();  // persistent clearing empties the overlay as well
     EXPECT_TRUE(empty());
     EXPECT_EQ(c.PersistentImage().pixel(0, 3), qRgb(255, 255, 255));
+}
+
+TEST(CanvasLayers, OverlayBoundsHoldEverythingDrawnOnIt)
+{
+    // Only the overlay's bounds are cleared and repainted: a pixel outside them would stay on screen.
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> x(-30, 330), y(-30, 230);
+    Canvas c(300, 200);
+    c.SetAutoRedraw(false);
+    for (int round = 0; round < 60; ++round) {
+        const int op = round % 6;
+        c.SetDrawStyle(round % 4 == 0 ? Qt::DotLine : round % 4 == 1 ? Qt::DashLine : Qt::SolidLine);
+        c.SetPen(round % 3 == 0 ? Qt::DashLine : Qt::SolidLine, 1 + round % 4, kRed);
+        c.CurrentX = x(rng);
+        c.CurrentY = y(rng);
+        if (op == 0) c.Print(QStringLiteral("Sample: 123456"));
+        if (op == 1) c.Line(x(rng), y(rng), x(rng), y(rng), Qt::blue);
+        if (op == 2) c.Box(x(rng), y(rng), x(rng), y(rng), Qt::black);
+        if (op == 3) {
+            c.MoveTo(static_cast<int>(x(rng)), static_cast<int>(y(rng)));
+            c.LineTo(static_cast<int>(x(rng)), static_cast<int>(y(rng)));
+        }
+        if (op == 4) {
+            const QPoint points[] = {QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng))),
+                                     QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng))),
+                                     QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng)))};
+            c.Polyline(points, 3);
+        }
+        if (op == 5) {
+            const QPointF points[] = {QPointF(x(rng), y(rng)), QPointF(x(rng), y(rng))};
+            c.LinesFromCurrent(points, 2, Qt::blue);
+        }
+        const QRect bounds = c.OverlayBounds();
+        for (const auto& [px, py] : PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0), false))
+            ASSERT_TRUE(bounds.contains(px, py)) << "round " << round << " pixel " << px << "," << py;
+        if (round % 5 == 4) {
+            c.ClearOverlay();
+            ASSERT_EQ(PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0)).size(), 300u * 200u) << round;
+            EXPECT_TRUE(c.OverlayBounds().isEmpty());
+        }
+    }
+}
+
+TEST(CanvasLines, EndPointsRoundHalvesToEven)
+{
+    // As trace points do: 412.5 to 412, 413.5 to 414.
+    Canvas c(500, 20);
+    c.Line(412.5, 0, 412.5, 9, kRed);
+    c.Line(413.5, 10, 413.5, 19, kRed);
+    c.Line(0, 2.5, 9, 2.5, kRed);
+    const QImage& img = c.PersistentImage();
+    EXPECT_EQ(img.pixel(412, 5), kRed.rgb());
+    EXPECT_NE(img.pixel(413, 5), kRed.rgb());
+    EXPECT_EQ(img.pixel(414, 15), kRed.rgb());
+    EXPECT_NE(img.pixel(413, 15), kRed.rgb());
+    EXPECT_EQ(img.pixel(5, 2), kRed.rgb());
+    EXPECT_NE(img.pixel(5, 3), kRed.rgb());
 }
 
 }  // namespace

@@ -204,6 +204,57 @@ TEST(Trigger, LineOnlyWhenTheTriggerIsInView)
     std::tie(x, p) = draw(60, 30);
     EXPECT_EQ(p, 31);
     EXPECT_NEAR(x, 60, 1);
+    std::tie(x, p) = draw(30, 30);  // the first sample in view is not one the trace loop plots
+    EXPECT_EQ(p, 0);
+    EXPECT_EQ(x, -1);
+}
+
+/// Number of pixels in an area that pass a test of their colour.
+template <class Test>
+int PixelsIn(const QImage& img, QRect area, Test test)
+{
+    int n = 0;
+    for (int y = std::max(area.top(), 0); y <= std::min(area.bottom(), img.height() - 1); ++y)
+        for (int x = std::max(area.left(), 0); x <= std::min(area.right(), img.width() - 1); ++x)
+            n += test(img.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+/// Black text, smoothed on white: greys darker than the middle (the dashed trigger line's own grey aside).
+int DarkIn(const QImage& img, QRect area)
+{
+    return PixelsIn(img, area, [](QRgb p) {
+        return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) < 128 && p != qRgb(64, 64, 64);
+    });
+}
+
+TEST(Trigger, AnnotationBesideTheLineOrLeftOfItNearTheEdge)
+{
+    Scene s(1, 0, 101);
+    s.model.lngViewSamples = 100;
+    s.model.varTriggerTime = 0.05;
+    s.Index();
+    Canvas c(400, 150);
+    const double h = c.TextHeight("1");
+    auto draw = [&](std::int32_t trigger) {
+        s.model.lngTriggerSample = trigger;
+        c = Canvas(400, 150);
+        auto ctx = s.Context();
+        Frame f = ComputeFrame(s.model, s.view);
+        DrawAnalogTrace(c, ctx, 1, f);
+        return c.PersistentImage();
+    };
+    // Three lines under two text heights from the top: "Trigger point", the time, the value.
+    QImage img = draw(51);  // the line at x 200
+    const int top = static_cast<int>(2 * h + 2);
+    EXPECT_GT(DarkIn(img, QRect(202, top, 60, static_cast<int>(h))), 20);
+    EXPECT_GT(DarkIn(img, QRect(202, top + static_cast<int>(h), 60, static_cast<int>(h))), 20);
+    EXPECT_GT(DarkIn(img, QRect(202, top + 2 * static_cast<int>(h), 60, static_cast<int>(h))), 20);
+    EXPECT_EQ(DarkIn(img, QRect(0, 0, 400, top - 1)), 0);
+    EXPECT_EQ(DarkIn(img, QRect(0, 0, 199, 150)), 0);
+    // Near the right edge the texts flip to the left of the line.
+    img = draw(100);  // the line at x 396
+    EXPECT_EQ(DarkIn(img, QRect(398, 0, 2, 150)), 0);
+    EXPECT_GT(DarkIn(img, QRect(300, top, 94, static_cast<int>(3 * h))), 60);
 }
 
 TEST(Grid, LabelsOnlyInTallWindowsAndScaleSteps)
@@ -223,9 +274,12 @@ TEST(Grid, LabelsOnlyInTallWindowsAndScaleSteps)
     // Dotted grid line at the first tick below the top: present when tall, absent when low.
     EXPECT_GT(greenInRow(tall.PersistentImage(), 40, 100), 50);
     EXPECT_EQ(greenInRow(low.PersistentImage(), 6, 20), 0);
-    // Ticks are drawn in both: x 1..7 at the tick rows.
-    EXPECT_EQ(low.PersistentImage().pixel(4, 6), qRgb(0, 128, 0));
-    EXPECT_EQ(tall.PersistentImage().pixel(4, 40), qRgb(0, 128, 0));
+    // Ticks are drawn in both: x 1..7 at the tick rows, and no further.
+    for (const QImage& img : {low.PersistentImage(), tall.PersistentImage()}) {
+        const int row = img.height() / 10;
+        EXPECT_EQ(img.pixel(7, row), qRgb(0, 128, 0));
+        EXPECT_EQ(img.pixel(8, row), qRgb(255, 255, 255));
+    }
     // Not drawn for the digital window or without a redraw request.
     Canvas untouched(300, 400);
     DrawGrid(untouched, ctx, 2);
@@ -302,6 +356,20 @@ TEST(Digital, RowsStartStrokeAndLastSample)
     EXPECT_EQ(img.pixel(199, 50), kTraceRed);  // reaches the last sample at W - 1
     // Edge at sample 51: x = 200 * 50 / 100 = 100.
     EXPECT_EQ(img.pixel(100, 25), kTraceRed);
+
+    // Row numbers in red text and the legend of the first row in green, both smoothed on white.
+    auto redText = [](QRgb p) { return qRed(p) > 200 && qGreen(p) == qBlue(p) && qGreen(p) < 200 && p != kTraceRed; };
+    auto greenText = [](QRgb p) { return qGreen(p) > qRed(p) + 40 && qRed(p) == qBlue(p); };
+    const int h = static_cast<int>(c.TextHeight("1"));
+    EXPECT_GT(PixelsIn(img, QRect(2, 49 - h, 10, h - 2), redText), 5);  // "1:" above row 1's bottom
+    EXPECT_GT(PixelsIn(img, QRect(2, 99 - h, 10, h - 2), redText), 5);  // "2:"
+    EXPECT_GT(PixelsIn(img, QRect(10, 1, 30, h), greenText), 5);        // "High"
+    EXPECT_GT(PixelsIn(img, QRect(10, 49 - h, 30, h), greenText), 5);   // "Low"
+    EXPECT_EQ(PixelsIn(img, QRect(10, 52, 30, 46), greenText), 0);      // only in the first row
+    Canvas low(200, 30);  // fewer than three text lines high: no row numbers
+    Frame f3 = ComputeFrame(s.model, s.view);
+    DrawDigitalWindow(low, ctx, f3, false, 1);
+    EXPECT_EQ(PixelsIn(low.PersistentImage(), QRect(2, 0, 8, 30), redText), 0);
 
     // Reduced (change positions) and full walks draw the same.
     Canvas walk(200, 100);
@@ -391,6 +459,29 @@ TEST(Trace, TableMatchesAPlainWalkWithOneThreadOrTwo)
     EXPECT_THROW(all.Values(nA + 1), ProgramError);
 }
 
+TEST(Digital, StepsLandOnTheColumnsOfTheAnalogPoints)
+{
+    // 200 pixels for 16 sample steps: a change at the first step is at 12.5, rounded to the even 12.
+    Scene s(1, 1, 17);
+    s.model.lngViewSamples = 16;
+    for (long n = 1; n <= 17; ++n) s.model.arrDigitalSamples(1, n) = n >= 2 && n < 4 ? 1 : 0;
+    s.Index();
+    Canvas c(200, 60);
+    auto ctx = s.Context();
+    Frame f = ComputeFrame(s.model, s.view);
+    DrawDigitalWindow(c, ctx, f, false, 1);
+    auto redInColumn = [&](int x) {
+        int n = 0;
+        for (int y = 0; y < 60; ++y) n += c.PersistentImage().pixel(x, y) == kTraceRed;
+        return n;
+    };
+    EXPECT_GT(redInColumn(12), 40);  // the rising edge
+    EXPECT_LE(redInColumn(13), 1);
+    EXPECT_GT(redInColumn(38), 40);  // the falling edge at 37.5, to the even 38
+    EXPECT_LE(redInColumn(37), 1);
+    EXPECT_EQ(PointPixel(f, 200, 2, 1000), 12);
+}
+
 TEST(Digital, ManyChangesPerColumnAndOtherStatesDrawAsTheWalk)
 {
     // Changes far denser than the pixels, states other than 0 and 1, a trigger in view.
@@ -423,6 +514,27 @@ TEST(Digital, ManyChangesPerColumnAndOtherStatesDrawAsTheWalk)
         const auto [count, at] = Differences(walk.PersistentImage(), reduced.PersistentImage());
         EXPECT_EQ(count, 0) << "first at " << at.x() << "," << at.y() << " with " << view << " in view";
     }
+}
+
+TEST(Grid, ChannelNameInDarkRedWithoutTitleBars)
+{
+    Scene s(1, 0, 11);
+    s.model.arrAnalogNames(1) = "IL1";
+    auto nameRed = [&](bool titles) {
+        s.titles = titles;
+        const RenderContext ctx = s.Context();
+        Canvas c(300, 200);
+        DrawGrid(c, ctx, 1);
+        int right = 0, left = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (c.PersistentImage().pixel(x, y) == qRgb(192, 0, 0)) (x >= 240 && y < 100 ? right : left)++;
+        return std::make_pair(right, left);
+    };
+    const auto [right, elsewhere] = nameRed(false);  // right-aligned, just above the zero line
+    EXPECT_GT(right, 20);
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_EQ(nameRed(true).first, 0);  // the title bar shows it instead
 }
 
 TEST(Grid, PutBackOnlyWhenNothingItShowsHasChanged)

@@ -1,0 +1,130 @@
+// Arranging the channel windows: horizontal stacking with and without minimized
+// windows, tiles, cascade and icons, and the tool bar that follows the window
+// really active afterwards.
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include "FormFixture.h"
+
+namespace sevrana {
+namespace {
+
+using testing::LoadedForm;
+
+class Arrangement : public LoadedForm {
+protected:
+    QMdiSubWindow& Frame(long i) { return *Window(i).Frame(); }
+    /// Stacks as the user does, with the main window enabled.
+    void Stack() { form->Hor->trigger(); }
+};
+
+TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
+{
+    Load(100);  // IA, UA and the digital window
+    const QSize client = form->ClientSize();
+    Frame(2).showMinimized();
+    Stack();
+    EXPECT_EQ(Frame(1).geometry(), QRect(0, 0, client.width(), client.height() / 2));
+    EXPECT_EQ(Frame(3).geometry(), QRect(0, client.height() / 2, client.width(), client.height() - client.height() / 2));
+    EXPECT_TRUE(Frame(2).isMinimized());
+    EXPECT_TRUE(Frame(2).isVisible());
+
+    // All minimized: nothing moves, nothing is lost.
+    Frame(1).showMinimized();
+    Frame(3).showMinimized();
+    Stack();
+    for (long i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(Frame(i).isVisible()) << i;
+        EXPECT_TRUE(Frame(i).isMinimized()) << i;
+    }
+    emit form->Win->aboutToShow();
+    int listed = 0;
+    for (QAction* a : form->Win->actions())
+        if (a->property("windowList").toBool() && !a->isSeparator()) ++listed;
+    EXPECT_EQ(listed, 3);
+
+    // One restored and stacked again: it has the whole area.
+    Frame(3).showNormal();
+    Stack();
+    EXPECT_EQ(Frame(3).geometry(), QRect(QPoint(0, 0), client));
+}
+
+TEST_F(Arrangement, ToolBarShowsTheWindowReallyActiveAfterStacking)
+{
+    Load(100);
+    Activate(1);
+    Frame(1).showMinimized();
+    Stack();
+    Pohja* active = form->ActiveChannelWindow();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(form->ToolBarWindow(), active->Index());
+    EXPECT_EQ(form->Label1->text(), active->Index() == 1   ? "IA  Scale:"
+                                    : active->Index() == 2 ? "UA  Scale:"
+                                                           : "Scale:");
+}
+
+TEST_F(Arrangement, TilesInIndexOrderAllOfOneSize)
+{
+    Load(testing::RecordingText(), "three");
+    form->Til->trigger();
+    const QSize size = Frame(1).size();
+    for (long i = 2; i <= 3; ++i) {
+        EXPECT_LE(std::abs(Frame(i).width() - size.width()), 1) << i;
+        EXPECT_EQ(Frame(i).height(), size.height()) << i;
+        EXPECT_EQ(Frame(i).x(), Frame(i - 1).geometry().right() + 1) << "side by side in order " << i;
+        EXPECT_EQ(Frame(i).y(), 0);
+    }
+    EXPECT_EQ(Frame(3).geometry().right() + 1, form->ClientSize().width());
+    EXPECT_EQ(size.height(), form->ClientSize().height());
+    // Without title bars before, without them after.
+    for (long i = 1; i <= 3; ++i) {
+        EXPECT_EQ(Frame(i).windowTitle(), "") << i;
+        EXPECT_TRUE(Frame(i).windowFlags().testFlag(Qt::FramelessWindowHint)) << i;
+    }
+
+    // Eight windows: two rows of four, row after row.
+    form->OpenRecording(QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"));
+    form->Til->trigger();
+    const QSize cell = Frame(1).size();
+    for (long i = 1; i <= 8; ++i) {
+        EXPECT_LE(std::abs(Frame(i).width() - cell.width()), 1) << i;
+        EXPECT_LE(std::abs(Frame(i).height() - cell.height()), 1) << i;
+        EXPECT_NEAR(Frame(i).x(), (i - 1) % 4 * form->ClientSize().width() / 4.0, 1) << i;
+        EXPECT_NEAR(Frame(i).y(), (i - 1) / 4 * form->ClientSize().height() / 2.0, 1) << i;
+    }
+}
+
+TEST_F(Arrangement, CascadeLeavesEveryWindowLargeAndItsTopInSight)
+{
+    form->Titles->setChecked(true);
+    form->OpenRecording(QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"));
+    ASSERT_EQ(form->OpenChannelWindows(), 8);
+    Frame(5).showMinimized();
+    form->Cas->trigger();
+    const QSize client = form->ClientSize();
+    const int step = Frame(2).x() - Frame(1).x();
+    EXPECT_GT(step, 10);  // a title bar
+    long k = 0;
+    for (long i = 1; i <= 8; ++i) {
+        if (i == 5) continue;  // minimized: stays an icon
+        EXPECT_GE(Frame(i).width(), client.width() * 2 / 3) << i;
+        EXPECT_GE(Frame(i).height(), client.height() * 2 / 3) << i;
+        EXPECT_TRUE(QRect(QPoint(0, 0), client).contains(Frame(i).geometry())) << i;
+        EXPECT_EQ(Frame(i).y(), Frame(i).x()) << i;
+        EXPECT_EQ(Frame(i).x(), k * step) << "one title bar further for each window, in order " << i;
+        ++k;
+    }
+    EXPECT_TRUE(Frame(5).isMinimized());
+    EXPECT_EQ(Frame(8).windowTitle(), "Digital Channels");
+
+    // The icons line up along the bottom.
+    form->Ico->trigger();
+    EXPECT_EQ(Frame(5).geometry().bottom() + 1, client.height());
+    EXPECT_EQ(Frame(5).x(), 0);
+}
+
+}  // namespace
+}  // namespace sevrana
