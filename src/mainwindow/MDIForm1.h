@@ -234,6 +234,11 @@ private:
     void ShowMarkersOff();
     /// The tool bar follows the active channel window when it shows another one.
     void FollowActiveWindow();
+    /// Without title bars, a minimized window gets one (with its channel's name) and loses it again when restored.
+    void ShowIconTitle(Pohja& window);
+    /// Lines up the minimized windows' icons in rows along the bottom of the area (only works
+    /// out where when place is false); returns the top of the highest row, or the area's height.
+    int ArrangeIcons(bool place);
     /// Places the shown channel windows by a rule that gives each its rectangle, in index order.
     template <class Place>
     void ArrangeShown(Place place);

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +102,14 @@ Pohja* MDIForm1::CreateChannelWindow(long index)
     QMdiSubWindow* sub = mdiArea->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->installEventFilter(new CloseGuard(*window, sub));
+    // Without title bars a minimized window would have nothing left to show or to restore
+    // it by: while minimized it has its title bar, with the channel's name.
+    connect(sub, &QMdiSubWindow::windowStateChanged, window, [this, window](Qt::WindowStates, Qt::WindowStates now) {
+        if (TitlesOn() || window->Frame() == nullptr) return;
+        const bool minimized = now.testFlag(Qt::WindowMinimized);
+        if (minimized == window->Frame()->windowFlags().testFlag(Qt::FramelessWindowHint))
+            QTimer::singleShot(0, window, [this, window] { ShowIconTitle(*window); });
+    });
     sub->hide();
     if (index == 0) {
         // The hidden template: placed like one share of the area, never shown.
@@ -116,6 +125,26 @@ Pohja* MDIForm1::CreateChannelWindow(long index)
         arrChannelWindows_.resize(static_cast<std::size_t>(index) + 1, nullptr);
     arrChannelWindows_[static_cast<std::size_t>(index)] = window;
     return window;
+}
+
+void MDIForm1::ShowIconTitle(Pohja& window)
+{
+    QMdiSubWindow* frame = window.Frame();
+    if (TitlesOn() || frame == nullptr) return;
+    const bool minimized = frame->isMinimized();
+    if (minimized != frame->windowFlags().testFlag(Qt::FramelessWindowHint)) return;  // as it should be
+    const long i = window.Index();
+    window.SetCaption(!minimized                         ? QString()
+                      : i <= state_.model.AnalogCount() ? QString::fromStdString(state_.model.arrAnalogNames(i))
+                                                        : QStringLiteral("Digital Channels"));
+    const bool visible = frame->isVisible();
+    frame->setWindowFlag(Qt::FramelessWindowHint, !minimized);  // this hides the frame
+    if (minimized) {
+        // An icon takes its size from the frame it has when it is minimized: once more, with the title bar.
+        frame->setWindowState(Qt::WindowNoState);
+        frame->setWindowState(Qt::WindowMinimized);
+    }
+    if (visible) frame->show();
 }
 
 void MDIForm1::Hor_Click()
@@ -136,9 +165,10 @@ void MDIForm1::Hor_Click()
         w->Frame()->hide();
         QApplication::processEvents();
     }
-    // Minimized windows keep their icons and take no share; every window is shown
-    // again, also when all of them are minimized.
-    const QSize client = ClientSize();
+    // Minimized windows keep their icons, in rows along the bottom, and take no share
+    // (the others share what is above the icons); every window is shown again, also
+    // when all of them are minimized.
+    const QSize client(ClientSize().width(), ArrangeIcons(false));
     long k = 1;
     for (long i = 1; i <= limit; ++i) {
         Pohja* w = ChannelWindow(i);
@@ -152,6 +182,7 @@ void MDIForm1::Hor_Click()
         w->Frame()->show();
         QApplication::processEvents();
     }
+    ArrangeIcons(true);
     v.blnArranging = kFalse;
     v.blnRedrawMarkers = kTrue;
     v.blnRedrawSignals = kTrue;
@@ -216,19 +247,30 @@ void MDIForm1::Cas_Click()
     });
 }
 
-void MDIForm1::Ico_Click()
+void MDIForm1::Ico_Click() { ArrangeIcons(true); }
+
+int MDIForm1::ArrangeIcons(bool place)
 {
-    // Line up the minimized windows along the bottom of the area, left to right.
+    // Left to right along the bottom of the area, in index order; a full row goes up one.
     const QSize client = ClientSize();
-    int x = 0;
+    int x = 0, y = client.height(), top = client.height();
+    bool first = true;
     for (long i = 1; i <= OpenChannelWindows(); ++i) {
         Pohja* w = ChannelWindow(i);
-        if (w == nullptr || !w->IsMinimized()) continue;
+        if (w == nullptr || w->Frame() == nullptr || !w->IsMinimized()) continue;
         QMdiSubWindow* frame = w->Frame();
-        if (x + frame->width() > client.width() && x > 0) x = 0;
-        frame->move(x, client.height() - frame->height());
+        if (first) {
+            y = client.height() - frame->height();
+            first = false;
+        } else if (x + frame->width() > client.width() && x > 0) {
+            x = 0;
+            y -= frame->height();
+        }
+        if (place) frame->move(x, y);
         x += frame->width();
+        top = std::min(top, y);
     }
+    return std::max(top, 0);
 }
 
 }  // namespace sevrana

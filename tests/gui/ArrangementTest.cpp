@@ -27,10 +27,16 @@ TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
     const QSize client = form->ClientSize();
     Frame(2).showMinimized();
     Stack();
-    EXPECT_EQ(Frame(1).geometry(), QRect(0, 0, client.width(), client.height() / 2));
-    EXPECT_EQ(Frame(3).geometry(), QRect(0, client.height() / 2, client.width(), client.height() - client.height() / 2));
+    // The icon, with the channel's name although title bars are off, in the bottom row; the
+    // others share what is above it, in index order.
     EXPECT_TRUE(Frame(2).isMinimized());
     EXPECT_TRUE(Frame(2).isVisible());
+    EXPECT_EQ(Frame(2).windowTitle(), "UA");
+    EXPECT_GT(Frame(2).height(), 10);
+    EXPECT_EQ(Frame(2).geometry().bottomLeft(), QPoint(0, client.height() - 1));
+    const int above = client.height() - Frame(2).height();
+    EXPECT_EQ(Frame(1).geometry(), QRect(0, 0, client.width(), above / 2));
+    EXPECT_EQ(Frame(3).geometry(), QRect(0, above / 2, client.width(), above - above / 2));
 
     // All minimized: nothing moves, nothing is lost.
     Frame(1).showMinimized();
@@ -46,10 +52,14 @@ TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
         if (a->property("windowList").toBool() && !a->isSeparator()) ++listed;
     EXPECT_EQ(listed, 3);
 
-    // One restored and stacked again: it has the whole area.
+    // One restored and stacked again: it has all the area above the two icons, and no title bar.
     Frame(3).showNormal();
+    QApplication::processEvents();
     Stack();
-    EXPECT_EQ(Frame(3).geometry(), QRect(QPoint(0, 0), client));
+    EXPECT_EQ(Frame(3).geometry(), QRect(0, 0, client.width(), Frame(1).y()));
+    EXPECT_EQ(Frame(2).y(), Frame(1).y());
+    EXPECT_EQ(Frame(3).windowTitle(), "");
+    EXPECT_TRUE(Frame(3).windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 TEST_F(Arrangement, ToolBarShowsTheWindowReallyActiveAfterStacking)
