@@ -117,6 +117,7 @@ void MDIForm1::Titles_Click()
         if (w == nullptr) continue;
         w->SetCaption(!on ? QString() : i <= m.AnalogCount() ? AnalogCaption(i) : QStringLiteral("Digital Channels"));
         w->ShowTitleBar(on);
+        if (!on && w->IsMinimized()) ShowIconTitle(*w);  // an icon keeps a title bar to be restored by
         QApplication::processEvents();
     }
     // The windows' own redraws after their new size have no markers: put them back.
