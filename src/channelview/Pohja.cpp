@@ -171,22 +171,18 @@ void Pohja::Form_MouseDown(int button, int, float x, float y)
 void Pohja::MoveMarkerTo(float x)
 {
     ViewState& v = host_.Shared().view;
+    // The marker goes under the cursor's own line: x with its offset (M1 keeps the fraction).
+    const bool first = host_.ActiveMarker() == 1;
+    if (x == (first ? v.varMarker1X : static_cast<float>(v.lngMarker2X))) return;  // already there
     v.blnMarkerMoving = kTrue;
-    if (host_.ActiveMarker() == 1) {
-        if (x == v.varMarker1X) {
-            v.blnMarkerMoving = kFalse;
-            return;
-        }
-        v.varMarker1X = MarkerOffsetX(x);
-    } else {
-        if (x == static_cast<float>(v.lngMarker2X)) {
-            v.blnMarkerMoving = kFalse;
-            return;
-        }
-        Guarded([&] { v.lngMarker2X = ToInt32(MarkerOffsetX(x)); });
-    }
-    v.blnRedrawMarkers = kTrue;
-    host_.DrawSignal();
+    Guarded([&] {
+        if (first)
+            v.varMarker1X = MarkerOffsetX(x);
+        else
+            v.lngMarker2X = ToInt32(MarkerOffsetX(x));
+        v.blnRedrawMarkers = kTrue;
+        host_.DrawSignal();
+    });
     v.blnRedrawMarkers = kFalse;
     v.blnMarkerMoving = kFalse;
 }

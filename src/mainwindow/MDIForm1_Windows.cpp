@@ -44,29 +44,6 @@ private:
 /// Edge k of n equal parts of a length, so that the parts meet without gaps.
 int Edge(int length, long k, long n) { return ToInt32(static_cast<double>(length) * k / n); }
 
-/// Runs an arrangement with a title bar on every channel window when they have none.
-template <class Arrange>
-void WithTitleBars(MDIForm1& form, bool titlesOn, Arrange arrange)
-{
-    if (titlesOn) {
-        arrange();
-        return;
-    }
-    if (form.TemplateWindow() != nullptr && form.TemplateWindow()->Frame() != nullptr)
-        form.TemplateWindow()->Frame()->hide();
-    const long n = form.OpenChannelWindows();
-    auto setFrames = [&](bool framed) {
-        for (long i = 1; i <= n; ++i)
-            if (Pohja* w = form.ChannelWindow(i)) {
-                w->SetCaption(framed ? QStringLiteral(" ") : QString());
-                w->ShowTitleBar(framed);
-            }
-    };
-    setFrames(true);
-    arrange();
-    setFrames(false);
-}
-
 }  // namespace
 
 Pohja* MDIForm1::ChannelWindow(long i) const
@@ -215,35 +192,33 @@ void MDIForm1::ArrangeShown(Place place)
 void MDIForm1::Til_Click()
 {
     // Side by side in index order, row after row, every window one cell of the same size.
-    WithTitleBars(*this, TitlesOn(), [this] {
-        ArrangeShown([](long k, long count, QSize client, const QMdiSubWindow&) {
-            const long rows = std::max(1L, static_cast<long>(std::sqrt(static_cast<double>(count))));
-            const long columns = (count + rows - 1) / rows;
-            const long row = k / columns, column = k % columns;
-            const int left = Edge(client.width(), column, columns);
-            const int top = Edge(client.height(), row, rows);
-            return QRect(left, top, Edge(client.width(), column + 1, columns) - left,
-                         Edge(client.height(), row + 1, rows) - top);
-        });
+    // The windows are placed here, with or without title bars, so none needs one for it.
+    ArrangeShown([](long k, long count, QSize client, const QMdiSubWindow&) {
+        const long rows = std::max(1L, static_cast<long>(std::sqrt(static_cast<double>(count))));
+        const long columns = (count + rows - 1) / rows;
+        const long row = k / columns, column = k % columns;
+        const int left = Edge(client.width(), column, columns);
+        const int top = Edge(client.height(), row, rows);
+        return QRect(left, top, Edge(client.width(), column + 1, columns) - left,
+                     Edge(client.height(), row + 1, rows) - top);
     });
 }
 
 void MDIForm1::Cas_Click()
 {
-    // Each window a large share of the area, one title bar lower and further right than the one before.
-    WithTitleBars(*this, TitlesOn(), [this] {
-        ArrangeShown([this](long k, long count, QSize client, const QMdiSubWindow& frame) {
-            QStyleOptionTitleBar option;
-            option.initFrom(&frame);
-            const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &frame));
-            const long spread = (count - 1) * step;
-            const int width = std::max(client.width() * 2 / 3, static_cast<int>(client.width() - spread));
-            const int height = std::max(client.height() * 2 / 3, static_cast<int>(client.height() - spread));
-            // Where the offsets would run out of the area, the next ones start again at the top.
-            const long room = std::max(1, std::min(client.width() - width, client.height() - height) / step + 1);
-            const int offset = static_cast<int>((k % room) * step);
-            return QRect(offset, offset, width, height);
-        });
+    // Each window a large share of the area, one title bar lower and further right than the
+    // one before (also without title bars, so that the windows' tops show one under another).
+    ArrangeShown([this](long k, long count, QSize client, const QMdiSubWindow& frame) {
+        QStyleOptionTitleBar option;
+        option.initFrom(&frame);
+        const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &frame));
+        const long spread = (count - 1) * step;
+        const int width = std::max(client.width() * 2 / 3, static_cast<int>(client.width() - spread));
+        const int height = std::max(client.height() * 2 / 3, static_cast<int>(client.height() - spread));
+        // Where the offsets would run out of the area, the next ones start again at the top.
+        const long room = std::max(1, std::min(client.width() - width, client.height() - height) / step + 1);
+        const int offset = static_cast<int>((k % room) * step);
+        return QRect(offset, offset, width, height);
     });
 }
 

@@ -25,22 +25,22 @@ TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
 {
     Load(100);  // IA, UA and the digital window
     const QSize client = form->ClientSize();
-    Frame(2).showMinimized();
+    Frame(3).showMinimized();
     Stack();
-    // The icon, with the channel's name although title bars are off, in the bottom row; the
-    // others share what is above it, in index order.
-    EXPECT_TRUE(Frame(2).isMinimized());
-    EXPECT_TRUE(Frame(2).isVisible());
-    EXPECT_EQ(Frame(2).windowTitle(), "UA");
-    EXPECT_GT(Frame(2).height(), 10);
-    EXPECT_EQ(Frame(2).geometry().bottomLeft(), QPoint(0, client.height() - 1));
-    const int above = client.height() - Frame(2).height();
+    // The icon, with its name although title bars are off, in the bottom row; the others share
+    // what is above it, in index order.
+    EXPECT_TRUE(Frame(3).isMinimized());
+    EXPECT_TRUE(Frame(3).isVisible());
+    EXPECT_EQ(Frame(3).windowTitle(), "Digital Channels");
+    EXPECT_GT(Frame(3).height(), 10);
+    EXPECT_EQ(Frame(3).geometry().bottomLeft(), QPoint(0, client.height() - 1));
+    const int above = client.height() - Frame(3).height();
     EXPECT_EQ(Frame(1).geometry(), QRect(0, 0, client.width(), above / 2));
-    EXPECT_EQ(Frame(3).geometry(), QRect(0, above / 2, client.width(), above - above / 2));
+    EXPECT_EQ(Frame(2).geometry(), QRect(0, above / 2, client.width(), above - above / 2));
 
     // All minimized: nothing moves, nothing is lost.
     Frame(1).showMinimized();
-    Frame(3).showMinimized();
+    Frame(2).showMinimized();
     Stack();
     for (long i = 1; i <= 3; ++i) {
         EXPECT_TRUE(Frame(i).isVisible()) << i;
@@ -53,13 +53,13 @@ TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
     EXPECT_EQ(listed, 3);
 
     // One restored and stacked again: it has all the area above the two icons, and no title bar.
-    Frame(3).showNormal();
+    Frame(2).showNormal();
     QApplication::processEvents();
     Stack();
-    EXPECT_EQ(Frame(3).geometry(), QRect(0, 0, client.width(), Frame(1).y()));
-    EXPECT_EQ(Frame(2).y(), Frame(1).y());
-    EXPECT_EQ(Frame(3).windowTitle(), "");
-    EXPECT_TRUE(Frame(3).windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(Frame(2).geometry(), QRect(0, 0, client.width(), Frame(1).y()));
+    EXPECT_EQ(Frame(3).y(), Frame(1).y());
+    EXPECT_EQ(Frame(2).windowTitle(), "");
+    EXPECT_TRUE(Frame(2).windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 TEST_F(Arrangement, ToolBarShowsTheWindowReallyActiveAfterStacking)

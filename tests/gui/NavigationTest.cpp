@@ -17,6 +17,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ChannelSetup.h"
@@ -30,44 +31,15 @@ namespace {
 
 using testing::LoadedForm;
 
-/// View size of every zoom item of a record of n samples, in list order.
-std::vector<std::int32_t> ViewSizes(std::int32_t n)
-{
-    std::vector<std::int32_t> sizes;
-    for (const std::string& item : ZoomListItems(n)) sizes.push_back(ViewSamplesForZoom(Val(item), n));
-    return sizes;
-}
-
 TEST(NavigationArithmetic, ZoomItemsViewSizes)
 {
-    // One sample: the only item shows the whole record.
-    EXPECT_EQ(ViewSizes(1), (std::vector<std::int32_t>{1}));
-    // 33 % and 66 % of two sample steps both round to one.
-    EXPECT_EQ(ViewSizes(3), (std::vector<std::int32_t>{1, 1, 2}));
-    // 12 % steps of 7: 0.84, 1.68, 2.52, 3.36, 4.2, 5.04, 5.88, then all of it.
-    EXPECT_EQ(ViewSizes(8), (std::vector<std::int32_t>{1, 2, 3, 3, 4, 5, 6, 7}));
-
-    const std::vector<std::int32_t> sixty = ViewSizes(60);
-    ASSERT_EQ(sixty.size(), 60u);
-    EXPECT_EQ(sixty[0], 1);    // 2 % of 59 = 1.18
-    EXPECT_EQ(sixty[57], 68);  // 116 % = 68.44
-    EXPECT_EQ(sixty[58], 70);  // 118 %: wider than the record
-    EXPECT_EQ(sixty[59], 59);  // "100 %"
-
-    const std::vector<std::int32_t> hundred = ViewSizes(100);
-    ASSERT_EQ(hundred.size(), 100u);
-    EXPECT_EQ(hundred[0], 1);    // 0.99
-    EXPECT_EQ(hundred[49], 50);  // 49.5, half to the even 50
-    EXPECT_EQ(hundred[99], 99);
-
-    EXPECT_EQ(ViewSizes(1000)[0], 10);  // 9.99
-    EXPECT_EQ(ViewSizes(1000)[99], 999);
-    EXPECT_EQ(ViewSamplesForZoom(100, 2000000), 1999999);
-
-    // Halves go to the even neighbour; a view that rounds to nothing is the whole record.
-    EXPECT_EQ(ViewSamplesForZoom(50, 6), 2);  // 2.5
-    EXPECT_EQ(ViewSamplesForZoom(50, 8), 4);  // 3.5
-    EXPECT_EQ(ViewSamplesForZoom(50, 2), 2);  // 0.5
+    // Percent of the N - 1 sample intervals, halves to the even neighbour; nothing is the whole record.
+    const std::vector<std::tuple<double, std::int32_t, std::int32_t>> cases = {
+        {12, 8, 1},   {24, 8, 2},   {36, 8, 3},   {48, 8, 3},     {50, 6, 2},  {50, 8, 4},
+        {50, 2, 2},   {100, 1, 1},  {118, 60, 70}, {116, 60, 68}, {50, 100, 50}, {1, 1000, 10},
+        {100, 2000000, 1999999}};
+    for (const auto& [percent, n, expected] : cases)
+        EXPECT_EQ(ViewSamplesForZoom(percent, n), expected) << percent << " % of " << n;
 }
 
 TEST(NavigationArithmetic, ScrollRangeAndPosition)
@@ -114,39 +86,25 @@ TEST(NavigationArithmetic, ReadOuts)
 
 TEST(NavigationArithmetic, ScaleEntryVerdicts)
 {
-    const double h = 8715;  // twips; reach = 8714 / x * full scale
-    ScaleVerdict v = ScaleEntryVerdict(2, 101, 100, h);
-    EXPECT_TRUE(v.accept);
-    EXPECT_FALSE(v.tooLarge || v.tooSmall);
-
-    v = ScaleEntryVerdict(2000000, 101, 100, h);  // the limit itself is allowed
-    EXPECT_TRUE(v.accept);
-    EXPECT_FALSE(v.tooLarge || v.tooSmall);
-
-    v = ScaleEntryVerdict(2000000.5, 101, 100, h);
-    EXPECT_FALSE(v.accept);
-    EXPECT_TRUE(v.tooLarge);
-    EXPECT_FALSE(v.tooSmall);
-
-    v = ScaleEntryVerdict(0.4, 101, 100, h);  // reach 2178500
-    EXPECT_FALSE(v.accept);
-    EXPECT_FALSE(v.tooLarge);
-    EXPECT_TRUE(v.tooSmall);
-    EXPECT_EQ(ScaleMinimumMessage("0.4", v.smallest), "0.4 is not a valid number. Minimum is 0.4357");
-
-    v = ScaleEntryVerdict(3000000, 101, 1e12, h);  // both limits broken: both messages
-    EXPECT_FALSE(v.accept);
-    EXPECT_TRUE(v.tooLarge && v.tooSmall);
-
-    // Unchanged, zero and negative values go without a word.
-    for (double x : {101.0, 0.0, -5.0}) {
-        SCOPED_TRACE(x);
-        v = ScaleEntryVerdict(x, 101, 100, h);
-        EXPECT_FALSE(v.accept || v.tooLarge || v.tooSmall);
+    // Reach = (8715 - 1) twips / x * full scale; both limits 2000000. Unchanged, zero and negative: silence.
+    struct Case {
+        double x, current, fullScale;
+        bool accept, tooLarge, tooSmall;
+    };
+    for (const Case& c : std::vector<Case>{{2, 101, 100, true, false, false},
+                                           {2000000, 101, 100, true, false, false},
+                                           {2000000.5, 101, 100, false, true, false},
+                                           {0.4, 101, 100, false, false, true},
+                                           {3000000, 101, 1e12, false, true, true},
+                                           {101, 101, 100, false, false, false},
+                                           {0, 101, 100, false, false, false},
+                                           {-5, 101, 100, false, false, false}}) {
+        const ScaleVerdict v = ScaleEntryVerdict(c.x, c.current, c.fullScale, 8715);
+        EXPECT_EQ(v.accept, c.accept) << c.x;
+        EXPECT_EQ(v.tooLarge, c.tooLarge) << c.x;
+        EXPECT_EQ(v.tooSmall, c.tooSmall) << c.x;
     }
-
-    EXPECT_EQ(ScaleMaximumMessage("2500000"), "2500000 is not a valid number. Maximum is 2000000.");
-    // At least one decimal, at most six.
+    // The smallest scale with at least one decimal, at most six.
     EXPECT_EQ(ScaleMinimumMessage("0", ScaleEntryVerdict(0.1, 1, 20000, 101).smallest),
               "0 is not a valid number. Minimum is 1.0");
     EXPECT_EQ(ScaleMinimumMessage("1", ScaleEntryVerdict(0.001, 1, 1, 8715).smallest),
