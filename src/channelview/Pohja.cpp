@@ -47,28 +47,15 @@ int VirtualKeyCode(const QKeyEvent& event)
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: return 13;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
     case Qt::Key_Left: return kKeyLeft;
     case Qt::Key_Up: return kKeyUp;
     case Qt::Key_Right: return kKeyRight;
     case Qt::Key_Down: return kKeyDown;
     case Qt::Key_Print: return 44;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
     default: break;
     }
+    // Letters and digits already carry their virtual-key codes; the handlers act on no other key.
     const int key = event.key();
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
-    // Letters and digits already carry their virtual-key codes; everything else is passed as is.
     return key < 0x80 ? key : key & 0xFFFF;
 }
 

@@ -117,7 +117,7 @@ public:
     virtual void ReportFailure(std::exception_ptr failure) = 0;
 };
 
-/// The desktop's virtual-key code of a key event (13 Enter, 37..40 arrows, 44 Print Screen, ...).
+/// The desktop's virtual-key code of a key event (13 Enter, 37..40 arrows, 44 Print Screen, letters, digits).
 int VirtualKeyCode(const QKeyEvent& event);
 /// 1 Shift + 2 Ctrl + 4 Alt.
 int ShiftState(Qt::KeyboardModifiers modifiers);

@@ -445,12 +445,10 @@ void MDIForm1::FitToolBarTexts()
         if (grow <= 0) continue;
         control->resize(control->width() + grow, control->height());
         shift += grow;
-        if (control == Frame1 || control == Frame2) {
-            QLineEdit* box = control == Frame1 ? Text2 : Text3;
-            box->resize(box->width() + grow, box->height());
-        }
     }
     Image1->move(Image1->x() + shift, Image1->y());
+    // The read-out boxes fill their frames, as when they were made.
+    for (QLineEdit* box : {Text2, Text3}) box->resize(box->parentWidget()->width() - box->x() - 3, box->height());
 }
 
 void MDIForm1::FitTimeBoxes()

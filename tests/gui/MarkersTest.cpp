@@ -106,7 +106,7 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
     EXPECT_EQ(V().varMarker1Sample, 1 + qRound(107 * 1000 / w));
     Mouse(1, QEvent::MouseMove, Qt::NoButton, QPointF(200, 30), Qt::LeftButton);
     EXPECT_EQ(V().varMarker1Sample, 1 + qRound(207 * 1000 / w));
-    Mouse(1, QEvent::MouseMove, Qt::NoButton, QPointF(300, 30), Qt::NoButton);  // no button held: nothing
+    Window(1).Form_MouseMove(2, 0, 300, 30);  // the left button not held: nothing
     EXPECT_EQ(V().varMarker1Sample, 1 + qRound(207 * 1000 / w));
     Mouse(1, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(200, 30));
     EXPECT_EQ(V().lngMarker2Sample, 501);
@@ -240,6 +240,19 @@ TEST(Cursors, MotifsAndHotSpots)
     EXPECT_EQ(m1.copy(0, 0, 17, 32), m2.copy(0, 0, 17, 32));
     EXPECT_NE(m1.copy(17, 0, 15, 12), m2.copy(17, 0, 15, 12));
     EXPECT_EQ(m1.copy(0, 12, 32, 20), m2.copy(0, 12, 32, 20));
+
+    // The cursors show exactly the pictures: black where black, white where white, nothing elsewhere.
+    for (int id : {kCursorMarker1, kCursorMarker2, kCursorZoom}) {
+        const QImage picture = ChannelCursorImage(id);
+        const QCursor cursor = ChannelCursor(id);
+        const QImage bits = cursor.bitmap().toImage(), mask = cursor.mask().toImage();
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                ASSERT_EQ(qGray(mask.pixel(x, y)) < 128, qAlpha(picture.pixel(x, y)) > 0) << id << " " << x << "," << y;
+                const bool shown = qAlpha(picture.pixel(x, y)) > 0;
+                ASSERT_TRUE(!shown || (qGray(bits.pixel(x, y)) < 128) == (picture.pixel(x, y) == black)) << id;
+            }
+    }
 
     const QImage lens = ChannelCursorImage(kCursorZoom);
     EXPECT_EQ(ChannelCursor(kCursorZoom).hotSpot(), QPoint(9, 8));
