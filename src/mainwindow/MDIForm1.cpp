@@ -3,6 +3,7 @@
 // routing of control events to their handlers.
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -493,7 +494,9 @@ void MDIForm1::PrintScreen(int, int)
 
 bool MDIForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+    // Once per release, from the control that has the focus (a release the control does not
+    // take passes on to its tool bar, which must not see it again).
+    if (event->type() == QEvent::KeyRelease && watched == QApplication::focusWidget()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) PrintScreen(VirtualKeyCode(*key), ShiftState(key->modifiers()));
         return false;

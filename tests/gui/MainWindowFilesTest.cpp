@@ -29,6 +29,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -54,7 +55,7 @@ using testing::TempDir;
 
 const char* const kNotFound = "COMTRADE configuration or data file not exist in specified location!";
 
-/// The main window, with every caption the loader sets kept in order.
+/// The main window, with every caption the loader sets and every key release it passes on kept in order.
 class CaptionRecordingForm : public MDIForm1 {
 public:
     using MDIForm1::MDIForm1;
@@ -64,8 +65,10 @@ public:
         enabledWhileCaptioned.push_back(isEnabled());
         MDIForm1::SetCaption(caption);
     }
+    void PrintScreen(int keyCode, int shift) override { keys.emplace_back(keyCode, shift); }
     std::vector<std::string> captions;
     std::vector<bool> enabledWhileCaptioned;
+    std::vector<std::pair<int, int>> keys;  // key releases passed on to the window capture
 };
 
 class MainWindowFiles : public ::testing::Test {
@@ -630,6 +633,27 @@ TEST_F(MainWindowFiles, ToolBarTextsAreNeverCut)
         EXPECT_TRUE(sign->text().endsWith(QChar(0x394)));
         EXPECT_TRUE(sign->fontMetrics().inFont(QChar(0x394))) << name;
     }
+}
+
+TEST_F(MainWindowFiles, KeyReleasesReachTheWindowCaptureOnce)
+{
+    Open(Write(RecordingText()));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto release = [](QWidget* target, int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(target, &event);
+    };
+    for (QWidget* control : std::initializer_list<QWidget*>{form->Text6, form->Combo1, form->Command1, form->Scroll1}) {
+        control->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), control) << control->objectName().toStdString();
+        release(control, Qt::Key_Print, Qt::AltModifier);
+    }
+    EXPECT_EQ(form->keys, (std::vector<std::pair<int, int>>(4, {44, 4})));
+    form->keys.clear();
+    release(form->ChannelWindow(2), Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(form->keys, (std::vector<std::pair<int, int>>{{65, 3}}));
 }
 
 TEST_F(MainWindowFiles, BundledExampleOpensFromTheCommandLine)
