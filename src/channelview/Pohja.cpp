@@ -25,12 +25,8 @@ constexpr int kKeyUp = 38;
 constexpr int kKeyRight = 39;
 constexpr int kKeyDown = 40;
 
-/// 1 left, 2 right, 4 middle, added up for several.
-int Buttons(Qt::MouseButtons buttons)
-{
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
+/// 1 left, 2 right, added up for both; the handlers act on no other button.
+int Buttons(Qt::MouseButtons buttons) { return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0); }
 
 /// One sample further, never past what a sample number can hold.
 std::int32_t Step(std::int32_t sample, int delta)

@@ -52,7 +52,7 @@ public:
     /// the persistent image, else only the overlay's old and new areas.
     void ShowChanges();
 
-    // Event handlers. Buttons: 1 left, 2 right, 4 middle (a bit mask while moving);
+    // Event handlers. Buttons: 1 left, 2 right (added up while moving);
     // shift state: 1 Shift, 2 Ctrl, 4 Alt; key codes as the desktop's virtual keys
     // (37..40 the arrows); positions in pixels of the drawing area.
     void Form_MouseDown(int button, int shift, float x, float y);

@@ -135,6 +135,7 @@ TEST_F(Arrangement, CascadeLeavesEveryWindowLargeAndItsTopInSight)
     form->Cas->trigger();
     const int step = expectCascade({1, 2, 3, 4, 6, 7, 8});
     EXPECT_EQ(Frame(8).x(), 6 * step);
+    EXPECT_EQ(Frame(8).geometry().bottomRight(), QPoint(client.width() - 1, client.height() - 1));  // as large as fits
     EXPECT_TRUE(Frame(5).isMinimized());
     EXPECT_EQ(Frame(8).windowTitle(), "Digital Channels");
 

@@ -68,6 +68,8 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
     for (int x = 0; x < shown.width() && line < 0; ++x)
         if (CountColour(shown, kBlue, QRect(x, 0, 1, shown.height())) == shown.height()) line = x;
     EXPECT_LE(std::abs(line - W() / 2.0), 0.5);
+    const QImage digital = Window(3).Picture();  // the digital window shows them too
+    EXPECT_EQ(CountColour(digital, kBlue, QRect(line, 0, 1, digital.height())), digital.height());
 
     // Choosing the other marker changes the cursor and the check, nothing else.
     form->Mark2->trigger();
@@ -236,6 +238,9 @@ TEST(Cursors, MotifsAndHotSpots)
         EXPECT_EQ(qAlpha(img.pixel(25, 28)), 0);  // transparent away from the motif
     }
     // Only the marker's name tells them apart: the same "M", another digit beside it.
+    EXPECT_EQ(ChannelCursorImage(kCursorMarker1).pixel(11, 2), black);  // the M's top corners
+    EXPECT_EQ(ChannelCursorImage(kCursorMarker1).pixel(15, 2), black);
+    EXPECT_NE(ChannelCursorImage(kCursorMarker1).pixel(13, 2), black);
     const QImage m1 = ChannelCursorImage(kCursorMarker1), m2 = ChannelCursorImage(kCursorMarker2);
     EXPECT_EQ(m1.copy(0, 0, 17, 32), m2.copy(0, 0, 17, 32));
     EXPECT_NE(m1.copy(17, 0, 15, 12), m2.copy(17, 0, 15, 12));

@@ -99,19 +99,22 @@ TEST_F(Scaling, AllChannelsAtOnce)
             }
     EXPECT_LT(top, picture.height() / 10);
 
-    Activate(3);  // an analog window: its box shows the state
+    Activate(1);  // an analog window: its box shows the state
     EXPECT_TRUE(form->Check1->isChecked());
     form->Disautoscaleall->trigger();
     EXPECT_FALSE(form->Check1->isChecked());
     for (long i = 1; i <= 5; ++i) EXPECT_EQ(M().arrAutoScale(i), kFalse) << i;
-    EXPECT_DOUBLE_EQ(M().arrChannelScale(3), 7);
+    EXPECT_DOUBLE_EQ(M().arrChannelScale(1), 3.52);
 
     // From an analog window whose box is not checked: the box is checked too.
+    Activate(5);
     M().arrChannelScale(1) = 50;
+    M().arrChannelScale(5) = 50;
     form->Autoscaleall->trigger();
     EXPECT_TRUE(form->Check1->isChecked());
-    EXPECT_EQ(M().arrAutoScale(3), kTrue);
+    EXPECT_EQ(M().arrAutoScale(5), kTrue);
     EXPECT_DOUBLE_EQ(M().arrChannelScale(1), 3.52);
+    EXPECT_DOUBLE_EQ(M().arrChannelScale(5), 1);
 }
 
 TEST_F(Scaling, TitleBarsOffAndOnAgainRestoreEveryCaption)
