@@ -148,8 +148,12 @@ public:
     QSize ClientSize() const;
 
     bool TitlesOn() const;
-    /// Caption of analog window i as the title-bar switch writes it: "IA Scale: -10 A...10 A".
+    /// Caption of analog window i as the title-bar switch and auto-scaling write it: "IA Scale: -10 A...10 A".
     QString AnalogCaption(long i) const;
+    /// Caption of analog window i as the loader and the scale box write it: "IA, Scale: -10 A...10 A".
+    QString ScaleCaption(long i) const;
+    /// Sets the redraw requests, has every window drawn, and clears both requests.
+    void RedrawWith(bool traces, bool markers);
     /// Index of the channel window whose channel the tool bar shows (0 for none).
     long ToolBarWindow() const { return toolBarWindow_; }
 

@@ -84,6 +84,16 @@ void MDIForm1::DrawSignal()
     finish();
 }
 
+void MDIForm1::RedrawWith(bool traces, bool markers)
+{
+    ViewState& v = state_.view;
+    v.blnRedrawSignals = traces ? kTrue : kFalse;
+    v.blnRedrawMarkers = markers ? kTrue : kFalse;
+    DrawSignal();
+    v.blnRedrawSignals = kFalse;
+    v.blnRedrawMarkers = kFalse;
+}
+
 void MDIForm1::DrawGridOf(Pohja& window)
 {
     const RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid,

@@ -64,14 +64,6 @@ QString FindInFolder(const QString& folder, const QString& name)
     return dir.filePath(name);
 }
 
-std::string ChannelCaption(const RecordingModel& m, long i)
-{
-    const double scale = m.arrChannelScale(i);
-    const std::string& unit = m.arrAnalogUnits(i);
-    return m.arrAnalogNames(i) + ", Scale: " + GeneralNumber(-scale) + " " + unit + "..." + GeneralNumber(scale) + " " +
-           unit;
-}
-
 /// A placement the person can reach: it has a size, and a good part of its title
 /// bar (the top strip of the frame) lies on some screen.
 bool Reachable(const QRect& frame)
@@ -300,7 +292,7 @@ void MDIForm1::LoadStages()
             Pohja* window = CreateChannelWindow(i);
             m.arrChannelScale(i) = InitialScale(m.arrFullScale(i));
             window->Tag = QString::number(i);
-            if (TitlesOn()) window->SetCaption(QString::fromStdString(ChannelCaption(m, i)));
+            if (TitlesOn()) window->SetCaption(ScaleCaption(i));
             HideWindow(window);
             QApplication::processEvents();
             if (stopped()) return;

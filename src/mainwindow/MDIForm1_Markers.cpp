@@ -19,12 +19,7 @@ void MDIForm1::Command1_Click()
     if (v.blnMarkersOn == kTrue) {
         v.blnMarkersOn = kFalse;
         ShowMarkersOff();
-        // The full redraw takes the marker lines away.
-        v.blnRedrawSignals = kTrue;
-        v.blnRedrawMarkers = kTrue;
-        DrawSignal();
-        v.blnRedrawSignals = kFalse;
-        v.blnRedrawMarkers = kFalse;
+        RedrawWith(true, true);  // the full redraw takes the marker lines away
         return;
     }
     Command1->setText(QStringLiteral("Markers: ON"));
@@ -42,10 +37,7 @@ void MDIForm1::Command1_Click()
     v.varMarker1X = static_cast<float>(width() / 2.0);
     v.lngMarker2X = ToInt32(width() / 2.0);
     v.blnPlaceMarkers = kTrue;
-    v.blnRedrawMarkers = kTrue;
-    DrawSignal();
-    v.blnRedrawMarkers = kFalse;
-    v.blnRedrawSignals = kFalse;
+    RedrawWith(false, true);
 }
 
 void MDIForm1::ShowMarkersOff()

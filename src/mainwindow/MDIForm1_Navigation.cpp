@@ -175,17 +175,8 @@ void MDIForm1::Text6_KeyDown(int keyCode)
     const ScaleVerdict verdict = ScaleEntryVerdict(x, m.arrChannelScale(i), m.arrFullScale(i), heightTwips);
     if (verdict.accept) {
         m.arrChannelScale(i) = x;
-        if (TitlesOn() && active->Frame() != nullptr) {
-            const std::string& unit = m.arrAnalogUnits(i);
-            active->Frame()->setWindowTitle(QString::fromStdString(m.arrAnalogNames(i) +
-                                                                   ", Scale: " + GeneralNumber(-x) + " " + unit +
-                                                                   "..." + GeneralNumber(x) + " " + unit));
-        }
-        v.blnRedrawSignals = kTrue;
-        v.blnRedrawMarkers = kTrue;
-        DrawSignal();
-        v.blnRedrawSignals = kFalse;
-        v.blnRedrawMarkers = kFalse;
+        if (TitlesOn()) active->SetCaption(ScaleCaption(i));
+        RedrawWith(true, true);
     }
     if (verdict.tooLarge) platform_.MessageBox(QString::fromStdString(ScaleMaximumMessage(text)));
     if (verdict.tooSmall) platform_.MessageBox(QString::fromStdString(ScaleMinimumMessage(text, verdict.smallest)));

@@ -15,14 +15,22 @@
 
 namespace sevrana {
 
-QString MDIForm1::AnalogCaption(long i) const
+namespace {
+
+/// Name, the word before the scale, then -scale and +scale in the channel's unit.
+QString Caption(const RecordingModel& m, long i, const char* scaleWord)
 {
-    const RecordingModel& m = state_.model;
     const double scale = m.arrChannelScale(i);
     const std::string& unit = m.arrAnalogUnits(i);
-    return QString::fromStdString(m.arrAnalogNames(i) + " Scale: " + GeneralNumber(-scale) + " " + unit + "..." +
+    return QString::fromStdString(m.arrAnalogNames(i) + scaleWord + GeneralNumber(-scale) + " " + unit + "..." +
                                   GeneralNumber(scale) + " " + unit);
 }
+
+}  // namespace
+
+QString MDIForm1::AnalogCaption(long i) const { return Caption(state_.model, i, " Scale: "); }
+
+QString MDIForm1::ScaleCaption(long i) const { return Caption(state_.model, i, ", Scale: "); }
 
 void MDIForm1::SetCheck1(bool checked)
 {
@@ -36,13 +44,10 @@ void MDIForm1::SetCheck1(bool checked)
 
 void MDIForm1::Check1_Click()
 {
-    ViewState& v = state_.view;
     RecordingModel& m = state_.model;
     Pohja* active = ActiveChannelWindow();
     const long i = active != nullptr ? active->Index() : 0;
     if (i < 1 || i > m.AnalogCount()) return;  // only an analog channel has a scale
-    v.blnRedrawSignals = kTrue;
-    v.blnRedrawMarkers = kTrue;
     if (Check1->isChecked()) {
         m.arrAutoScale(i) = kTrue;
         m.arrChannelScale(i) = AutoScaleValue(m.arrPeakValue(i));
@@ -60,14 +65,11 @@ void MDIForm1::Check1_Click()
         m.arrAutoScale(i) = kFalse;
         if (TitlesOn()) active->SetCaption(AnalogCaption(i));
     }
-    DrawSignal();
-    v.blnRedrawSignals = kFalse;
-    v.blnRedrawMarkers = kFalse;
+    RedrawWith(true, true);
 }
 
 void MDIForm1::Autoscaleall_Click()
 {
-    ViewState& v = state_.view;
     RecordingModel& m = state_.model;
     const Pohja* active = ActiveChannelWindow();
     const long a = active != nullptr ? active->Index() : 0;
@@ -83,11 +85,7 @@ void MDIForm1::Autoscaleall_Click()
         return;
     }
     // The other windows show their new scales at once, not at some later redraw.
-    v.blnRedrawSignals = kTrue;
-    v.blnRedrawMarkers = kTrue;
-    DrawSignal();
-    v.blnRedrawSignals = kFalse;
-    v.blnRedrawMarkers = kFalse;
+    RedrawWith(true, true);
 }
 
 void MDIForm1::Disautoscaleall_Click()
@@ -106,7 +104,6 @@ void MDIForm1::Disautoscaleall_Click()
 
 void MDIForm1::Titles_Click()
 {
-    ViewState& v = state_.view;
     const RecordingModel& m = state_.model;
     Titles->setChecked(!Titles->isChecked());
     const bool on = Titles->isChecked();
@@ -121,9 +118,7 @@ void MDIForm1::Titles_Click()
         QApplication::processEvents();
     }
     // The windows' own redraws after their new size have no markers: put them back.
-    v.blnRedrawMarkers = kTrue;
-    DrawSignal();
-    v.blnRedrawMarkers = kFalse;
+    RedrawWith(false, true);
 }
 
 }  // namespace sevrana
