@@ -459,7 +459,8 @@ double Canvas::TextHeight(const QString& text) const
 void Canvas::Print(const QString& text, bool newLine)
 {
     const QFontMetricsF& metrics = Metrics();
-    QPainter p(&Target(QRectF(CurrentX, CurrentY, metrics.horizontalAdvance(text), metrics.height())));
+    // What the text may cover, without laying it out a second time: no glyph is wider than the widest.
+    QPainter p(&Target(QRectF(CurrentX, CurrentY, metrics.maxWidth() * text.size(), metrics.height())));
     p.setFont(font_);
     p.setPen(foreColor_);
     p.drawText(QPointF(CurrentX, CurrentY + metrics.ascent()), text);
