@@ -55,14 +55,16 @@ std::vector<std::string> AllLines(LineReader& r)
 
 TEST(LineReader, EveryKindOfLineEnd)
 {
-    auto r = LineReader::FromMemory("a\r\nb\rc\nd\n\re");
-    EXPECT_EQ(AllLines(r), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
-    auto bom = LineReader::FromMemory("\xEF\xBB\xBFx,y\r\n");
-    EXPECT_EQ(AllLines(bom), (std::vector<std::string>{"x,y"}));
-    auto empty = LineReader::FromMemory("");
-    EXPECT_TRUE(AllLines(empty).empty());
-    auto blankLines = LineReader::FromMemory("\r\n\r\n");
-    EXPECT_EQ(AllLines(blankLines), (std::vector<std::string>{"", ""}));
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"a\r\nb\rc\nd\n\re\n\nf", {"a", "b", "c", "d", "", "e", "", "f"}},
+        {"\xEF\xBB\xBFx,y\r\n", {"x,y"}},
+        {"\xEF\xBB\xBF", {}},
+        {"", {}},
+        {"\r\n\r\n", {"", ""}}};
+    for (const auto& [text, lines] : cases) {
+        auto r = LineReader::FromMemory(text);
+        EXPECT_EQ(AllLines(r), lines) << text;
+    }
 }
 
 TEST(LineReader, LinesAcrossReadChunksFromAFile)
