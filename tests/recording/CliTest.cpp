@@ -261,17 +261,13 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
     EXPECT_NE(json.out.find("\"trigger_sample\": 0,\n    \"analog\": [],\n    \"digital\": []\n  }\n}\n"),
               std::string::npos);
 
+    // clang-format off
     const std::vector<std::pair<std::vector<std::string>, std::string>> usageErrors = {
-        // clang-format off
-        {
-            // clang-format off
-            {}, "no command given"}, {
-                {"verify", noData}, "unknown command 'verify'"},
-                {{"check"}, "missing configuration file"}, {{"check", "--json"}, "missing configuration file"},
-                {{"check", noData, "--pretty"}, "unknown option '--pretty'"},
-                {{"csv", noData, "--json"}, "unknown option '--json'"},
-                {{"check", noData, noData}, "more than one configuration file"}};
-    // clang-format on
+        {{}, "no command given"}, {{"verify", noData}, "unknown command 'verify'"},
+        {{"check"}, "missing configuration file"}, {{"check", "--json"}, "missing configuration file"},
+        {{"check", noData, "--pretty"}, "unknown option '--pretty'"},
+        {{"csv", noData, "--json"}, "unknown option '--json'"},
+        {{"check", noData, noData}, "more than one configuration file"}};
     // clang-format on
     for (const auto& [args, problem] : usageErrors) {
         const CliRun run = RunInProcess(args);
@@ -298,13 +294,12 @@ TEST(CliText, JsonAndCsvEscaping)
     EXPECT_EQ(messages.str(),
               "message: one\n         two\n         three\n         four\n         \n         five\n"
               "         \nmessage: six\n");
-    for (const auto& [text, field] :
-         // clang-format off
-         std::vector<std::pair<std::string, std::string>>{
-             {"IA", "IA"}, {"", ""}, {"I,A", "\"I,A\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"a\rb", "\"a\rb\""},
-             {"a\nb", "\"a\nb\""}, {"\"", "\"\"\"\""}, {" I A; \xC3\xA4 ", " I A; \xC3\xA4 "}})
-        // clang-format on
-        EXPECT_EQ(cli::CsvField(text), field) << text;
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> csvFields = {
+        {"IA", "IA"}, {"", ""}, {"I,A", "\"I,A\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"a\rb", "\"a\rb\""},
+        {"a\nb", "\"a\nb\""}, {"\"", "\"\"\"\""}, {" I A; \xC3\xA4 ", " I A; \xC3\xA4 "}};
+    // clang-format on
+    for (const auto& [text, field] : csvFields) EXPECT_EQ(cli::CsvField(text), field) << text;
 }
 
 TEST_F(CliTest, CsvWritesSamplesOrNothing)

@@ -22,7 +22,7 @@ TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
     for (long n = 1; n <= samples; ++n) {
         m.arrDigitalSamples(1, n) = static_cast<std::int16_t>(pick(rng) == 0 ? 1 : 0);
         m.arrDigitalSamples(2, n) = static_cast<std::int16_t>(n % 400 < 3 ? 2 : (n / 100) & 1);  // a state 2 too
-        m.arrDigitalSamples(3, n) = 1;                                                            // never changes
+        m.arrDigitalSamples(3, n) = 1;                                                           // never changes
     }
     m.arrDigitalSamples(1, samples + 1) = 1;  // the spare column beyond the last sample is not a change
 

@@ -219,12 +219,12 @@ TEST(WriteProfileString, RefusesWhatCannotBeWrittenOrReadBack)
 {
     TempDir dir;
     const std::string path = dir / "a.ini";
-    for (const auto& [section, key, value] :
-         // clang-format off
-         std::vector<std::tuple<std::string, std::string, std::string>>{
-             {"S", "", "v"}, {"S", "a=b", "v"}, {"S", ";k", "v"}, {"S", "[k", "v"}, {"S", "k", "two\nlines"},
-             {"S\r", "k", "v"}, {"S", "k\n", "v"}, {"S", "k", std::string("a\0b", 3)}})
-        // clang-format on
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string>> unreadable = {
+        {"S", "", "v"}, {"S", "a=b", "v"}, {"S", ";k", "v"}, {"S", "[k", "v"}, {"S", "k", "two\nlines"},
+        {"S\r", "k", "v"}, {"S", "k\n", "v"}, {"S", "k", std::string("a\0b", 3)}};
+    // clang-format on
+    for (const auto& [section, key, value] : unreadable)
         EXPECT_FALSE(WriteProfileString(path, section, key, value)) << section << key << value;
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(WriteProfileString(dir / "no-such-folder/a.ini", "S", "k", "v"));
