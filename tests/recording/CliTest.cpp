@@ -230,6 +230,10 @@ TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
                   "  \"outcome\": \"failed\""});
 
     r = RecordingText();
+    r.rate = "1000,0";  // no samples, no zoom list
+    ExpectReport(r, 1, {"[\"Error occured while trying to display data.\"],\n  \"outcome\": \"failed\""});
+
+    r = RecordingText();
     r.header = "Kallio,REL-1,1999";
     ExpectReport(r, 1,
                  {"[\"IEEE C37.111-1999 not supported!\"],\n  \"outcome\": \"rejected\"", "\"station\": \"Kallio\""});

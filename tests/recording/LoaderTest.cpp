@@ -323,23 +323,26 @@ TEST_F(LoaderTest, LyingCountsDoNotReserveMemoryForThem)
 
 TEST_F(LoaderTest, RecordingWithoutAnalogOrDigitalChannels)
 {
-    RecordingText r;
-    r.counts = "1,0A,1D";
-    r.analog.clear();
-    r.digital = {"1,TRIP,1"};
-    for (auto& d : r.data) d = d.substr(0, d.find(',', d.find(',') + 1)) + ",1";
-    ASSERT_EQ(Load(r), LoadOutcome::Loaded) << seen.messages.at(0);
+    RecordingText digitalOnly;
+    digitalOnly.counts = "1,0A,1D";
+    digitalOnly.analog.clear();
+    digitalOnly.digital = {"1,TRIP,1"};
+    for (auto& d : digitalOnly.data) d = d.substr(0, d.find(',', d.find(',') + 1)) + ",1";
+    ASSERT_EQ(Load(digitalOnly), LoadOutcome::Loaded) << seen.messages.at(0);
     EXPECT_TRUE(model.arrAnalogSamples.empty());
     EXPECT_EQ(model.arrDigitalSamples(1, 4), 1);
 
-    model = RecordingModel();  // arrays of a count that becomes 0 keep their old contents
-    RecordingText a;
-    a.counts = "2,2A,0D";
-    a.digital.clear();
-    for (auto& d : a.data) d = d.substr(0, d.rfind(','));
-    ASSERT_EQ(Load(a), LoadOutcome::Loaded);
-    EXPECT_TRUE(model.arrDigitalSamples.empty());
+    // Arrays of a count that becomes 0 keep their old contents.
+    RecordingText analogOnly;
+    analogOnly.counts = "2,2A,0D";
+    analogOnly.digital.clear();
+    for (auto& d : analogOnly.data) d = d.substr(0, d.rfind(','));
+    ASSERT_EQ(Load(analogOnly), LoadOutcome::Loaded);
+    EXPECT_EQ(model.arrDigitalSamples(1, 4), 1);
     EXPECT_EQ(model.arrDigitalSelection.UBound(), 1);
+    ASSERT_EQ(Load(digitalOnly), LoadOutcome::Loaded);
+    EXPECT_EQ(model.arrAnalogSamples.Channels(), 2);
+    EXPECT_EQ(model.arrAnalogSamples(1, 10), 199.0);
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ TEST(Val, ReadsTheLongestLeadingNumberOrZero)
         {"x1", 0}, {"1e-400", 0}, {"-1e-400", -0.0}, {"0e99999", 0}, {"1.7976931348623157e308", kMax},
         {"4.9406564584124654e-324", std::numeric_limits<double>::denorm_min()}, {"0.1", 0.1},
         {"9007199254740993", 9007199254740992.0}, {"2.2250738585072011e-308", 2.2250738585072011e-308},
-        {"1" + std::string(400, '0') + "e-400", 1}, {"0." + std::string(400, '0') + "1e401", 1}};
+        {"1" + std::string(400, '0') + "e-400", 1}, {"0." + std::string(400, '0') + "1e401", 1},
+        {"0." + std::string(1000, '0') + "1e600", 0}};
     // clang-format on
     for (const auto& [text, value] : cases) EXPECT_TRUE(SameDouble(Val(text), value)) << '"' << text << '"';
     EXPECT_EQ(Val(std::string(500, '0') + "1e-400"), 0);  // leading zeros are no magnitude

@@ -43,7 +43,7 @@ TEST(TextBasics, TrimmingCaseAndNulCutting)
     EXPECT_EQ(TrimTrailingBlanks("a\t "), "a\t");
     EXPECT_EQ(TrimTrailingBlanks("   "), "");
     // ASCII letters only.
-    EXPECT_TRUE(EqualsIgnoreCase("Sevrana", "sEVRANA"));
+    EXPECT_TRUE(EqualsIgnoreCase("Sevrana AZ", "sEVRANA az"));
     EXPECT_TRUE(EqualsIgnoreCase("", ""));
     EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
     EXPECT_FALSE(EqualsIgnoreCase("[", "{"));  // differ by 0x20 but are not letters
@@ -192,6 +192,8 @@ TEST(WriteProfileString, ChangesOnlyItsOwnLine)
         {"[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n", "B", "c", "3", "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\nc=3\r\n\r\n"},
         {"[A]\na=1", "B", "b", "2", "[A]\na=1\n\n[B]\nb=2\n"},
         {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\r\na=1\r\n", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\na=1\n\n[B]\nb=2\n", "A", "new", "x", "[A]\na=1\nnew=x\n\n[B]\nb=2\n"},
         {"\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=old\n", "S", "k", "\xC3\xA4",
          "\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=\xC3\xA4\n"}};
     TempDir dir;
