@@ -41,26 +41,18 @@ CliRun RunInProcess(const std::vector<std::string>& args)
     return {code, out.str(), err.str()};
 }
 
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// Runs the built checker, its output going through files in dir.
+/// Runs the built checker, its output going through files in dir (paths without quotes).
 CliRun RunBinary(const std::vector<std::string>& args, const TempDir& dir)
 {
-    std::string command = ShellQuote(SEVRANA_CLI);
-    for (const auto& arg : args) command += " " + ShellQuote(arg);
-    const int status =
-        std::system((command + " >" + ShellQuote(dir / "out") + " 2>" + ShellQuote(dir / "err")).c_str());
+    std::string command = "'" SEVRANA_CLI "'";
+    for (const auto& arg : args) command += " '" + arg + "'";
+    const int status = std::system((command + " >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
 }
 
@@ -74,9 +66,9 @@ RecordingText TriggeredRecording()
     r.data.clear();
     for (int n = 1; n <= 200; ++n)
         r.data.push_back(std::to_string(n) + "," + std::to_string((n - 1) * 1000) + "," +
-                         (n == 1   ? "10"
-                          : n == 2 ? "-3"
-                                   : "0") +
+                         std::to_string(n == 1   ? 10
+                                        : n == 2 ? -3
+                                                 : 0) +
                          "," + std::to_string(-n) + "," + (n > 100 ? "1" : "0"));
     return r;
 }
@@ -234,7 +226,7 @@ TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
     ExpectReport(r, 1, {"[\"Error occured while trying to display data.\"],\n  \"outcome\": \"failed\""});
 
     r = RecordingText();
-    r.header = "Kallio,REL-1,1999";
+    r.header = "Kallio,REL-1, 1999 ";
     ExpectReport(r, 1,
                  {"[\"IEEE C37.111-1999 not supported!\"],\n  \"outcome\": \"rejected\"", "\"station\": \"Kallio\""});
 
