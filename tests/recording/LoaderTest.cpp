@@ -162,6 +162,9 @@ TEST_F(LoaderTest, ConversionFactorWarningOnceAndLoadGoesOn)
                                                       "the\r\nanalog channels in '" +
                                                       cfgPath + "'!"});
     for (long n = 1; n <= 10; ++n) EXPECT_EQ(model.arrAnalogSamples(1, n), 7.0);
+    r.analog = {"1,IA,A,,A,2,,0,-32767,32767", "2,UA,A,,kV,0.5,,0,-1000,2000"};  // only b missing: no warning
+    ASSERT_EQ(Load(r), LoadOutcome::Loaded);
+    EXPECT_TRUE(seen.messages.empty());
 }
 
 TEST_F(LoaderTest, DataFileTypeMustBeExactlyAscii)
