@@ -282,8 +282,8 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
 
 TEST(CliText, JsonAndCsvEscaping)
 {
-    EXPECT_EQ(cli::JsonString("a \"b\\c\r\n\t\b\f\x01\x0b\x1f\x7f"),
-              "\"a \\\"b\\\\c\\r\\n\\t\\b\\f\\u0001\\u000b\\u001f\x7f\"");
+    EXPECT_EQ(cli::JsonString("a \"b\\c\r\n\t\b\f\x01\x1a\x1f\x7f"),
+              "\"a \\\"b\\\\c\\r\\n\\t\\b\\f\\u0001\\u001a\\u001f\x7f\"");
     EXPECT_EQ(cli::JsonString("\xC4"), "\"\xC3\x84\"");  // not UTF-8: read as Latin-1
     std::ostringstream messages;
     cli::WriteMessages({"one\r\ntwo\rthree\nfour\n\nfive\r\n", "six"}, messages);
