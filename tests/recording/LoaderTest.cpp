@@ -102,11 +102,14 @@ TEST_F(LoaderTest, EachBadConfigurationLineNamesItself)
         EXPECT_EQ(LoadText(RecordingText::Join(r.ConfigLines(), "\r\n", keep), r.Data()), LoadOutcome::Failed);
         EXPECT_EQ(seen.messages, std::vector<std::string>{LineError(static_cast<long>(keep) + 1, cfgPath)}) << keep;
     }
+    // So does a file that is not there.
     seen = {};
-    LineReader none(dir / "none.cfg");
-    LineReader noData(dir / "none.dat");
+    model.varConfigFile = dir / "none.cfg";
+    model.strDataFile = dir / "none.dat";
+    LineReader none(model.varConfigFile);
+    LineReader noData(model.strDataFile);
     EXPECT_EQ(LoadRecording(model, none, noData, seen), LoadOutcome::Failed);
-    EXPECT_EQ(seen.messages, std::vector<std::string>{LineError(1, cfgPath)});
+    EXPECT_EQ(seen.messages, std::vector<std::string>{LineError(1, dir / "none.cfg")});
 }
 
 TEST_F(LoaderTest, AcceptedVariantsOfTheHeaderLines)
