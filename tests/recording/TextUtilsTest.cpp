@@ -56,10 +56,10 @@ TEST(TextBasics, TrimmingCaseAndNulCutting)
 
 TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
 {
-    // U+00E4, U+20AC, U+D7FF and U+E000 around the surrogates, U+1F600, U+10FFFF, NUL.
-    for (const std::string& bytes :
-         std::vector<std::string>{"", "plain ASCII", "Kes\xC3\xA4", "\xE2\x82\xAC", "\xED\x9F\xBF", "\xEE\x80\x80",
-                                  "\xEF\xBF\xBD", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", std::string("a\0b", 3)})
+    // U+00E4, U+00B0, U+20AC, U+D7FF and U+E000 around the surrogates, U+1F600, U+10FFFF, NUL.
+    for (const std::string& bytes : std::vector<std::string>{
+             "", "plain ASCII", "Kes\xC3\xA4", "\xC2\xB0", "\xE2\x82\xAC", "\xED\x9F\xBF", "\xEE\x80\x80",
+             "\xEF\xBF\xBD", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", std::string("a\0b", 3)})
         EXPECT_TRUE(IsValidUtf8(bytes)) << ::testing::PrintToString(bytes);
     // Lone continuation, truncated, overlong, surrogates, above U+10FFFF, bad bytes, no continuation, Latin-1.
     for (const char* bytes : {"\x80", "\xC3", "\xE2\x82", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
