@@ -214,6 +214,7 @@ TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
                               "  1  IA    A     2  -1  19    65534\ndigital channels: none\n"),
               std::string::npos)
         << single.out;
+    ExpectReport(r, 1, {"\"initial_scale\": 65534}\n    ],\n    \"digital\": []\n"});
 
     r = RecordingText();
     r.start = "01/01/00,00:00:00.00000";  // 23 characters: the channel set-up refuses it
@@ -276,8 +277,9 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
         EXPECT_EQ(run.code, 0) << help;
         EXPECT_EQ(run.out, kUsage);
     }
-    // After "--" a name that starts with a dash is a file, not an option.
-    EXPECT_EQ(RunInProcess({"check", "--", "-x.cfg"}).err, std::string(kFileNotExist) + "\n");
+    // After "--" a name that starts with a dash is a file, not an option; so is a lone dash.
+    for (const auto& args : {std::vector<std::string>{"check", "--", "-x.cfg"}, std::vector<std::string>{"check", "-"}})
+        EXPECT_EQ(RunInProcess(args).err, std::string(kFileNotExist) + "\n") << args.back();
 }
 
 TEST(CliText, JsonAndCsvEscaping)

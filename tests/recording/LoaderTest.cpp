@@ -66,6 +66,7 @@ TEST_F(LoaderTest, GoodRecordingFillsTheModel)
     EXPECT_EQ(model.arrAnalogSamples.Columns(), 11);
     EXPECT_EQ(model.arrAnalogSamples(1, 10), 199.0);  // raw 100 * 2 - 1
     EXPECT_EQ(model.arrAnalogSamples(1, 11), 0.0);    // the spare column stays 0
+    EXPECT_EQ(model.arrDigitalSamples.Columns(), 11);
     EXPECT_EQ(model.arrDigitalSamples(1, 11), 0);
     EXPECT_EQ(model.arrRawMin(1), 0);  // all positive: the minimum never leaves 0
     EXPECT_EQ(model.arrRawMax(2), 0);  // all negative: the maximum never leaves 0
@@ -86,7 +87,7 @@ TEST_F(LoaderTest, EachBadConfigurationLineNamesItself)
         {5, {"2,TRIP,0", "3,TRIP,", ",TRIP,0", "3,TRIP,1,0", "3,TRIP, x"}},
         {6, {"", "50,60", "99999"}},
         {7, {"0", "", "1,1"}},
-        {8, {"1000,", "1000", "1000, ", "1000,3000000000", "1000,-5"}}};
+        {8, {"1000,", "1000", "1000, ", "1000,3000000000", "1000,-5", "1000,10,5"}}};
     for (const auto& [line, texts] : cases)
         for (const std::string& text : texts) {
             std::vector<std::string> lines = RecordingText().ConfigLines();
@@ -197,7 +198,7 @@ TEST_F(LoaderTest, EachBadDataLineNamesItself)
         {6, {"7,0,60,-6,1"}},
         {3,
          {"3,0,,-3,0", "3,0,   ,-3,0", "3,0,30,-3,0,9", "3,0,30,-3", "3,0,3x0,-3,0", "3,0,30,-3,", "3,0,30,-3,40000",
-          "3,0,3000000000,-3,0", "3,0,-3000000000,-3,0", ""}}};
+          "3,0,30,-3,0,9,9", "3,0,30,-3,0,9,9,000000", "3,0,3000000000,-3,0", "3,0,-3000000000,-3,0", ""}}};
     for (const auto& [line, texts] : cases)
         for (const std::string& text : texts) {
             r = RecordingText();

@@ -60,7 +60,8 @@ TEST(LineReader, EveryKindOfLineEnd)
         {"\xEF\xBB\xBFx,y\r\n", {"x,y"}},
         {"\xEF\xBB\xBF", {}},
         {"", {}},
-        {"\r\n\r\n", {"", ""}}};
+        {"\r\n\r\n", {"", ""}},
+        {"a\n\xEF\xBB\xBF,b", {"a", "\xEF\xBB\xBF,b"}}};  // only a mark at the very start is skipped
     for (const auto& [text, lines] : cases) {
         auto r = LineReader::FromMemory(text);
         EXPECT_EQ(AllLines(r), lines) << text;
@@ -87,6 +88,18 @@ TEST(LineReader, LinesAcrossReadChunksFromAFile)
     EXPECT_EQ(r.SizeBytes(), text.size());
     EXPECT_EQ(AllLines(r), expected);
     EXPECT_FALSE(r.ReadFailed());
+}
+
+TEST(LineReader, MovedReaderGoesOnWhereItWas)
+{
+    TempDir dir;
+    LineReader a(dir.Write("a.txt", "x\ny\nz"));
+    std::string_view line;
+    ASSERT_TRUE(a.ReadLine(line));
+    LineReader b;
+    b = std::move(a);
+    EXPECT_EQ(AllLines(b), (std::vector<std::string>{"y", "z"}));
+    EXPECT_TRUE(AllLines(a).empty());
 }
 
 TEST(LineReader, MissingFileAndFolderDoNotOpen)
