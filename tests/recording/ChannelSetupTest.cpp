@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
+
 #include "ChannelSetup.h"
-#include "Messages.h"
 
 namespace sevrana {
 namespace {
@@ -15,112 +17,76 @@ struct Captured : LoadObserver {
     void ShowMessage(const std::string& m) override { messages.push_back(m); }
 };
 
-TEST(InitialScale, FollowsTheFullScaleValue)
+TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
 {
-    EXPECT_EQ(InitialScale(100), 101.0);
-    EXPECT_EQ(InitialScale(3), 3.3);
-    EXPECT_EQ(InitialScale(4.95), 5.445);
-    EXPECT_EQ(InitialScale(5), 6.0);
-    EXPECT_EQ(InitialScale(0), 1.0);
-    EXPECT_EQ(InitialScale(2.5), 2.75);
-    EXPECT_EQ(InitialScale(4.9999), 5.4999);    // kept to four decimals (5.49989)
-    EXPECT_EQ(InitialScale(0.00004), 1.0);      // shows as 0.0: never a zero scale
-    EXPECT_EQ(InitialScale(100.5), 101.0);      // 100.5 rounds to the even 100
-    EXPECT_EQ(InitialScale(101.5), 103.0);
-    EXPECT_EQ(InitialScale(65533.0), 65534.0);  // no 16-bit limit on scales
-    EXPECT_EQ(InitialScale(-3), -3.3);
-    EXPECT_EQ(InitialScale(std::numeric_limits<double>::infinity()), 1.0);
-}
+    // F * 1.1 up to a whole part of 4, else F rounded (halves to even) plus 1; kept to four decimals (5.49989 is
+    // 5.4999); never a zero scale (0.00004 shows as 0.0); no 16-bit limit.
+    // clang-format off
+    const std::vector<std::pair<double, double>> scales = {
+        {100, 101}, {3, 3.3}, {4.95, 5.445}, {5, 6}, {0, 1}, {2.5, 2.75}, {4.9999, 5.4999}, {0.00004, 1},
+        {100.5, 101}, {101.5, 103}, {65533, 65534}, {-3, -3.3}, {std::numeric_limits<double>::infinity(), 1}};
+    // clang-format on
+    for (const auto& [fullScale, scale] : scales) EXPECT_EQ(InitialScale(fullScale), scale) << fullScale;
 
-TEST(ScrollFactor, ScrollBarHoldsAtMost32767Positions)
-{
+    // The scroll bar holds at most 32767 positions.
     EXPECT_EQ(ScrollFactor(32767), 1.0);
     EXPECT_EQ(ScrollFactor(1), 1.0);
     EXPECT_DOUBLE_EQ(ScrollFactor(40000), 0.819175);
     EXPECT_EQ(ScrollFactor(32768), 32767.0 / 32768);
-}
 
-TEST(ZoomListItems, ShortRecordsStepByTheirSampleShare)
-{
-    EXPECT_EQ(ZoomListItems(8), (std::vector<std::string>{"12 %", "24 %", "36 %", "48 %", "60 %", "72 %", "84 %",
-                                                           "100 %"}));
+    // Short records step by their sample share (100 / 60 rounds to 2), long ones by one percent.
+    EXPECT_EQ(ZoomListItems(8),
+              (std::vector<std::string>{"12 %", "24 %", "36 %", "48 %", "60 %", "72 %", "84 %", "100 %"}));
     EXPECT_EQ(ZoomListItems(3), (std::vector<std::string>{"33 %", "66 %", "100 %"}));
     EXPECT_EQ(ZoomListItems(1), (std::vector<std::string>{"100 %"}));
-    const auto sixty = ZoomListItems(60);  // 100 / 60 rounds to 2
-    ASSERT_EQ(sixty.size(), 60u);
-    EXPECT_EQ(sixty[0], "2 %");
-    EXPECT_EQ(sixty[58], "118 %");
-    EXPECT_EQ(sixty[59], "100 %");
+    for (const auto& [samples, count, first, nextToLast] :
+         {std::tuple{60, 60u, "2 %", "118 %"}, {100, 100u, "1 %", "99 %"}, {10000000, 100u, "1 %", "99 %"}}) {
+        const auto items = ZoomListItems(samples);
+        ASSERT_EQ(items.size(), count);
+        EXPECT_EQ(items.front(), first);
+        EXPECT_EQ(items[count - 2], nextToLast);
+        EXPECT_EQ(items.back(), "100 %");
+    }
     EXPECT_THROW(ZoomListItems(0), std::domain_error);
 }
 
-TEST(ZoomListItems, LongRecordsGetOneToHundredPercent)
+TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
 {
-    for (std::int32_t samples : {100, 1000, 10000000}) {
-        const auto items = ZoomListItems(samples);
-        ASSERT_EQ(items.size(), 100u);
-        EXPECT_EQ(items.front(), "1 %");
-        EXPECT_EQ(items[49], "50 %");
-        EXPECT_EQ(items.back(), "100 %");
+    struct Case {
+        const char* start;
+        const char* trigger;
+        std::int32_t rate;
+        TriggerResult result;
+        double time;
+        std::int32_t sample;
+    };
+    // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
+    // last sample, or before the first, is out of the record. A malformed stamp or a zero rate is refused, and so
+    // is a sample number beyond 32 bits (decades apart at a high rate).
+    const Case cases[] = {
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", 1000, TriggerResult::InRecord, 0.1, 101},
+        {"01/01/00,00:00:00.900000", "01/01/00,00:00:01.100000", 1000, TriggerResult::InRecord, 0.2, 201},
+        {"12/31/99,23:59:59.999000", "01/01/00,00:00:00.001000", 1000, TriggerResult::InRecord, 0.002, 3},
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 1000, TriggerResult::InRecord, 0, 1},
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.999000", 1000, TriggerResult::InRecord, 0.999, 1000},
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:01.000000", 1000, TriggerResult::OutOfRecord, 1, 1001},
+        {"01/01/00,00:00:01.000000", "01/01/00,00:00:00.000000", 1000, TriggerResult::OutOfRecord, -1, -999},
+        {"01/01/00,00:00:00.000000 ", "01/01/00,00:00:00.000000", 1000, TriggerResult::BadTimeStamps, 0, 0},
+        {"01/01/00,00:00:00.000000", "01/01/2000,00:00:00.000000", 1000, TriggerResult::BadTimeStamps, 0, 0},
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 0, TriggerResult::BadTimeStamps, 0, 0},
+        {"01/01/30,00:00:00.000000", "01/01/29,00:00:00.000000", 2000000000, TriggerResult::BadTimeStamps, NAN, 0}};
+    for (const Case& c : cases) {
+        RecordingModel m;
+        m.varStartStamp = c.start;
+        m.strTriggerStamp = c.trigger;
+        m.lngSampleRate = c.rate;
+        m.lngLastSample = 1000;
+        EXPECT_EQ(ComputeTriggerPoint(m), c.result) << c.trigger;
+        if (!std::isnan(c.time)) {
+            EXPECT_NEAR(m.varTriggerTime, c.time, 1e-9) << c.trigger;
+        }
+        EXPECT_EQ(m.lngTriggerSample, c.sample) << c.trigger;
     }
-}
-
-RecordingModel TriggerModel(const std::string& start, const std::string& trigger, std::int32_t rate,
-                            std::int32_t samples)
-{
-    RecordingModel m;
-    m.varStartStamp = start;
-    m.strTriggerStamp = trigger;
-    m.lngSampleRate = rate;
-    m.lngLastSample = samples;
-    return m;
-}
-
-TEST(TriggerPoint, OffsetFromTheFirstSample)
-{
-    auto m = TriggerModel("01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", 1000, 1000);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::InRecord);
-    EXPECT_NEAR(m.varTriggerTime, 0.1, 1e-9);
-    EXPECT_EQ(m.lngTriggerSample, 101);
-
-    m = TriggerModel("01/01/00,00:00:00.900000", "01/01/00,00:00:01.100000", 1000, 1000);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::InRecord);
-    EXPECT_NEAR(m.varTriggerTime, 0.2, 1e-9);
-    EXPECT_EQ(m.lngTriggerSample, 201);
-
-    // Across the century: 1999 to 2000.
-    m = TriggerModel("12/31/99,23:59:59.999000", "01/01/00,00:00:00.001000", 1000, 1000);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::InRecord);
-    EXPECT_NEAR(m.varTriggerTime, 0.002, 1e-9);
-    EXPECT_EQ(m.lngTriggerSample, 3);
-}
-
-TEST(TriggerPoint, EdgesOfTheRecord)
-{
-    auto m = TriggerModel("01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 1000, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::InRecord);
-    EXPECT_EQ(m.lngTriggerSample, 1);
-
-    m = TriggerModel("01/01/00,00:00:00.000000", "01/01/00,00:00:00.010000", 1000, 10);  // one period after the last
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::OutOfRecord);
-    EXPECT_EQ(m.lngTriggerSample, 11);
-
-    m = TriggerModel("01/01/00,00:00:01.000000", "01/01/00,00:00:00.000000", 1000, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::OutOfRecord);
-    EXPECT_LT(m.varTriggerTime, 0);
-}
-
-TEST(TriggerPoint, BadStampsZeroRateAndOverflow)
-{
-    auto m = TriggerModel("01/01/00,00:00:00.000000 ", "01/01/00,00:00:00.000000", 1000, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::BadTimeStamps);
-    m = TriggerModel("01/01/00,00:00:00.000000", "01/01/2000,00:00:00.000000", 1000, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::BadTimeStamps);
-    m = TriggerModel("01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 0, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::BadTimeStamps);
-    // Decades apart at a high rate: the sample number does not fit in 32 bits.
-    m = TriggerModel("01/01/30,00:00:00.000000", "01/01/29,00:00:00.000000", 2000000000, 10);
-    EXPECT_EQ(ComputeTriggerPoint(m), TriggerResult::BadTimeStamps);
 }
 
 RecordingModel SmallModel(long nA, long nD, std::int32_t samples)
@@ -163,29 +129,26 @@ TEST(PrepareChannels, FillsScalesSelectionAndNames)
     EXPECT_EQ(m.lngViewSamples, 10);
 }
 
+// A record without samples is in the command-line tests.
 TEST(PrepareChannels, MessagesOfTheViewer)
 {
     Captured seen;
     auto none = SmallModel(0, 0, 10);
     EXPECT_FALSE(PrepareChannels(none, seen));
-    EXPECT_EQ(seen.messages, std::vector<std::string>{messages::kDisplayError});
-
-    seen = {};
-    auto empty = SmallModel(1, 0, 0);
-    EXPECT_FALSE(PrepareChannels(empty, seen));
-    EXPECT_EQ(seen.messages, std::vector<std::string>{messages::kDisplayError});
+    EXPECT_EQ(seen.messages, std::vector<std::string>{"Error occured while trying to display data."});
 
     seen = {};
     auto late = SmallModel(1, 0, 2);  // trigger at sample 3 of 2
     EXPECT_TRUE(PrepareChannels(late, seen));
     EXPECT_EQ(late.intHasDigital, 0);
-    EXPECT_EQ(seen.messages, std::vector<std::string>{messages::kTriggerOutOfRecord});
+    EXPECT_EQ(seen.messages, std::vector<std::string>{"Trigger point is out of record"});
 
     seen = {};
     auto bad = SmallModel(0, 1, 10);
     bad.strTriggerStamp = "garbage";
     EXPECT_FALSE(PrepareChannels(bad, seen));
-    EXPECT_EQ(seen.messages, std::vector<std::string>{messages::kTimeStampError});
+    EXPECT_EQ(seen.messages,
+              std::vector<std::string>{"Error in file: Time stamps are not meeting COMTRADE specifications!"});
 }
 
 }  // namespace

@@ -55,14 +55,17 @@ std::vector<std::string> AllLines(LineReader& r)
 
 TEST(LineReader, EveryKindOfLineEnd)
 {
-    auto r = LineReader::FromMemory("a\r\nb\rc\nd\n\re");
-    EXPECT_EQ(AllLines(r), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
-    auto bom = LineReader::FromMemory("\xEF\xBB\xBFx,y\r\n");
-    EXPECT_EQ(AllLines(bom), (std::vector<std::string>{"x,y"}));
-    auto empty = LineReader::FromMemory("");
-    EXPECT_TRUE(AllLines(empty).empty());
-    auto blankLines = LineReader::FromMemory("\r\n\r\n");
-    EXPECT_EQ(AllLines(blankLines), (std::vector<std::string>{"", ""}));
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"a\r\nb\rc\nd\n\re\n\nf", {"a", "b", "c", "d", "", "e", "", "f"}},
+        {"\xEF\xBB\xBFx,y\r\n", {"x,y"}},
+        {"\xEF\xBB\xBF", {}},
+        {"", {}},
+        {"\r\n\r\n", {"", ""}},
+        {"a\n\xEF\xBB\xBF,b", {"a", "\xEF\xBB\xBF,b"}}};  // only a mark at the very start is skipped
+    for (const auto& [text, lines] : cases) {
+        auto r = LineReader::FromMemory(text);
+        EXPECT_EQ(AllLines(r), lines) << text;
+    }
 }
 
 TEST(LineReader, LinesAcrossReadChunksFromAFile)
@@ -85,6 +88,18 @@ TEST(LineReader, LinesAcrossReadChunksFromAFile)
     EXPECT_EQ(r.SizeBytes(), text.size());
     EXPECT_EQ(AllLines(r), expected);
     EXPECT_FALSE(r.ReadFailed());
+}
+
+TEST(LineReader, MovedReaderGoesOnWhereItWas)
+{
+    TempDir dir;
+    LineReader a(dir.Write("a.txt", "x\ny\nz"));
+    std::string_view line;
+    ASSERT_TRUE(a.ReadLine(line));
+    LineReader b;
+    b = std::move(a);
+    EXPECT_EQ(AllLines(b), (std::vector<std::string>{"y", "z"}));
+    EXPECT_TRUE(AllLines(a).empty());
 }
 
 TEST(LineReader, MissingFileAndFolderDoNotOpen)

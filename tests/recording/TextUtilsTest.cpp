@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TempDir.h"
@@ -17,15 +18,14 @@ namespace sevrana {
 namespace {
 
 using testing::TempDir;
+using Fields = std::vector<std::string>;
 
-std::vector<std::string> FieldsOf(const Array1<std::string_view>& fields)
+Fields FieldsOf(const Array1<std::string_view>& fields)
 {
-    std::vector<std::string> out;
+    Fields out;
     for (long i = fields.LBound(); i <= fields.UBound(); ++i) out.emplace_back(fields(i));
     return out;
 }
-
-using Fields = std::vector<std::string>;
 
 std::string ReadAll(const std::string& path)
 {
@@ -33,151 +33,74 @@ std::string ReadAll(const std::string& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// ---- Trimming and case --------------------------------------------------------
-
-TEST(TrimBlanks, OnlySpacesAreBlanks)
+TEST(TextBasics, TrimmingCaseAndNulCutting)
 {
+    // Only spaces are blanks.
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
     EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
     EXPECT_EQ(TrimBlanks("    "), "");
-    EXPECT_EQ(TrimBlanks(""), "");
     EXPECT_EQ(TrimTrailingBlanks("  a  "), "  a");
     EXPECT_EQ(TrimTrailingBlanks("a\t "), "a\t");
     EXPECT_EQ(TrimTrailingBlanks("   "), "");
-}
-
-TEST(EqualsIgnoreCase, AsciiLettersOnly)
-{
-    EXPECT_TRUE(EqualsIgnoreCase("Sevrana", "sEVRANA"));
+    // ASCII letters only.
+    EXPECT_TRUE(EqualsIgnoreCase("Sevrana AZ", "sEVRANA az"));
     EXPECT_TRUE(EqualsIgnoreCase("", ""));
     EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
     EXPECT_FALSE(EqualsIgnoreCase("[", "{"));  // differ by 0x20 but are not letters
     EXPECT_FALSE(EqualsIgnoreCase("\xC3\xA4", "\xC3\x84"));
     EXPECT_EQ(ToUpperAscii("abc-xyz \xC3\xA4{}"), "ABC-XYZ \xC3\xA4{}");
+    EXPECT_EQ(CutAtNul("abc"), "abc");
+    EXPECT_EQ(CutAtNul(std::string_view("ab\0cd\0", 6)), "ab");
+    EXPECT_EQ(CutAtNul(std::string_view("\0abc", 4)), "");
 }
 
-// ---- UTF-8 ----------------------------------------------------------------
-
-TEST(IsValidUtf8, AcceptsWellFormedText)
+TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
 {
-    EXPECT_TRUE(IsValidUtf8(""));
-    EXPECT_TRUE(IsValidUtf8("plain ASCII"));
-    EXPECT_TRUE(IsValidUtf8("Kes\xC3\xA4"));           // U+00E4
-    EXPECT_TRUE(IsValidUtf8("\xE2\x82\xAC"));          // U+20AC
-    EXPECT_TRUE(IsValidUtf8("\xED\x9F\xBF"));          // U+D7FF, just below the surrogates
-    EXPECT_TRUE(IsValidUtf8("\xEE\x80\x80"));          // U+E000, just above them
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));      // U+1F600
-    EXPECT_TRUE(IsValidUtf8("\xF4\x8F\xBF\xBF"));      // U+10FFFF
-    EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));  // NUL is a character
-}
-
-TEST(IsValidUtf8, RefusesMalformedText)
-{
-    for (const char* bytes : {
-             "\x80",              // lone continuation
-             "\xC3",              // truncated
-             "\xE2\x82",          // truncated
-             "\xC0\xAF",          // overlong '/'
-             "\xC1\xBF",          // overlong
-             "\xE0\x9F\xBF",      // overlong three-byte
-             "\xF0\x8F\xBF\xBF",  // overlong four-byte
-             "\xED\xA0\x80",      // surrogate U+D800
-             "\xED\xBF\xBF",      // surrogate U+DFFF
-             "\xF4\x90\x80\x80",  // above U+10FFFF
-             "\xF5\x80\x80\x80", "\xFF", "\xFE",
-             "\xC3\x28",                                     // second byte not a continuation
-             "\xE2\x28\xA1", "\xF0\x9F\x28\x80", "Kes\xE4",  // Latin-1
-         }) {
+    // U+00E4, U+00B0, U+20AC, U+D7FF and U+E000 around the surrogates, U+1F600, U+10FFFF, NUL.
+    for (const std::string& bytes : std::vector<std::string>{
+             "", "plain ASCII", "Kes\xC3\xA4", "\xC2\xB0", "\xE2\x82\xAC", "\xED\x9F\xBF", "\xEE\x80\x80",
+             "\xEF\xBF\xBD", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", std::string("a\0b", 3)})
+        EXPECT_TRUE(IsValidUtf8(bytes)) << ::testing::PrintToString(bytes);
+    // Lone continuation, truncated, overlong, surrogates, above U+10FFFF, bad bytes, no continuation, Latin-1.
+    for (const char* bytes : {"\x80", "\xC3", "\xE2\x82", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
+                              "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xFE",
+                              "\xC3\x28", "\xE2\x28\xA1", "\xF0\x9F\x28\x80", "Kes\xE4"})
         EXPECT_FALSE(IsValidUtf8(bytes)) << ::testing::PrintToString(std::string(bytes));
-    }
-}
 
-TEST(DecodeText, KeepsUtf8AndReadsAnythingElseAsLatin1)
-{
-    EXPECT_EQ(DecodeText("abc"), "abc");
     EXPECT_EQ(DecodeText("Kes\xC3\xA4"), "Kes\xC3\xA4");
     EXPECT_EQ(DecodeText("Kes\xE4"), "Kes\xC3\xA4");
     EXPECT_EQ(DecodeText("\260C \377\200"), "\302\260C \303\277\302\200");  // octal: B0 'C' FF 80
     // One invalid byte makes the whole text Latin-1, even valid sequences in it.
     EXPECT_EQ(DecodeText("\xC3\xA4\xE4"), "\xC3\x83\xC2\xA4\xC3\xA4");
-    EXPECT_TRUE(IsValidUtf8(DecodeText("\xED\xA0\x80\xC0\xAF")));
 }
 
-// ---- SplitFields --------------------------------------------------------------
-
-TEST(SplitFields, EdgeCases)
+TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiter)
 {
+    // Blanks and quotes stay; letter case of the delimiter is ignored. A field starts one character after the
+    // delimiter's position, so the rest of a longer delimiter stays in it. An empty delimiter fails.
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, Fields>> cases = {
+        {"", ",", {""}}, {"a,,b", ",", {"a", "", "b"}}, {"a,b,", ",", {"a", "b", ""}}, {",a", ",", {"", "a"}},
+        {",", ",", {"", ""}}, {"no delimiter", ",", {"no delimiter"}}, {" 1 , 2", ",", {" 1 ", " 2"}},
+        {"\"a,b\",c", ",", {"\"a", "b\"", "c"}}, {"1x2X3", "x", {"1", "2", "3"}}, {"1x2X3", "X", {"1", "2", "3"}},
+        {"a::b", "::", {"a", ":b"}}, {"aANDbandc", "and", {"a", "NDb", "ndc"}}, {"1x2X", "x", {"1", "2", ""}}};
+    // clang-format on
     Array1<std::string_view> fields;
-    EXPECT_EQ(SplitFields("", ",", fields), 1);
-    EXPECT_EQ(FieldsOf(fields), (Fields{""}));
-    EXPECT_EQ(SplitFields("a,,b", ",", fields), 3);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"a", "", "b"}));
-    EXPECT_EQ(SplitFields("a,b,", ",", fields), 3);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"a", "b", ""}));
-    EXPECT_EQ(SplitFields(",a", ",", fields), 2);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"", "a"}));
-    EXPECT_EQ(SplitFields(",", ",", fields), 2);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"", ""}));
-    EXPECT_EQ(SplitFields("no delimiter", ",", fields), 1);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"no delimiter"}));
-    EXPECT_EQ(fields.LBound(), 1);
-    EXPECT_EQ(fields.UBound(), 1);
-}
-
-TEST(SplitFields, BlanksAndQuotesStayInTheFields)
-{
-    Array1<std::string_view> fields;
-    EXPECT_EQ(SplitFields(" 1 , 2 ", ",", fields), 2);
-    EXPECT_EQ(FieldsOf(fields), (Fields{" 1 ", " 2 "}));
-    EXPECT_EQ(SplitFields(" 1 , 2", ",", fields), 2);
-    EXPECT_EQ(FieldsOf(fields), (Fields{" 1 ", " 2"}));
-    EXPECT_EQ(SplitFields("\"a,b\",c", ",", fields), 3);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"\"a", "b\"", "c"}));
-}
-
-TEST(SplitFields, FieldsAreViewsIntoTheText)
-{
-    const std::string text = "1,IA,A";
-    Array1<std::string_view> fields;
-    ASSERT_EQ(SplitFields(text, ",", fields), 3);
-    EXPECT_EQ(fields(2).data(), text.data() + 2);
-}
-
-TEST(SplitFields, LetterCaseOfTheDelimiterIsIgnored)
-{
-    Array1<std::string_view> fields;
-    EXPECT_EQ(SplitFields("1x2X3", "x", fields), 3);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"1", "2", "3"}));
-    EXPECT_EQ(SplitFields("1x2X3", "X", fields), 3);
-}
-
-TEST(SplitFields, LongerDelimiterStartsTheNextFieldOneCharacterAfterIt)
-{
-    // The next field begins one character after the delimiter's position,
-    // so the rest of a longer delimiter stays in it.
-    Array1<std::string_view> fields;
-    EXPECT_EQ(SplitFields("a::b", "::", fields), 2);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"a", ":b"}));
-    EXPECT_EQ(SplitFields("aANDbandc", "and", fields), 3);
-    EXPECT_EQ(FieldsOf(fields), (Fields{"a", "NDb", "ndc"}));
-}
-
-TEST(SplitFields, EmptyDelimiterFails)
-{
-    Array1<std::string_view> fields;
-    SplitFields("a,b,c", ",", fields);
+    for (const auto& [text, delimiter, expected] : cases) {
+        EXPECT_EQ(SplitFields(text, delimiter, fields), static_cast<long>(expected.size())) << text;
+        EXPECT_EQ(FieldsOf(fields), expected) << text;
+        EXPECT_EQ(fields.LBound(), 1);
+    }
     EXPECT_EQ(SplitFields("a,b", "", fields), 0);
-    EXPECT_EQ(FieldsOf(fields), (Fields{""}));
-}
+    EXPECT_EQ(FieldsOf(fields), Fields{""});
 
-TEST(SplitFields, ResultReplacesOldContentsAndKeepsStorage)
-{
-    Array1<std::string_view> fields;
-    SplitFields("1,2,3,4,5,6,7,8", ",", fields);
+    // Fields are views into the text; a new split replaces the old fields in the same storage.
+    const std::string text = "1,IA,A,4,5,6,7,8";
+    ASSERT_EQ(SplitFields(text, ",", fields), 8);
+    EXPECT_EQ(fields(2).data(), text.data() + 2);
     const std::string_view* storage = fields.data();
     EXPECT_EQ(SplitFields("x,y", ",", fields), 2);
     EXPECT_EQ(FieldsOf(fields), (Fields{"x", "y"}));
-    EXPECT_EQ(fields.UBound(), 2);
     EXPECT_EQ(fields.data(), storage);
 }
 
@@ -203,249 +126,112 @@ TEST(SplitFields, MatchesSimpleSplitOnRandomLines)
     }
 }
 
-// ---- CutAtNul -------------------------------------------------------------------
-
-TEST(CutAtNul, CutsAtTheFirstNul)
-{
-    EXPECT_EQ(CutAtNul("abc"), "abc");
-    EXPECT_EQ(CutAtNul(""), "");
-    EXPECT_EQ(CutAtNul(std::string_view("ab\0cd\0", 6)), "ab");
-    EXPECT_EQ(CutAtNul(std::string_view("\0abc", 4)), "");
-}
-
-// ---- ReadProfileString ------------------------------------------------------
-
-TEST(ReadProfileString, FindsKeyInSectionWithoutRegardToCase)
+TEST(ReadProfileString, PrivateProfileRules)
 {
     TempDir dir;
-    const std::string path = dir.Write("Sevrana.ini",
-                                       "[Other]\r\nGeometry=wrong\r\n"
-                                       "[SEVRANA]\r\nGeometry=10,20,300,400\r\nWindowState=2\r\n");
-    EXPECT_EQ(ReadProfileString(path, "SEVRANA", "Geometry"), "10,20,300,400");
-    EXPECT_EQ(ReadProfileString(path, "sevrana", "geometry"), "10,20,300,400");
-    EXPECT_EQ(ReadProfileString(path, "Sevrana", "WINDOWSTATE"), "2");
-    EXPECT_EQ(ReadProfileString(path, "Other", "Geometry"), "wrong");
-}
-
-TEST(ReadProfileString, MissingFileSectionKeyOrValueGiveEmpty)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[S]\nkey=\nblank=   \nquoted=\"\"\nnoequals\n");
-    EXPECT_EQ(ReadProfileString(dir / "missing.ini", "S", "key"), "");
-    EXPECT_EQ(ReadProfileString(path, "T", "key"), "");
-    EXPECT_EQ(ReadProfileString(path, "S", "other"), "");
-    EXPECT_EQ(ReadProfileString(path, "S", "key"), "");
-    EXPECT_EQ(ReadProfileString(path, "S", "blank"), "");
-    EXPECT_EQ(ReadProfileString(path, "S", "quoted"), "");
-    EXPECT_EQ(ReadProfileString(path, "S", "noequals"), "");
-    EXPECT_EQ(ReadProfileString(dir.Path(), "S", "key"), "");  // a folder, not a file
-}
-
-TEST(ReadProfileString, BlanksAroundNamesAndValues)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini",
-                                       "  [ Public Record_Information ]  \n"
-                                       "\t Record_Information \t=  \t Line 1 with  blanks   \n");
-    EXPECT_EQ(ReadProfileString(path, "Public Record_Information", "Record_Information"), "Line 1 with  blanks");
-    EXPECT_EQ(ReadProfileString(path, " public record_information ", "record_information"), "Line 1 with  blanks");
-}
-
-TEST(ReadProfileString, ValueEndingInBlanksComesBackWithoutThem)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[S]\nk=value   \nq=\"  inside  \"\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "value");
-    // Quotes are removed, then trailing blanks; leading blanks inside them stay.
-    EXPECT_EQ(ReadProfileString(path, "S", "q"), "  inside");
-}
-
-TEST(ReadProfileString, MatchingQuotesAroundTheValueAreRemoved)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini",
-                                       "[S]\nd=\"a, b\"\ns='x'\nmixed=\"x'\none=\"\ninner=a \"b\" c\n"
-                                       "twice=\"\"a\"\"\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "d"), "a, b");
-    EXPECT_EQ(ReadProfileString(path, "S", "s"), "x");
-    EXPECT_EQ(ReadProfileString(path, "S", "mixed"), "\"x'");
-    EXPECT_EQ(ReadProfileString(path, "S", "one"), "\"");
-    EXPECT_EQ(ReadProfileString(path, "S", "inner"), "a \"b\" c");
-    EXPECT_EQ(ReadProfileString(path, "S", "twice"), "\"a\"");
-}
-
-TEST(ReadProfileString, FirstEqualsSplitsAndFirstMatchWins)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini",
-                                       "top=outside\n[S]\nk=a=b\nk=second\n; k=comment\n"
-                                       "[T]\nonlyInT=1\n[s]\nk=third\nlate=in second S\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "a=b");
-    EXPECT_EQ(ReadProfileString(path, "S", "top"), "");  // keys before any section belong to none
-    EXPECT_EQ(ReadProfileString(path, "T", "onlyInT"), "1");
-    // Only the first section of a name is looked at.
-    EXPECT_EQ(ReadProfileString(path, "S", "late"), "");
-}
-
-TEST(ReadProfileString, CommentsAreSkipped)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[S]\n;k=commented\n  ;k=also\nk=real\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "real");
-    EXPECT_EQ(ReadProfileString(path, "S", ";k"), "");
-}
-
-TEST(ReadProfileString, EveryLineEndAndAByteOrderMark)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "\xEF\xBB\xBF[S]\ra=1\r\nb=2\nc=3\r\rd=4");
-    EXPECT_EQ(ReadProfileString(path, "S", "a"), "1");
-    EXPECT_EQ(ReadProfileString(path, "S", "b"), "2");
-    EXPECT_EQ(ReadProfileString(path, "S", "c"), "3");
-    EXPECT_EQ(ReadProfileString(path, "S", "d"), "4");
-}
-
-TEST(ReadProfileString, ValueIsCutTo254Characters)
-{
-    TempDir dir;
-    const std::string longValue = std::string(250, 'x') + "abcdefgh";
-    // 253 ASCII characters and a two-byte character end exactly at 254.
-    const std::string utf8Value = std::string(253, 'y') + "\xC3\xA4" + "\xC3\xB6";
-    const std::string blanksAtCut = std::string(250, 'z') + "    tail";
     const std::string path =
-        dir.Write("a.ini", "[S]\nlong=" + longValue + "\nutf8=" + utf8Value + "\nexact=" + std::string(254, 'e') +
-                               "\ncut=" + blanksAtCut + "\nquoted=\"" + std::string(260, 'q') + "\"\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "long"), std::string(250, 'x') + "abcd");
-    EXPECT_EQ(ReadProfileString(path, "S", "utf8"), std::string(253, 'y') + "\xC3\xA4");
-    EXPECT_EQ(ReadProfileString(path, "S", "exact"), std::string(254, 'e'));
-    EXPECT_EQ(ReadProfileString(path, "S", "cut"), std::string(250, 'z'));
-    EXPECT_EQ(ReadProfileString(path, "S", "quoted"), std::string(254, 'q'));
+        dir.Write("a.ini",
+                  "\xEF\xBB\xBF[Other]\rGeometry=wrong\n"
+                  "  [ SEVRANA ]  \r\nGeometry=10,20,300,400\r\n\t WindowState \t=  \t 2 with  blanks   \n"
+                  "empty=\nblank=   \nquoted=\"\"\nnoequals\nk=value   \nq=\"  inside  \"\nd=\"a, b\"\ns='x'\n"
+                  "mixed=\"x'\none=\"\ninner=a \"b\" c\ntwice=\"\"a\"\"\neq=a=b\neq=second\n;c=commented\n  ;c=also\n"
+                  "c=real\r\rlatin=Sy\xF6tt\xF6 1\nlong=" +
+                      std::string(250, 'x') + "abcdefgh\nutf8=" + std::string(253, 'y') +
+                      "\xC3\xA4\xC3\xB6\nexact=" + std::string(254, 'e') + "\ncut=" + std::string(250, 'z') +
+                      "    tail\nlongquoted=\"" + std::string(260, 'q') + "\"\n" + std::string("nul=ab \0cd\n", 11) +
+                      "[T]\nonlyInT=1\n[sevrana]\nlate=in second section");
+    // Section and key are matched without regard to case or surrounding blanks. Trailing blanks go, leading ones
+    // inside quotes stay; one pair of matching quotes goes. The first '=' splits, the first match wins, and only
+    // the first section of a name is looked at. A value is cut to 254 characters, and at a NUL.
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"SEVRANA", "Geometry", "10,20,300,400"},
+        {" sevrana ", "geometry", "10,20,300,400"},
+        {"Sevrana", "WINDOWSTATE", "2 with  blanks"},
+        {"Other", "Geometry", "wrong"},
+        {"T", "onlyInT", "1"},
+        {"SEVRANA", "late", ""},
+        {"Missing", "Geometry", ""},
+        {"SEVRANA", "other", ""},
+        {"SEVRANA", "empty", ""},
+        {"SEVRANA", "blank", ""},
+        {"SEVRANA", "quoted", ""},
+        {"SEVRANA", "noequals", ""},
+        {"SEVRANA", "k", "value"},
+        {"SEVRANA", "q", "  inside"},
+        {"SEVRANA", "d", "a, b"},
+        {"SEVRANA", "s", "x"},
+        {"SEVRANA", "mixed", "\"x'"},
+        {"SEVRANA", "one", "\""},
+        {"SEVRANA", "inner", "a \"b\" c"},
+        {"SEVRANA", "twice", "\"a\""},
+        {"SEVRANA", "eq", "a=b"},
+        {"SEVRANA", "c", "real"},
+        {"SEVRANA", ";c", ""},
+        {"SEVRANA", "latin", "Sy\xC3\xB6tt\xC3\xB6 1"},
+        {"SEVRANA", "long", std::string(250, 'x') + "abcd"},
+        {"SEVRANA", "utf8", std::string(253, 'y') + "\xC3\xA4"},
+        {"SEVRANA", "exact", std::string(254, 'e')},
+        {"SEVRANA", "cut", std::string(250, 'z')},
+        {"SEVRANA", "longquoted", std::string(254, 'q')},
+        {"SEVRANA", "nul", "ab"}};
+    for (const auto& [section, key, value] : cases)
+        EXPECT_EQ(ReadProfileString(path, section, key), value) << section << " " << key;
+    EXPECT_EQ(ReadProfileString(dir.Write("b.ini", "top=outside\n[S]\n"), "S", "top"), "");  // before any section
+    EXPECT_EQ(ReadProfileString(dir / "missing.ini", "SEVRANA", "Geometry"), "");
+    EXPECT_EQ(ReadProfileString(dir.Path(), "SEVRANA", "Geometry"), "");  // a folder, not a file
 }
 
-TEST(ReadProfileString, NulEndsTheValue)
+TEST(WriteProfileString, ChangesOnlyItsOwnLine)
 {
+    // File before, section, key, value, file after: a key's line is replaced with its indent and spelling, a new
+    // key goes to the end of its section, a new section to the end of the file; line ends, BOM and Latin-1 stay.
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string, std::string>> cases = {
+        {"; settings\r\n[Other]\r\nGeometry=keep\r\n\r\n[Sevrana]\r\n  geometry = old value\r\nX=1\r\n", "SEVRANA",
+         "Geometry", "new", "; settings\r\n[Other]\r\nGeometry=keep\r\n\r\n[Sevrana]\r\n  geometry=new\r\nX=1\r\n"},
+        {"[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n", "a", "new", "x", "[A]\r\na=1\r\nnew=x\r\n\r\n[B]\r\nb=2\r\n\r\n"},
+        {"[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n", "B", "c", "3", "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\nc=3\r\n\r\n"},
+        {"[A]\na=1", "B", "b", "2", "[A]\na=1\n\n[B]\nb=2\n"},
+        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\r\na=1\r\n", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\na=1\n\n[B]\nb=2\n", "A", "new", "x", "[A]\na=1\nnew=x\n\n[B]\nb=2\n"},
+        {"\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=old\n", "S", "k", "\xC3\xA4",
+         "\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=\xC3\xA4\n"}};
     TempDir dir;
-    const std::string path = dir.Write("a.ini", std::string("[S]\nk=ab \0cd\n", 13));
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "ab");
-}
-
-TEST(ReadProfileString, Latin1LinesAreDecoded)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[Public Record_Information]\nRecord_Information=Sy\xF6tt\xF6 1\n");
-    EXPECT_EQ(ReadProfileString(path, "Public Record_Information", "Record_Information"), "Sy\xC3\xB6tt\xC3\xB6 1");
-}
-
-// ---- WriteProfileString -----------------------------------------------------
-
-TEST(WriteProfileString, CreatesTheFileAndReadsBack)
-{
-    TempDir dir;
+    for (const auto& [before, section, key, value, after] : cases) {
+        const std::string path = dir.Write("a.ini", before);
+        ASSERT_TRUE(WriteProfileString(path, section, key, value)) << before;
+        EXPECT_EQ(ReadAll(path), after);
+        EXPECT_EQ(ReadProfileString(path, section, key), value);
+    }
+    // The file and the folder of temporary files are left as if written in one step.
     const std::string path = dir / "Sevrana.ini";
+    std::filesystem::remove(dir / "a.ini");
     ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "Geometry", "10,20,300,400"));
     ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "WindowState", "2"));
+    ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "WindowState", "2"));  // unchanged
     EXPECT_EQ(ReadAll(path), "[SEVRANA]\nGeometry=10,20,300,400\nWindowState=2\n");
-    EXPECT_EQ(ReadProfileString(path, "SEVRANA", "Geometry"), "10,20,300,400");
-    EXPECT_EQ(ReadProfileString(path, "SEVRANA", "WindowState"), "2");
+    ASSERT_TRUE(WriteProfileString(path, "S", "trailing", "value   "));
+    ASSERT_TRUE(WriteProfileString(path, "S", "long", std::string(300, 'v')));
+    EXPECT_EQ(ReadProfileString(path, "S", "trailing"), "value");
+    EXPECT_EQ(ReadProfileString(path, "S", "long"), std::string(254, 'v'));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
 }
 
-TEST(WriteProfileString, ReplacesTheValueKeepingEverythingElse)
-{
-    TempDir dir;
-    const std::string original =
-        "; settings\r\n[Other]\r\nGeometry=keep\r\n\r\n[Sevrana]\r\n  geometry = old value\r\nX=1\r\n";
-    const std::string path = dir.Write("a.ini", original);
-    ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "Geometry", "new"));
-    EXPECT_EQ(ReadAll(path), "; settings\r\n[Other]\r\nGeometry=keep\r\n\r\n[Sevrana]\r\n  geometry=new\r\nX=1\r\n");
-    EXPECT_EQ(ReadProfileString(path, "Other", "Geometry"), "keep");
-}
-
-TEST(WriteProfileString, AddsKeyAtTheEndOfItsSection)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n");
-    ASSERT_TRUE(WriteProfileString(path, "a", "new", "x"));
-    ASSERT_TRUE(WriteProfileString(path, "B", "c", "3"));
-    EXPECT_EQ(ReadAll(path), "[A]\r\na=1\r\nnew=x\r\n\r\n[B]\r\nb=2\r\nc=3\r\n\r\n");
-}
-
-TEST(WriteProfileString, AppendsANewSection)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[A]\na=1");
-    ASSERT_TRUE(WriteProfileString(path, "B", "b", "2"));
-    EXPECT_EQ(ReadAll(path), "[A]\na=1\n\n[B]\nb=2\n");
-    EXPECT_EQ(ReadProfileString(path, "A", "a"), "1");
-    EXPECT_EQ(ReadProfileString(path, "B", "b"), "2");
-}
-
-TEST(WriteProfileString, AddsToASectionEndingWithoutLineEnd)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[A]\r\na=1");
-    ASSERT_TRUE(WriteProfileString(path, "A", "b", "2"));
-    EXPECT_EQ(ReadAll(path), "[A]\r\na=1\r\nb=2\r\n");
-}
-
-TEST(WriteProfileString, ValueWithTrailingBlanksReadsBackWithoutThem)
+TEST(WriteProfileString, RefusesWhatCannotBeWrittenOrReadBack)
 {
     TempDir dir;
     const std::string path = dir / "a.ini";
-    ASSERT_TRUE(WriteProfileString(path, "S", "k", "value   "));
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "value");
-}
-
-TEST(WriteProfileString, LongValueReadsBackCutTo254)
-{
-    TempDir dir;
-    const std::string path = dir / "a.ini";
-    ASSERT_TRUE(WriteProfileString(path, "S", "k", std::string(300, 'v')));
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), std::string(254, 'v'));
-}
-
-TEST(WriteProfileString, KeepsLatin1LinesAndBom)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=old\n");
-    ASSERT_TRUE(WriteProfileString(path, "S", "k", "\xC3\xA4"));
-    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF[S]\nname=Sy\xF6tt\xF6\nk=\xC3\xA4\n");
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "\xC3\xA4");
-    EXPECT_EQ(ReadProfileString(path, "S", "name"), "Sy\xC3\xB6tt\xC3\xB6");
-}
-
-TEST(WriteProfileString, FailsWhenTheFileCannotBeWritten)
-{
-    TempDir dir;
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string>> unreadable = {
+        {"S", "", "v"}, {"S", "a=b", "v"}, {"S", ";k", "v"}, {"S", "[k", "v"}, {"S", "k", "two\nlines"},
+        {"S\r", "k", "v"}, {"S", "k\n", "v"}, {"S", "k", std::string("a\0b", 3)}};
+    // clang-format on
+    for (const auto& [section, key, value] : unreadable)
+        EXPECT_FALSE(WriteProfileString(path, section, key, value)) << section << key << value;
+    EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(WriteProfileString(dir / "no-such-folder/a.ini", "S", "k", "v"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
     EXPECT_FALSE(WriteProfileString(dir.Path(), "S", "k", "v"));  // a folder
-}
-
-TEST(WriteProfileString, RefusesTextsThatCannotReadBack)
-{
-    TempDir dir;
-    const std::string path = dir / "a.ini";
-    EXPECT_FALSE(WriteProfileString(path, "S", "", "v"));
-    EXPECT_FALSE(WriteProfileString(path, "S", "a=b", "v"));
-    EXPECT_FALSE(WriteProfileString(path, "S", ";k", "v"));
-    EXPECT_FALSE(WriteProfileString(path, "S", "k", "two\nlines"));
-    EXPECT_FALSE(WriteProfileString(path, "S\r", "k", "v"));
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST(WriteProfileString, LeavesNoTemporaryFilesBehind)
-{
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[S]\nk=1\n");
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(WriteProfileString(path, "S", "k", std::to_string(i)));
-    ASSERT_TRUE(WriteProfileString(path, "S", "k", "4"));  // unchanged
-    std::size_t entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        (void)entry;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1u);
-    EXPECT_EQ(ReadProfileString(path, "S", "k"), "4");
 }
 
 }  // namespace

@@ -50,4 +50,10 @@ struct RecordingText {
     std::string Data(std::size_t keep = SIZE_MAX) const { return Join(data, eol, keep); }
 };
 
+/// The loader's message for a bad line of a file.
+inline std::string LineError(long line, const std::string& path)
+{
+    return "Error at line #" + std::to_string(line) + " in '" + path + "'.";
+}
+
 }  // namespace sevrana::testing
