@@ -173,7 +173,7 @@ TEST_F(NavigationWindow, ZoomListMatchesRecordLength)
     }
 }
 
-TEST_F(NavigationWindow, ZoomSetsViewScrollBarAndItsSteps)
+TEST_F(NavigationWindow, ZoomAndScrollSetTheViewNeverBeforeTheFirstSample)
 {
     Load(1000);
     const ViewState& v = form->State().view;
@@ -191,6 +191,8 @@ TEST_F(NavigationWindow, ZoomSetsViewScrollBarAndItsSteps)
     EXPECT_EQ(v.lngFirstSample, 11);
     form->Scroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(v.lngFirstSample, 101);
+    EXPECT_EQ(form->Text4->text(), "100.000 ms");
+    EXPECT_EQ(form->Text5->text(), "200.000 ms");
 
     // A narrower range pulls a scroll position beyond it back, and the view follows.
     form->Scroll1->setValue(850);
@@ -201,7 +203,7 @@ TEST_F(NavigationWindow, ZoomSetsViewScrollBarAndItsSteps)
     EXPECT_EQ(form->Scroll1->value(), 500);
     EXPECT_EQ(v.lngFirstSample, 500);
     EXPECT_EQ(form->Text4->text(), "499.000 ms");
-    EXPECT_EQ(form->Text5->text(), "999.000 ms");
+    EXPECT_EQ(form->Text5->text(), "999.000 ms");  // never past the end
     EXPECT_EQ(form->Scroll1->pageStep(), 450);
 
     ChooseZoom("100 %");
@@ -209,25 +211,23 @@ TEST_F(NavigationWindow, ZoomSetsViewScrollBarAndItsSteps)
     EXPECT_EQ(form->Scroll1->maximum(), 1);
     EXPECT_TRUE(form->Scroll1->isEnabled());
 
-    // Long records share the 16-bit range: the steps are in scroll units too.
-    Load(100000);
-    ChooseZoom("1 %");
-    EXPECT_EQ(form->Scroll1->singleStep(), 33);  // 100 samples x 0.32767
-    form->Scroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(v.lngFirstSample, 104);  // position 34 / 0.32767
-}
+    // A bar that reaches 0 is put back on the first sample.
+    form->Scroll1->setMinimum(0);
+    form->Scroll1->setValue(0);
+    EXPECT_EQ(v.lngFirstSample, 1);
+    EXPECT_EQ(form->Scroll1->value(), 1);
+    EXPECT_EQ(form->Text4->text(), "0.000 ms");
+    EXPECT_EQ(v.blnScrolling, kFalse);
 
-TEST_F(NavigationWindow, ZoomWiderThanRecordDisablesScrolling)
-{
+    // Wider than the record (fewer than 100 samples): back to the start, nothing to scroll.
     Load(60);
     ChooseZoom("2 %");
     form->Scroll1->setValue(30);
-    EXPECT_EQ(form->State().view.lngFirstSample, 30);
-
+    EXPECT_EQ(v.lngFirstSample, 30);
     ChooseZoom("118 %");
-    EXPECT_EQ(form->State().model.lngViewSamples, 70);
+    EXPECT_EQ(m.lngViewSamples, 70);
     EXPECT_EQ(form->Scroll1->value(), 1);
-    EXPECT_EQ(form->State().view.lngFirstSample, 1);
+    EXPECT_EQ(v.lngFirstSample, 1);
     EXPECT_FALSE(form->Scroll1->isEnabled());
     EXPECT_EQ(form->Text5->text(), "59.000 ms");
 }
@@ -239,6 +239,7 @@ TEST_F(NavigationWindow, LongRecordSharesTheScrollRange)
     ChooseZoom("1 %");
     EXPECT_EQ(form->State().model.lngViewSamples, 700);
     EXPECT_EQ(form->Scroll1->maximum(), 32439);  // 69300 x 0.468
+    EXPECT_EQ(form->Scroll1->singleStep(), 33);  // the steps are in scroll units too: 70 x 0.468
     form->Scroll1->setValue(32439);
     EXPECT_EQ(v.lngFirstSample, 69299);  // sample numbers, not scroll units
     EXPECT_EQ(form->Text4->text(), "69298.000 ms");
@@ -251,27 +252,6 @@ TEST_F(NavigationWindow, LongRecordSharesTheScrollRange)
     EXPECT_EQ(v.lngFirstSample, 2);  // position 1 is sample 1 / 0.468, rounded
     EXPECT_EQ(form->Text4->text(), "1.000 ms");
     EXPECT_EQ(form->Text5->text(), "69999.000 ms");
-}
-
-TEST_F(NavigationWindow, ScrollingMovesTheViewNeverBeforeTheFirstSample)
-{
-    Load(1000);
-    ChooseZoom("10 %");
-    form->Scroll1->setValue(250);
-    EXPECT_EQ(form->State().view.lngFirstSample, 250);
-    EXPECT_EQ(form->Text4->text(), "249.000 ms");
-    EXPECT_EQ(form->Text5->text(), "349.000 ms");
-
-    form->Scroll1->setValue(900);
-    EXPECT_EQ(form->Text5->text(), "999.000 ms");
-
-    // A bar that reaches 0 is put back on the first sample.
-    form->Scroll1->setMinimum(0);
-    form->Scroll1->setValue(0);
-    EXPECT_EQ(form->State().view.lngFirstSample, 1);
-    EXPECT_EQ(form->Scroll1->value(), 1);
-    EXPECT_EQ(form->Text4->text(), "0.000 ms");
-    EXPECT_EQ(form->State().view.blnScrolling, kFalse);
 }
 
 TEST_F(NavigationWindow, DraggingTheThumbMovesTheViewOnlyWhenLetGo)
