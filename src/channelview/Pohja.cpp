@@ -99,6 +99,9 @@ void Pohja::ShowTitleBar(bool on)
     const bool visible = frame->isVisible();
     const Qt::WindowStates state = frame->windowState();
     frame->setWindowFlag(Qt::FramelessWindowHint, !on);  // this hides the frame
+    // A minimized window's icon takes its size from the frame it has when it is minimized:
+    // minimized once more, with the new frame.
+    if (state.testFlag(Qt::WindowMinimized)) frame->setWindowState(Qt::WindowNoState);
     frame->setWindowState(state);
     if (visible) frame->show();
 }

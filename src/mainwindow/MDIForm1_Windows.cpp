@@ -114,14 +114,7 @@ void MDIForm1::ShowIconTitle(Pohja& window)
     window.SetCaption(!minimized                         ? QString()
                       : i <= state_.model.AnalogCount() ? QString::fromStdString(state_.model.arrAnalogNames(i))
                                                         : QStringLiteral("Digital Channels"));
-    const bool visible = frame->isVisible();
-    frame->setWindowFlag(Qt::FramelessWindowHint, !minimized);  // this hides the frame
-    if (minimized) {
-        // An icon takes its size from the frame it has when it is minimized: once more, with the title bar.
-        frame->setWindowState(Qt::WindowNoState);
-        frame->setWindowState(Qt::WindowMinimized);
-    }
-    if (visible) frame->show();
+    window.ShowTitleBar(minimized);
 }
 
 void MDIForm1::Hor_Click()
