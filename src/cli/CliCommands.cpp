@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "ChannelSetup.h"
+#include "FileReport.h"
 #include "LineReader.h"
 #include "Loader.h"
 #include "Messages.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: sevrana-cli check FILE.cfg [--json]\n"
     "       sevrana-cli csv FILE.cfg\n"
+    "       sevrana-cli info FILE.cfg\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 
 /// Continuation lines of a multi-line message line up under its first line.
@@ -382,7 +384,11 @@ int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::o
     return recording.outcome == CheckOutcome::Loaded ? kExitLoaded : kExitNotLoaded;
 }
 
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err)
+namespace {
+
+/// Loads the recording; when it loaded, writes it with the writer, else says why.
+template <class Write>
+int RunOnLoaded(const std::string& configPath, std::ostream& err, Write write)
 {
     const CheckedRecording recording = CheckRecording(configPath);
     if (recording.filesMissing) {
@@ -394,8 +400,25 @@ int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err)
         err << "outcome: " << OutcomeName(recording.outcome) << '\n';
         return kExitNotLoaded;
     }
-    WriteCsv(recording.model, out);
+    write(recording.model);
     return kExitLoaded;
+}
+
+}  // namespace
+
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err)
+{
+    return RunOnLoaded(configPath, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
+}
+
+void WriteInfo(const RecordingModel& model, std::ostream& out)
+{
+    for (const std::string& line : FileInformationLines(model)) out << line << '\n';
+}
+
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err)
+{
+    return RunOnLoaded(configPath, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -406,7 +429,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << kUsage;
         return kExitLoaded;
     }
-    if (command != "check" && command != "csv") return Usage(err, "unknown command '" + command + "'");
+    if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
 
     bool json = false;
     bool optionsEnded = false;
@@ -428,7 +451,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (files.size() > 1) return Usage(err, "more than one configuration file");
 
     try {
-        return command == "check" ? RunCheck(files[0], json, out, err) : RunCsv(files[0], out, err);
+        if (command == "check") return RunCheck(files[0], json, out, err);
+        return command == "csv" ? RunCsv(files[0], out, err) : RunInfo(files[0], out, err);
     } catch (const std::exception& e) {
         // Anything the loader does not report itself means the recording cannot be used.
         err << "sevrana-cli: " << e.what() << '\n';

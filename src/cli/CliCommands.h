@@ -1,8 +1,9 @@
 #pragma once
 // The command-line checker: loads a recording exactly as the viewer does (loader
 // and the window-free channel set-up) and reports what came of it, as a human
-// summary, as one JSON object, or as the samples in CSV. Every command writes to
-// the streams it is given, so the whole tool runs in-process as well.
+// summary, as one JSON object, as the samples in CSV, or as the file
+// information report. Every command writes to the streams it is given, so the
+// whole tool runs in-process as well.
 
 #include <iosfwd>
 #include <string>
@@ -46,8 +47,12 @@ void WriteJson(const CheckedRecording& recording, std::ostream& out);
 /// Header row, then one row per sample 1..lngLastSample; LF line ends.
 void WriteCsv(const RecordingModel& model, std::ostream& out);
 
+/// The file information report's lines, one per text line, LF line ends.
+void WriteInfo(const RecordingModel& model, std::ostream& out);
+
 int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err);
 int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err);
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err);
 
 /// The whole command line after the program name; returns the exit code.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

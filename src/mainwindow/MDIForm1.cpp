@@ -17,7 +17,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -32,6 +31,7 @@
 #include <tuple>
 
 #include "MDIForm1.h"
+#include "ProductPicture.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "TimeNavigation.h"
@@ -60,34 +60,6 @@ QAction* Item(QMenu* menu, const char* name, const QString& caption, const QKeyS
 }
 
 void Separator(QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); }
-
-/// The program's mark for the tool bar: a red trace across a dark screen.
-QPixmap Logo(int width, int height)
-{
-    QPixmap pixmap(width, height);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(16, 32, 48));
-    painter.setPen(QPen(QColor(96, 96, 96), 1));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, width - 1, height - 1), 3, 3);
-    painter.setPen(QPen(QColor(0, 128, 0), 1, Qt::DotLine));
-    painter.drawLine(QPointF(3, height / 2.0), QPointF(width - 3, height / 2.0));
-    // A sine whose amplitude jumps at the "fault" a third of the way in.
-    QPainterPath trace;
-    for (int x = 3; x <= width - 3; ++x) {
-        const double amplitude = x < width / 3 ? 0.18 : 0.38;
-        const double y = height / 2.0 - amplitude * height * std::sin((x - 3) * 2 * M_PI / 12.0);
-        if (x == 3)
-            trace.moveTo(x, y);
-        else
-            trace.lineTo(x, y);
-    }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(255, 0, 0), 1.4));
-    painter.drawPath(trace);
-    return pixmap;
-}
 
 /// The tool bars' font: the 8-point sans-serif the layout was designed for.
 QFont ToolBarFont()
@@ -268,6 +240,9 @@ void MDIForm1::BuildMenus()
     connect(gotom2, &QAction::triggered, this, [this] { gotom2_Click(); });
     connect(TrPoint, &QAction::triggered, this, [this] { TrPoint_Click(); });
     connect(Autoscaleall, &QAction::triggered, this, [this] { Autoscaleall_Click(); });
+    connect(SelChs, &QAction::triggered, this, [this] { SelChs_Click(); });
+    connect(Filinfo, &QAction::triggered, this, [this] { Filinfo_Click(); });
+    connect(About, &QAction::triggered, this, [this] { About_Click(); });
     connect(Disautoscaleall, &QAction::triggered, this, [this] { Disautoscaleall_Click(); });
     connect(Open, &QAction::triggered, this, [this] { Open_Click(); });
     connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
@@ -337,7 +312,7 @@ void MDIForm1::BuildToolBars()
 
     Image1 = Place(new QLabel(Picture1), 11520, 75, 855, 360);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Logo(Image1->width(), Image1->height()));
+    Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
 
     mdiArea = new QMdiArea(central);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));

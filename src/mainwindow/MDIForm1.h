@@ -6,7 +6,8 @@
 // MDIForm1_Navigation.cpp (scroll, zoom, read-outs, scale entry, activation
 // watch), MDIForm1_Markers.cpp (markers, their menu and cursors, the jumps),
 // MDIForm1_Scaling.cpp (auto-scaling, title bars), MDIForm1_Windows.cpp (the
-// channel windows and their arrangements), MDIForm1_Draw.cpp (the renderer and
+// channel windows and their arrangements), MDIForm1_Dialogs.cpp (channel
+// selection, file information, About), MDIForm1_Draw.cpp (the renderer and
 // what the channel windows ask of the main window).
 
 #include <QMainWindow>
@@ -111,6 +112,13 @@ public:
     void Autoscaleall_Click();
     void Disautoscaleall_Click();
     void Titles_Click();
+
+    // --- Dialogs (MDIForm1_Dialogs.cpp) ---
+    /// Channel selection, then the horizontal arrangement of what is still shown.
+    void SelChs_Click();
+    /// The file information report.
+    void Filinfo_Click();
+    void About_Click();
 
     // --- Drawing (MDIForm1_Draw.cpp) ---
     void DrawSignal() override;
@@ -248,6 +256,8 @@ private:
     void ArrangeShown(Place place);
     /// The stages of LoadData: configuration, data, channel windows.
     void LoadStages();
+    /// Enabled again after a dialog, with the focus.
+    void GiveBackFocus();
 
     Platform& platform_;
     SharedState state_;

@@ -2,10 +2,13 @@
 // A scripted desktop for the main-window tests: records what the program
 // says and shows, and answers dialogs from a queue the test fills.
 
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "Platform.h"
 
@@ -34,16 +37,48 @@ public:
 
     QString ProgramFolder() override { return programFolder; }
 
+    /// A printer dialog's answer: a PDF "printer" writing into outputFile.
+    struct PrintAnswer {
+        QString outputFile;
+        int copies = 1;
+        bool selection = false;
+        QPrinter::ColorMode colour = QPrinter::Color;
+    };
+
+    /// Answers with the next queued printer; a queued nullopt (or an empty queue) is a cancel.
+    std::optional<PrintSetup> PrintDialog(QWidget*, bool offerSelection) override
+    {
+        printDialogsOfferingSelection.push_back(offerSelection);
+        if (printAnswers.empty() || !printAnswers.front()) {
+            if (!printAnswers.empty()) printAnswers.pop_front();
+            return std::nullopt;
+        }
+        const PrintAnswer answer = *printAnswers.front();
+        printAnswers.pop_front();
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(answer.outputFile);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setPageMargins(QMarginsF(0, 0, 0, 0));  // page and printable area alike
+        printer->setColorMode(answer.colour);
+        printers.push_back(std::move(printer));
+        return PrintSetup{printers.back().get(), answer.copies, answer.selection};
+    }
+
+
     // Scripted answers.
     std::deque<std::optional<QString>> openAnswers;
     const void* activeWindow = nullptr;
     QString programFolder;
+    std::deque<std::optional<PrintAnswer>> printAnswers;
+    std::vector<std::unique_ptr<QPrinter>> printers;
 
     // What happened, in order.
     QStringList messages;
     QStringList openFilters;
     QStringList openLastNames;
     QStringList helpPaths;
+    std::vector<bool> printDialogsOfferingSelection;
 };
 
 }  // namespace sevrana::testing

@@ -25,6 +25,7 @@ using testing::TempDir;
 constexpr const char* kUsage =
     "usage: sevrana-cli check FILE.cfg [--json]\n"
     "       sevrana-cli csv FILE.cfg\n"
+    "       sevrana-cli info FILE.cfg\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 constexpr const char* kFileNotExist = "COMTRADE configuration or data file not exist in specified location!";
 
@@ -243,7 +244,7 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
 {
     const std::string noData = dir.Write("F1.cfg", RecordingText().Config());
     dir.Write("G1.dat", RecordingText().Data());
-    for (const char* command : {"check", "csv"})
+    for (const char* command : {"check", "csv", "info"})
         for (const std::string& path : {noData, dir / "G1.cfg"}) {
             const CliRun run = RunInProcess({command, path});
             EXPECT_EQ(run.code, 2) << command << " " << path;
@@ -280,6 +281,69 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
     // After "--" a name that starts with a dash is a file, not an option; so is a lone dash.
     for (const auto& args : {std::vector<std::string>{"check", "--", "-x.cfg"}, std::vector<std::string>{"check", "-"}})
         EXPECT_EQ(RunInProcess(args).err, std::string(kFileNotExist) + "\n") << args.back();
+}
+
+TEST_F(CliTest, InfoWritesTheFileInformationReport)
+{
+    RecordingText r;
+    r.digital = {"3,TRIP,0", "4,CB OPEN,1"};
+    r.counts = "4,2A,2D";
+    for (std::string& line : r.data) line += ",0";
+    dir.Write("F1.INF", "[Public Record_Information]\nRecord_Information=Zone 1 trip\n");
+    CliRun run = RunInProcess({"info", Write(r)});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "Station name:\t\tKallio\n"
+              "Station ID:\t\tREL-1\n"
+              "Number of channels:\t4 (2 analog and 2 digital channels)\n"
+              "Line frequency:\t\t50 Hz\n"
+              "Different samplerates:\t1\n"
+              "Samplerate(s):\t\t1000 Hz, 10 Samples\n"
+              "First sample date and time:\t01/01/00,00:00:00.000000\n"
+              "Trigger point date and time:\t01/01/00,00:00:00.005000\n"
+              "Trigger reason:\t\tZone 1 trip\n"
+              " \n"
+              "Channel information\n"
+              "Analog channel(s):\n"
+              // Ranges from the raw extremes through a and b; the extremes start from 0, so
+              // raw 10..100 counts as 0..100 and raw -10..-1 as -10..0.
+              "\t1: IA, Conversion (ax+b): a=2, b=-1, Unit: A, Value range: -1 A to 199 A\n"
+              "\t2: UA, Conversion (ax+b): a=0.5, b=0, Unit: kV, Value range: -5 kV to 0 kV\n"
+              "Digital channel(s):\n"
+              "\t1: TRIP\n"
+              "\t2: CB OPEN\n");
+
+    // No digital channels: the count reads 0 and the heading is the last line. A factor a
+    // of 0 gives b at both ends, and never "-0".
+    r = RecordingText();
+    r.counts = "3,3A,0D";
+    r.digital.clear();
+    r.analog = {"1,IA,A,,A,0.001,0,0,-32767,32767", "2,UA,A,,kV,0,0,0,-1000,2000", "3,UB,B,,kV,0,2.5,0,0,1"};
+    r.data = {"1,0,-7,-3,4", "2,1000,5,2,-4"};
+    r.rate = "1000,2";
+    std::filesystem::remove(dir / "F1.INF");
+    run = RunInProcess({"info", Write(r)});
+    EXPECT_EQ(run.code, 0);
+    const std::string out = run.out;
+    EXPECT_NE(out.find("Number of channels:\t3 (3 analog and 0 digital channels)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Trigger reason:\t\t\n"), std::string::npos) << out;  // revision 1991 is no reason
+    EXPECT_NE(out.find("\t1: IA, Conversion (ax+b): a=0.001, b=0, Unit: A, Value range: -0.007 A to 0.005 A\n"
+                       "\t2: UA, Conversion (ax+b): a=0, b=0, Unit: kV, Value range: 0 kV to 0 kV\n"
+                       "\t3: UB, Conversion (ax+b): a=0, b=2.5, Unit: kV, Value range: 2.5 kV to 2.5 kV\n"
+                       "Digital channel(s):\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.substr(out.size() - 21), "\nDigital channel(s):\n");
+    // The conversion warning goes to the error stream; the report still comes.
+    EXPECT_NE(run.err.find("Warning: Conversion factor a is missing or zero"), std::string::npos) << run.err;
+
+    // A recording that does not load has no report.
+    r.rate = "0,2";
+    run = RunInProcess({"info", Write(r)});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("outcome: "), std::string::npos) << run.err;
 }
 
 TEST(CliText, JsonAndCsvEscaping)

@@ -1,5 +1,5 @@
-// The real desktop behind Platform: message boxes, the open dialog, the
-// active window and the program's own help viewer.
+// The real desktop behind Platform: message boxes, the open and print dialogs,
+// the active window and the program's own help viewer.
 
 #include <QApplication>
 #include <QDialog>
@@ -7,9 +7,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "FileFilter.h"
 #include "Messages.h"
@@ -22,7 +26,10 @@ void QtPlatform::MessageBox(const QString& text)
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QString::fromLatin1(messages::kAppTitle));
     box.setIcon(QMessageBox::NoIcon);
-    box.setText(text);
+    // A lone carriage return breaks the line as on the desktops the texts were written for.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }
@@ -61,5 +68,29 @@ void QtPlatform::ShowHelp(const QString& path)
 }
 
 QString QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
+
+std::optional<PrintSetup> QtPlatform::PrintDialog(QWidget* parent, bool offerSelection)
+{
+    if (printer_ == nullptr) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_->setCopyCount(1);
+    printer_->setPrintRange(QPrinter::AllPages);
+    QPrintDialog dialog(printer_.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("Print"));
+    // Printing into a PDF file stays offered: many Linux desktops have no printer at all.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    PrintSetup setup;
+    setup.printer = printer_.get();
+    setup.copies = std::max(1, printer_->copyCount());
+    setup.selection = offerSelection && printer_->printRange() == QPrinter::Selection;
+    printer_->setCopyCount(1);  // the program prints each copy itself
+    return setup;
+}
 
 }  // namespace sevrana

@@ -3,11 +3,22 @@
 // tests can script the answers.
 
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace sevrana {
+
+/// What the printer dialog settled: the printer (the platform keeps it), how many
+/// copies the program itself is to print, and whether only the selection is wanted.
+/// The printer's own copy count is left at one, so copies are never printed twice.
+struct PrintSetup {
+    QPrinter* printer = nullptr;
+    int copies = 1;
+    bool selection = false;
+};
 
 class Platform {
 public:
@@ -22,16 +33,25 @@ public:
     virtual void ShowHelp(const QString& path) = 0;
     /// Folder of the program (for the settings and help files).
     virtual QString ProgramFolder() = 0;
+    /// The printer dialog (printer, copies, and the range All or, when offered, Selection);
+    /// nothing when cancelled.
+    virtual std::optional<PrintSetup> PrintDialog(QWidget* parent, bool offerSelection) = 0;
 };
 
 /// The real desktop.
 class QtPlatform : public Platform {
 public:
+    QtPlatform();
     void MessageBox(const QString& text) override;
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
     const void* ActiveWindow() override;
     void ShowHelp(const QString& path) override;
     QString ProgramFolder() override;
+    std::optional<PrintSetup> PrintDialog(QWidget* parent, bool offerSelection) override;
+    ~QtPlatform() override;
+
+private:
+    std::unique_ptr<QPrinter> printer_;  // kept, so the dialog offers the last choice again
 };
 
 }  // namespace sevrana

@@ -1,0 +1,52 @@
+// The dialogs the main window opens: channel selection, the file information
+// report and the About box. Each runs with the main window disabled and gives
+// it back the focus afterwards.
+
+#include "File_Info.h"
+#include "MDIForm1.h"
+#include "SelctSign.h"
+#include "frmAbout.h"
+
+namespace sevrana {
+
+void MDIForm1::GiveBackFocus()
+{
+    setEnabled(true);
+    activateWindow();
+    setFocus();
+}
+
+void MDIForm1::SelChs_Click()
+{
+    setEnabled(false);
+    {
+        SelctSign dialog(*this);
+        dialog.ShowAndWait();
+    }
+    GiveBackFocus();
+    Hor_Click();  // the windows still shown share the area again
+}
+
+void MDIForm1::Filinfo_Click()
+{
+    setEnabled(false);
+    {
+        File_Info report(state_.model, platform_, this);
+        report.ShowAndWait();
+    }
+    GiveBackFocus();
+    DrawSignal();  // the windows the report covered, with the requests as they stand
+}
+
+void MDIForm1::About_Click()
+{
+    setEnabled(false);
+    {
+        frmAbout about(this);
+        about.exec();
+    }
+    GiveBackFocus();
+    if (state_.view.blnDataLoaded == kTrue) DrawSignal();
+}
+
+}  // namespace sevrana

@@ -1,0 +1,139 @@
+#include "File_Info.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+
+#include <exception>
+
+#include "FileReport.h"
+#include "Platform.h"
+#include "Printer.h"
+#include "ProgramError.h"
+#include "TabbedItemDelegate.h"
+
+namespace sevrana {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* parent)
+    : QDialog(parent), model_(model), platform_(platform)
+{
+    setObjectName(QStringLiteral("File_Info"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setItemDelegate(new TabbedItemDelegate(List1));
+    List1->setGeometry(kMargin, kMargin, 449, 277);  // 6735 x 4155 twips
+    Command2 = new QPushButton(QStringLiteral("Print"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->resize(81, 25);  // 1215 x 375 twips
+    Command2->setAutoDefault(false);
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->resize(73, 25);  // 1095 x 375 twips
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    resize(kDesignWidth, kDesignHeight);
+}
+
+void File_Info::Form_Load()
+{
+    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QApplication::primaryScreen();
+    const QRect area = screen->geometry();
+    move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+    setWindowTitle(Q(FileInformationTitle(model_)));
+    show();
+    List1->clear();
+    for (const std::string& line : FileInformationLines(model_)) List1->addItem(Q(line));
+    blnClosed = false;
+    update();
+}
+
+void File_Info::ShowAndWait()
+{
+    Form_Load();
+    if (!blnClosed) exec();
+}
+
+void File_Info::done(int result)
+{
+    blnClosed = true;
+    QDialog::done(result);
+}
+
+void File_Info::Command1_Click() { done(QDialog::Accepted); }
+
+QStringList File_Info::Lines() const
+{
+    QStringList lines;
+    for (int i = 0; i < List1->count(); ++i) lines << List1->item(i)->text();
+    return lines;
+}
+
+void File_Info::Command2_Click()
+{
+    const std::optional<PrintSetup> setup = platform_.PrintDialog(this, false);
+    if (!setup || setup->printer == nullptr) return;  // cancelled: nothing printed, nothing said
+    try {
+        Printer printer(*setup->printer);
+        printer.SetFont(PrinterFontFamily({"Times", "Helvetica", "Arial"}), 10);
+        const double pageHeight = printer.ScaleHeight();
+        const double margin = PageMarginTwips();
+        const QStringList lines = Lines();
+        for (int copy = 1; copy <= setup->copies; ++copy) {
+            printer.CurrentX = margin;
+            printer.CurrentY = margin;
+            printer.Print(Q(FileInformationTitle(model_)));
+            printer.NewLine();
+            printer.CurrentX = margin;
+            printer.Print(QString(125, QLatin1Char('-')));
+            printer.NewLine();
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                printer.CurrentX = margin;
+                printer.Print(static_cast<std::size_t>(i) == kStationIdLine ? Q(PrintedStationIdLine(model_))
+                                                                            : lines[i]);
+                printer.NewLine();
+                // A page ends two margins above the bottom; the last line never starts one.
+                if (printer.CurrentY >= pageHeight - 2 * margin && i != lines.size() - 1) {
+                    printer.NewPage();
+                    printer.CurrentY = margin;
+                }
+            }
+            if (copy == setup->copies)
+                printer.EndDoc();
+            else
+                printer.NewPage();  // each copy starts on a page of its own
+        }
+    } catch (...) {
+        platform_.MessageBox(Q(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+    }
+}
+
+void File_Info::Form_Resize()
+{
+    const int W = width();
+    const int H = height();
+    const int m = List1->x();
+    Command1->move(W - m - Command1->width(), H - m - Command1->height());
+    // Print stands one margin and one Print width left of OK's slot (its own width counts twice).
+    Command2->move(W - 2 * m - 2 * Command2->width(), H - m - Command2->height());
+    // Too small a window keeps the list's last size rather than none at all.
+    if (W - 2 * m > 0) List1->resize(W - 2 * m, List1->height());
+    if (H - 3 * m - Command1->height() > 0) List1->resize(List1->width(), H - 3 * m - Command1->height());
+}
+
+void File_Info::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+}  // namespace sevrana

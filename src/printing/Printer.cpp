@@ -1,0 +1,147 @@
+#include "Printer.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPrinter>
+#include <QTextLayout>
+
+#include <cmath>
+
+#include "NumberUtils.h"
+#include "ProgramError.h"
+#include "TabbedItemDelegate.h"
+
+namespace sevrana {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440;
+
+/// The metric-compatible stand-in that Linux desktops ship for a classic font name.
+QString StandIn(const QString& name)
+{
+    if (name.compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Serif");
+    if (name.compare(QLatin1String("Helvetica"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Sans");
+    return QString();
+}
+
+/// One line of text laid out with the printer's tab stops.
+struct LaidOut {
+    LaidOut(const QString& text, const QFont& font, double tabStop) : layout(text, font)
+    {
+        QTextOption option;
+        option.setTabStopDistance(tabStop);
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        line = layout.createLine();
+        layout.endLayout();
+    }
+    double Width() const { return line.isValid() ? line.naturalTextWidth() : 0; }
+    QTextLayout layout;
+    QTextLine line;
+};
+
+}  // namespace
+
+QString PrinterFontFamily(std::initializer_list<const char*> names)
+{
+    const QStringList families = QFontDatabase::families();
+    QString chosen;
+    for (const char* name : names) {
+        const QString wanted = QString::fromLatin1(name);
+        if (families.contains(wanted, Qt::CaseInsensitive)) {
+            chosen = wanted;
+        } else if (const QString standIn = StandIn(wanted); !standIn.isEmpty() && families.contains(standIn)) {
+            chosen = standIn;
+        }
+    }
+    return chosen;
+}
+
+double PageMarginTwips(double scalePercent)
+{
+    if (!(scalePercent > 0)) scalePercent = 100;
+    return 100 / scalePercent * 1000;
+}
+
+Printer::Printer(QPrinter& device) : device_(device)
+{
+    const double resolution = device_.resolution();
+    width_ = RoundHalfEven(device_.width() * kTwipsPerInch / resolution);
+    height_ = RoundHalfEven(device_.height() * kTwipsPerInch / resolution);
+    SetFont(QStringLiteral("Liberation Sans"), 10);
+}
+
+Printer::~Printer()
+{
+    if (!painter_.isActive() || ended_) return;
+    // Abandoned: the spooler drops the job; a file printer must not leave half a document.
+    device_.abort();
+    painter_.end();
+    if (device_.outputFormat() == QPrinter::PdfFormat && !device_.outputFileName().isEmpty())
+        QFile::remove(device_.outputFileName());
+}
+
+QPainter& Printer::Painter()
+{
+    if (!painter_.isActive()) {
+        if (ended_ || !painter_.begin(&device_)) throw ProgramError::PrinterError();
+        painter_.setWindow(0, 0, static_cast<int>(width_), static_cast<int>(height_));
+        painter_.setViewport(0, 0, device_.width(), device_.height());
+        painter_.setFont(font_);
+        pages_ = 1;
+    }
+    return painter_;
+}
+
+void Printer::SetFont(const QString& family, double points)
+{
+    font_ = QFont(family);
+    // Sizes in twips, the painter's own units: a point is 20 twips on any printer.
+    font_.setPixelSize(std::max(1, static_cast<int>(RoundHalfEven(points * 20))));
+    if (painter_.isActive()) painter_.setFont(font_);
+}
+
+double Printer::TextHeight() const { return QFontMetricsF(font_).height(); }
+
+double Printer::TabStop() const { return TabStopFor(font_); }
+
+double Printer::TextWidth(const QString& text) const { return LaidOut(text, font_, TabStop()).Width(); }
+
+void Printer::Print(const QString& text)
+{
+    QPainter& painter = Painter();
+    LaidOut laid(text, font_, TabStop());
+    if (laid.line.isValid()) laid.line.draw(&painter, QPointF(CurrentX, CurrentY));
+    CurrentX += laid.Width();
+}
+
+void Printer::NewLine()
+{
+    CurrentX = 0;
+    CurrentY += TextHeight();
+}
+
+void Printer::NewPage()
+{
+    Painter();
+    if (!device_.newPage()) throw ProgramError::PrinterError();
+    ++pages_;
+    CurrentX = 0;
+    CurrentY = 0;
+}
+
+void Printer::EndDoc()
+{
+    Painter();  // an empty document is still one (blank) page, as a printer ends it
+    ended_ = true;
+    if (!painter_.end()) throw ProgramError::PrinterError();
+}
+
+}  // namespace sevrana
