@@ -15,6 +15,7 @@ SelctSign::SelctSign(MDIForm1& form) : QDialog(&form), form_(form)
 {
     setObjectName(QStringLiteral("SelctSign"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);  // shown by its own load, before the wait: modal from the start
     setWindowTitle(QStringLiteral("Select channels"));
     auto* layout = new QVBoxLayout(this);
     List1 = new QListWidget(this);

@@ -27,6 +27,7 @@ File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* p
 {
     setObjectName(QStringLiteral("File_Info"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);  // shown by its own load, before the wait: modal from the start
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setItemDelegate(new TabbedItemDelegate(List1));

@@ -54,11 +54,16 @@ protected:
     {
         bool ran = false;
         QTimer::singleShot(0, [&] {
+            // Modal: the desktop gives no other window of the program any input meanwhile.
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            EXPECT_NE(dialog, nullptr);
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (dialog == nullptr && top->isVisible()) dialog = qobject_cast<Dialog*>(top);
             ASSERT_NE(dialog, nullptr);
-            EXPECT_FALSE(form->isEnabled());  // nothing else takes input meanwhile
+            EXPECT_FALSE(form->isEnabled());
             ran = true;
             work(*dialog);
+            if (dialog->isVisible()) dialog->close();  // a failed step must not leave the test waiting
         });
         command->trigger();
         ASSERT_TRUE(ran);
