@@ -62,7 +62,8 @@ long MDIForm1::OpenChannelWindows() const
 
 Pohja* MDIForm1::ActiveChannelWindow() const
 {
-    QMdiSubWindow* sub = mdiArea->activeSubWindow();
+    // The child that was active last, also while a dialog or another program has the focus.
+    QMdiSubWindow* sub = mdiArea->currentSubWindow();
     if (sub == nullptr) return nullptr;
     auto* window = qobject_cast<Pohja*>(sub->widget());
     return window == template_ ? nullptr : window;
@@ -122,7 +123,7 @@ void MDIForm1::Hor_Click()
     ViewState& v = state_.view;
     const RecordingModel& m = state_.model;
     const bool enabled = isEnabled() && centralWidget() != nullptr && centralWidget()->isEnabled();
-    const QPointer<QMdiSubWindow> remembered = enabled ? mdiArea->activeSubWindow() : nullptr;
+    const QPointer<QMdiSubWindow> remembered = enabled ? mdiArea->currentSubWindow() : nullptr;
     v.blnArranging = kTrue;
     if (template_ != nullptr && template_->Frame() != nullptr) template_->Frame()->hide();
     const long n = OpenChannelWindows();

@@ -151,6 +151,23 @@ TEST_F(Dialogs, UntickedAnalogWindowIsMinimizedAndTheOthersShareTheAreaAfterOk)
     EXPECT_EQ(second.width(), form->ClientSize().width());
 }
 
+TEST_F(Dialogs, TheActiveWindowStaysActiveWhenAnotherIsUnticked)
+{
+    Load(ThreeDigitals());
+    Activate(2);
+    WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
+        ClickItem(*dialog.List1, 0);
+        // The desktop hands the focus back to the main window only later: the stacking
+        // that follows OK still finds the channel window that was active.
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        dialog.Command1_Click();
+    });
+    EXPECT_EQ(form->ActiveChannelWindow(), &Window(2));
+    EXPECT_EQ(form->ToolBarWindow(), 2);
+}
+
 TEST_F(Dialogs, RecordingWithoutDigitalChannelsListsTheAnalogOnesAndStoresNoCount)
 {
     RecordingText rec;
