@@ -12,6 +12,7 @@
 #include "File_Info.h"
 #include "FormFixture.h"
 #include "PdfReader.h"
+#include "Printer.h"
 
 namespace sevrana {
 namespace {
@@ -208,6 +209,21 @@ TEST_F(FileInfo, CancelPrintsNothingAndAFailingPrinterSaysSoAndKeepsTheWindow)
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.blnClosed);
     EXPECT_FALSE(QFileInfo::exists(unwritable));
+}
+
+TEST_F(FileInfo, AnAbandonedDocumentLeavesNoHalfWrittenFile)
+{
+    platform.printAnswers.push_back(FakePlatform::PrintAnswer{pdf});
+    const std::optional<PrintSetup> setup = platform.PrintDialog(nullptr, false);
+    ASSERT_TRUE(setup.has_value());
+    {
+        Printer printer(*setup->printer);
+        printer.Print(QStringLiteral("page 1"));
+        printer.NewPage();
+        EXPECT_EQ(printer.Pages(), 2);
+        EXPECT_TRUE(QFileInfo::exists(pdf));  // the file is open and being written
+    }
+    EXPECT_FALSE(QFileInfo::exists(pdf));
 }
 
 class FileInfoCommand : public testing::LoadedForm {};
