@@ -4,18 +4,15 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "MDIForm1.h"
 
 namespace sevrana {
 
-SelctSign::SelctSign(MDIForm1& form) : QDialog(&form), form_(form)
+SelctSign::SelctSign(MDIForm1& form) : WaitingDialog(&form), form_(form)
 {
     setObjectName(QStringLiteral("SelctSign"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setModal(true);  // shown by its own load, before the wait: modal from the start
     setWindowTitle(QStringLiteral("Select channels"));
     auto* layout = new QVBoxLayout(this);
     List1 = new QListWidget(this);
@@ -37,9 +34,7 @@ SelctSign::SelctSign(MDIForm1& form) : QDialog(&form), form_(form)
 
 void SelctSign::Form_Load()
 {
-    const QScreen* screen = form_.screen();
-    const QRect area = screen->geometry();
-    move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+    CentreOnScreen();
     show();
     RecordingModel& m = form_.State().model;
     const long nA = m.AnalogCount();
@@ -64,21 +59,6 @@ void SelctSign::Form_Load()
     filling_ = false;
     blnClosed = false;
     update();
-}
-
-void SelctSign::ShowAndWait()
-{
-    Form_Load();
-    if (!blnClosed) exec();
-}
-
-void SelctSign::done(int result)
-{
-    if (!blnClosed) {
-        blnClosed = true;
-        Form_Unload();
-    }
-    QDialog::done(result);
 }
 
 void SelctSign::Command1_Click() { done(QDialog::Accepted); }

@@ -4,7 +4,7 @@
 // minimized or restored, a digital channel joins or leaves the digital window
 // (which is minimized when none is left). OK only closes the dialog.
 
-#include <QDialog>
+#include "WaitingDialog.h"
 
 class QItemSelection;
 class QListWidget;
@@ -14,28 +14,22 @@ namespace sevrana {
 
 class MDIForm1;
 
-class SelctSign : public QDialog {
+class SelctSign : public WaitingDialog {
     Q_OBJECT
 public:
     explicit SelctSign(MDIForm1& form);
 
     /// Centres the dialog, shows it and fills the list from the recording and the windows.
-    void Form_Load();
-    /// The load, the wait for OK (or the close box), and the unload.
-    void ShowAndWait();
+    void Form_Load() override;
     /// OK: ends the wait.
     void Command1_Click();
     /// List item x (from 0) has just been ticked or unticked: applies it.
     void List1_MouseDown(int x);
     /// Brings the all-selected flag up to date (the dialog is closing).
-    void Form_Unload();
+    void Form_Unload() override;
 
     QListWidget* List1 = nullptr;
     QPushButton* Command1 = nullptr;
-    bool blnClosed = false;
-
-protected:
-    void done(int result) override;  // OK, the close box and Escape alike
 
 private:
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);

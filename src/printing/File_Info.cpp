@@ -1,10 +1,8 @@
 #include "File_Info.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 
 #include <exception>
 
@@ -23,11 +21,9 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* parent)
-    : QDialog(parent), model_(model), platform_(platform)
+    : WaitingDialog(parent), model_(model), platform_(platform)
 {
     setObjectName(QStringLiteral("File_Info"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setModal(true);  // shown by its own load, before the wait: modal from the start
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setItemDelegate(new TabbedItemDelegate(List1));
@@ -47,27 +43,13 @@ File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* p
 
 void File_Info::Form_Load()
 {
-    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QApplication::primaryScreen();
-    const QRect area = screen->geometry();
-    move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+    CentreOnScreen();
     setWindowTitle(Q(FileInformationTitle(model_)));
     show();
     List1->clear();
     for (const std::string& line : FileInformationLines(model_)) List1->addItem(Q(line));
     blnClosed = false;
     update();
-}
-
-void File_Info::ShowAndWait()
-{
-    Form_Load();
-    if (!blnClosed) exec();
-}
-
-void File_Info::done(int result)
-{
-    blnClosed = true;
-    QDialog::done(result);
 }
 
 void File_Info::Command1_Click() { done(QDialog::Accepted); }

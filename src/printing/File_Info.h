@@ -3,7 +3,7 @@
 // per channel in a list, OK to close and Print to put the same lines on paper.
 // It is filled from the recording each time it opens and keeps nothing.
 
-#include <QDialog>
+#include "WaitingDialog.h"
 
 #include "RecordingModel.h"
 
@@ -14,15 +14,13 @@ namespace sevrana {
 
 class Platform;
 
-class File_Info : public QDialog {
+class File_Info : public WaitingDialog {
     Q_OBJECT
 public:
     File_Info(const RecordingModel& model, Platform& platform, QWidget* parent = nullptr);
 
     /// Centres the window on the screen, titles it, shows it and fills the list.
-    void Form_Load();
-    /// The load and then the wait: returns once OK or the close box ended it.
-    void ShowAndWait();
+    void Form_Load() override;
     /// OK: ends the wait.
     void Command1_Click();
     /// Print: the report on the printer chosen in the printer dialog.
@@ -36,7 +34,6 @@ public:
     QListWidget* List1 = nullptr;
     QPushButton* Command2 = nullptr;  // Print
     QPushButton* Command1 = nullptr;  // OK
-    bool blnClosed = false;
 
     /// Designed inner size, and the controls' sizes and margin, in pixels (twips / 15).
     static constexpr int kDesignWidth = 596;   // 8940 twips
@@ -45,7 +42,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void done(int result) override;  // OK, the close box and Escape alike end the wait
 
 private:
     const RecordingModel& model_;
