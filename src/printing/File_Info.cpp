@@ -69,7 +69,7 @@ void File_Info::Command2_Click()
         Printer printer(*setup->printer);
         printer.SetFont(PrinterFontFamily({"Times", "Helvetica", "Arial"}), 10);
         const double pageHeight = printer.ScaleHeight();
-        const double margin = PageMarginTwips();
+        const double margin = kPageMarginTwips;
         const QStringList lines = Lines();
         for (int copy = 1; copy <= setup->copies; ++copy) {
             printer.CurrentX = margin;

@@ -21,9 +21,7 @@ constexpr double kTwipsPerInch = 1440;
 /// The metric-compatible stand-in that Linux desktops ship for a classic font name.
 QString StandIn(const QString& name)
 {
-    if (name.compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Liberation Serif");
+    if (name.compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0) return QStringLiteral("Liberation Serif");
     if (name.compare(QLatin1String("Helvetica"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Liberation Sans");
@@ -62,12 +60,6 @@ QString PrinterFontFamily(std::initializer_list<const char*> names)
         }
     }
     return chosen;
-}
-
-double PageMarginTwips(double scalePercent)
-{
-    if (!(scalePercent > 0)) scalePercent = 100;
-    return 100 / scalePercent * 1000;
 }
 
 Printer::Printer(QPrinter& device) : device_(device)

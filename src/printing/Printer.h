@@ -19,9 +19,9 @@ namespace sevrana {
 /// last one available stays in force; nothing available gives an empty name.
 QString PrinterFontFamily(std::initializer_list<const char*> names);
 
-/// Page margin in twips for the printer's scaling percentage (100 = natural size):
-/// 1000 twips at 100 %. Printers without such a notion, or one reporting 0, count as 100 %.
-double PageMarginTwips(double scalePercent = 100);
+/// The pages' margin: 1000 twips at the printer's natural size. The desktop's printers
+/// have no scaling percentage of their own, so the margin never shrinks or grows with one.
+inline constexpr double kPageMarginTwips = 1000;
 
 class Printer {
 public:

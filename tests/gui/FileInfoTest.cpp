@@ -83,6 +83,8 @@ TEST_F(FileInfo, LayoutFollowsTheSizeAndKeepsTheLastListSizeWhenTooSmall)
     window.resize(596, 538);
     QApplication::processEvents();
     EXPECT_EQ(window.List1->geometry(), QRect(8, 8, 580, 489));
+    EXPECT_EQ(window.Command1->text(), "OK");
+    EXPECT_EQ(window.Command2->text(), "Print");
     EXPECT_EQ(window.Command1->pos(), QPoint(515, 505));  // OK: one margin from the corner
     EXPECT_EQ(window.Command2->pos(), QPoint(418, 505));  // Print: its own width twice, one margin more
     window.resize(20, 30);
