@@ -12,6 +12,7 @@ struct DrawingState {
     double varMarker1Time = 0;         // seconds, limited to the record
     double dblMarker2Time = 0;
     long frmPlot = 0;                  // index of the channel window being drawn
+    bool blnPrintError = false;        // a page failed and said so; the print command abandons the job
 };
 
 }  // namespace sevrana

@@ -36,29 +36,6 @@ std::int32_t CheckedAdd(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(r);
 }
 
-/// Places the three or four texts of a marker beside its line: right of it
-/// unless it would run into the other marker or past the right edge.
-double LabelX(double X, double Xo, bool isLeft, double w, double W, bool nameLine)
-{
-    bool left;
-    if (nameLine)
-        left = isLeft ? (Xo - X < w + 2) : (X + 2 + w > W);
-    else
-        left = (X + 2 + w > W) || (isLeft && Xo - X < w + 2);
-    return left ? X - 2 - w : X + 2;
-}
-
-QString TimeText(double seconds) { return "t = " + Q(FormatPattern(seconds, "####0.000000")) + " s"; }
-
-/// Shown time of a marker sample (limited to the record).
-double ShownMarkerTime(std::int32_t sample, std::int32_t fs, double D)
-{
-    const double t = (static_cast<double>(sample) - 1) / fs;
-    if (t > D) return D;
-    if (t < 0) return 0;
-    return t;
-}
-
 /// Trigger line and its annotation; lines are the texts under "Trigger point".
 void DrawTriggerAnnotation(Canvas& canvas, const RenderContext& ctx, const Frame& frame, std::int32_t p,
                            const QString* valueLine)
@@ -87,17 +64,6 @@ void DrawTriggerAnnotation(Canvas& canvas, const RenderContext& ctx, const Frame
     canvas.SetDrawStyle(Qt::SolidLine);
 }
 
-/// The trigger's plot point after a trace loop over s0 + 1..E, with the two special cases.
-std::int32_t TriggerPlotPoint(const RecordingModel& m, std::int32_t s0, std::int32_t E)
-{
-    std::int32_t p = 0;
-    const std::int32_t trig = m.lngTriggerSample;
-    if (trig > s0 && trig <= E) p = trig - s0 + 1;
-    if (s0 == 1 && trig == 1) p = 1;
-    if (m.lngLastSample != INT32_MAX && trig == m.lngLastSample + 1) p = m.lngLastSample;
-    return p;
-}
-
 /// Draws one marker of a window: line, name, sample number, time (and value line for analog windows).
 void DrawOneMarker(Canvas& canvas, double X, double Xo, bool isLeft, const QString& name, std::int32_t M,
                    double shownTime, const QString* valueLine)
@@ -110,7 +76,7 @@ void DrawOneMarker(Canvas& canvas, double X, double Xo, bool isLeft, const QStri
     const QString sample = "Sample: " + QString::number(M);
     const QString time = TimeText(shownTime);
     auto put = [&](const QString& text, double y, bool nameLine) {
-        canvas.CurrentX = LabelX(X, Xo, isLeft, canvas.TextWidth(text), W, nameLine);
+        canvas.CurrentX = MarkerLabelX(X, Xo, isLeft, canvas.TextWidth(text), W, nameLine, 2);
         canvas.CurrentY = y;
         canvas.Print(text);
     };
@@ -121,6 +87,36 @@ void DrawOneMarker(Canvas& canvas, double X, double Xo, bool isLeft, const QStri
 }
 
 }  // namespace
+
+double MarkerLabelX(double X, double Xo, bool isLeft, double w, double W, bool nameLine, double gap)
+{
+    bool left;
+    if (nameLine)
+        left = isLeft ? (Xo - X < w + gap) : (X + gap + w > W);
+    else
+        left = (X + gap + w > W) || (isLeft && Xo - X < w + gap);
+    return left ? X - gap - w : X + gap;
+}
+
+QString TimeText(double seconds) { return "t = " + Q(FormatPattern(seconds, "####0.000000")) + " s"; }
+
+double ShownMarkerTime(std::int32_t sample, std::int32_t fs, double D)
+{
+    const double t = (static_cast<double>(sample) - 1) / fs;
+    if (t > D) return D;
+    if (t < 0) return 0;
+    return t;
+}
+
+std::int32_t TriggerPlotPoint(const RecordingModel& m, std::int32_t s0, std::int32_t E)
+{
+    std::int32_t p = 0;
+    const std::int32_t trig = m.lngTriggerSample;
+    if (trig > s0 && trig <= E) p = trig - s0 + 1;
+    if (s0 == 1 && trig == 1) p = 1;
+    if (m.lngLastSample != INT32_MAX && trig == m.lngLastSample + 1) p = m.lngLastSample;
+    return p;
+}
 
 Frame ComputeFrame(const RecordingModel& model, const ViewState& view)
 {

@@ -92,6 +92,21 @@ void DrawDigitalMarkers(Canvas& canvas, const RenderContext& ctx, const Frame& f
 /// (unless an arrow key moved it), then both markers kept within the record.
 void MarkerFollowUp(const RenderContext& ctx, const Frame& frame, double activeWidth, bool mark1Active);
 
+/// Where a marker text of width w starts beside its line at X (the other marker at Xo):
+/// right of it at X + gap, or left at X - gap - w where it would reach the other marker
+/// (name and sample lines, isLeft: this marker is the left one) or pass the right edge W.
+double MarkerLabelX(double X, double Xo, bool isLeft, double w, double W, bool nameLine, double gap);
+
+/// "t = 0.100000 s": a time in seconds as the trigger and marker texts show it.
+QString TimeText(double seconds);
+
+/// Time of a marker sample as shown: (sample - 1) / fs, limited to 0..D.
+double ShownMarkerTime(std::int32_t sample, std::int32_t sampleRate, double D);
+
+/// The trigger's plot point after a trace loop over samples s0 + 1..E, with the cases of
+/// the trigger at the first sample and just past the last one; 0 when it is not in view.
+std::int32_t TriggerPlotPoint(const RecordingModel& model, std::int32_t s0, std::int32_t E);
+
 /// Marker time of a sample: limited to 0..D, else rounded to six decimals; text is the shown value.
 double MarkerTime(std::int32_t sample, std::int32_t sampleRate, double D);
 

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "usage: sevrana-cli check FILE.cfg [--json]\n"
     "       sevrana-cli csv FILE.cfg\n"
     "       sevrana-cli info FILE.cfg\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 
 /// Continuation lines of a multi-line message line up under its first line.
@@ -88,14 +89,15 @@ void AppendInt(std::string& buffer, long long value)
     buffer.append(digits, result.ptr);
 }
 
+
+}  // namespace
+
 int Usage(std::ostream& err, const std::string& problem)
 {
     if (!problem.empty()) err << "sevrana-cli: " << problem << '\n';
     err << kUsage;
     return kExitUsage;
 }
-
-}  // namespace
 
 const char* OutcomeName(CheckOutcome outcome)
 {

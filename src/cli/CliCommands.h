@@ -54,6 +54,9 @@ int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::o
 int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err);
 int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err);
 
+/// "sevrana-cli: <problem>" and the usage text on err; returns the usage exit code.
+int Usage(std::ostream& err, const std::string& problem);
+
 /// The whole command line after the program name; returns the exit code.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

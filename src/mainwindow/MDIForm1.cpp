@@ -241,6 +241,7 @@ void MDIForm1::BuildMenus()
     connect(TrPoint, &QAction::triggered, this, [this] { TrPoint_Click(); });
     connect(Autoscaleall, &QAction::triggered, this, [this] { Autoscaleall_Click(); });
     connect(SelChs, &QAction::triggered, this, [this] { SelChs_Click(); });
+    connect(PrintActive, &QAction::triggered, this, [this] { PrintActive_Click(); });
     connect(Filinfo, &QAction::triggered, this, [this] { Filinfo_Click(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
     connect(Disautoscaleall, &QAction::triggered, this, [this] { Disautoscaleall_Click(); });
@@ -460,11 +461,6 @@ void MDIForm1::SetScaleLabel(const QString& name)
     const bool fits = metrics.horizontalAdvance(name) <= room;
     Label1->setText((fits ? name : metrics.elidedText(name, Qt::ElideMiddle, std::max(room, 0))) + suffix);
     Label1->setToolTip(fits ? QString() : name);
-}
-
-void MDIForm1::PrintScreen(int, int)
-{
-    // The capture of the main window to the clipboard comes with printing.
 }
 
 bool MDIForm1::eventFilter(QObject* watched, QEvent* event)

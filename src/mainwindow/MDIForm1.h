@@ -7,8 +7,9 @@
 // watch), MDIForm1_Markers.cpp (markers, their menu and cursors, the jumps),
 // MDIForm1_Scaling.cpp (auto-scaling, title bars), MDIForm1_Windows.cpp (the
 // channel windows and their arrangements), MDIForm1_Dialogs.cpp (channel
-// selection, file information, About), MDIForm1_Draw.cpp (the renderer and
-// what the channel windows ask of the main window).
+// selection, file information, About), MDIForm1_Print.cpp (printing and the
+// window capture), MDIForm1_Draw.cpp (the renderer and what the channel
+// windows ask of the main window).
 
 #include <QMainWindow>
 #include <QString>
@@ -36,6 +37,8 @@ class QTimer;
 class QWidget;
 
 namespace sevrana {
+
+class Printer;
 
 class MDIForm1 : public QMainWindow, public PohjaHost, public LoadObserver {
     Q_OBJECT
@@ -67,8 +70,14 @@ public:
     void SetCaption(const std::string& caption) override;
     void ShowMessage(const std::string& text) override;
 
-    /// Key releases of the tool bar and the channel windows: the window capture
-    /// (Alt + Print Screen) comes with printing; until then no key does anything.
+    // --- Printing (MDIForm1_Print.cpp) ---
+    /// File > Print: every shown channel window, or the active one, page by page and copy by copy.
+    void PrintActive_Click();
+    /// One page of channel window index on the printer's current page; a failure is
+    /// reported and leaves blnPrintError set.
+    void ToPrinter(Printer& printer, std::int16_t index);
+    /// Key releases of the tool bar and the channel windows: Alt + Print Screen puts the
+    /// main window's picture on the clipboard and offers to print it.
     void PrintScreen(int keyCode, int shift) override;
 
     // --- Navigation (MDIForm1_Navigation.cpp) ---
@@ -258,6 +267,8 @@ private:
     void LoadStages();
     /// Enabled again after a dialog, with the focus.
     void GiveBackFocus();
+    /// The end of every print command: markers repainted, the windows drawn, enabled with the focus.
+    void EndPrinting();
 
     Platform& platform_;
     SharedState state_;

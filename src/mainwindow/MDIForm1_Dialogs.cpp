@@ -12,8 +12,8 @@ namespace sevrana {
 void MDIForm1::GiveBackFocus()
 {
     setEnabled(true);
+    // Active again, the window gives the focus back to the channel window that had it.
     activateWindow();
-    setFocus();
 }
 
 void MDIForm1::SelChs_Click()

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class QImage;
 class QPrinter;
 class QWidget;
 
@@ -36,6 +37,11 @@ public:
     /// The printer dialog (printer, copies, and the range All or, when offered, Selection);
     /// nothing when cancelled.
     virtual std::optional<PrintSetup> PrintDialog(QWidget* parent, bool offerSelection) = 0;
+    /// Modal message box with Yes and No; true for Yes.
+    virtual bool AskYesNo(const QString& text) = 0;
+    /// The clipboard's picture: put one there, or read the one there (null when none).
+    virtual void SetClipboardImage(const QImage& picture) = 0;
+    virtual QImage ClipboardImage() = 0;
 };
 
 /// The real desktop.
@@ -48,6 +54,9 @@ public:
     void ShowHelp(const QString& path) override;
     QString ProgramFolder() override;
     std::optional<PrintSetup> PrintDialog(QWidget* parent, bool offerSelection) override;
+    bool AskYesNo(const QString& text) override;
+    void SetClipboardImage(const QImage& picture) override;
+    QImage ClipboardImage() override;
     ~QtPlatform() override;
 
 private:

@@ -2,6 +2,8 @@
 // the active window and the program's own help viewer.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QImage>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -21,18 +23,34 @@
 
 namespace sevrana {
 
-void QtPlatform::MessageBox(const QString& text)
+namespace {
+
+/// A box titled "Sevrana"; a lone carriage return breaks the line as on the desktops
+/// the texts were written for.
+int ShowBox(const QString& text, QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QString::fromLatin1(messages::kAppTitle));
     box.setIcon(QMessageBox::NoIcon);
-    // A lone carriage return breaks the line as on the desktops the texts were written for.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    box.setStandardButtons(buttons);
+    return box.exec();
 }
+
+}  // namespace
+
+void QtPlatform::MessageBox(const QString& text) { ShowBox(text, QMessageBox::Ok); }
+
+bool QtPlatform::AskYesNo(const QString& text)
+{
+    return ShowBox(text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtPlatform::SetClipboardImage(const QImage& picture) { QGuiApplication::clipboard()->setImage(picture); }
+
+QImage QtPlatform::ClipboardImage() { return QGuiApplication::clipboard()->image(); }
 
 std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter, const QString& lastName)
 {

@@ -75,15 +75,12 @@ void File_Info::Command2_Click()
             printer.CurrentX = margin;
             printer.CurrentY = margin;
             printer.Print(Q(FileInformationTitle(model_)));
-            printer.NewLine();
             printer.CurrentX = margin;
             printer.Print(QString(125, QLatin1Char('-')));
-            printer.NewLine();
             for (qsizetype i = 0; i < lines.size(); ++i) {
                 printer.CurrentX = margin;
                 printer.Print(static_cast<std::size_t>(i) == kStationIdLine ? Q(PrintedStationIdLine(model_))
                                                                             : lines[i]);
-                printer.NewLine();
                 // A page ends two margins above the bottom; the last line never starts one.
                 if (printer.CurrentY >= pageHeight - 2 * margin && i != lines.size() - 1) {
                     printer.NewPage();

@@ -1,6 +1,7 @@
 #include "Printer.h"
 
 #include <QFile>
+#include <QImage>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPrinter>
@@ -17,6 +18,8 @@ namespace sevrana {
 namespace {
 
 constexpr double kTwipsPerInch = 1440;
+/// Points sent as one path at most (a bound on the printer driver's buffers).
+constexpr qsizetype kPathChunk = 8192;
 
 /// The metric-compatible stand-in that Linux desktops ship for a classic font name.
 QString StandIn(const QString& name)
@@ -68,6 +71,7 @@ Printer::Printer(QPrinter& device) : device_(device)
     width_ = RoundHalfEven(device_.width() * kTwipsPerInch / resolution);
     height_ = RoundHalfEven(device_.height() * kTwipsPerInch / resolution);
     SetFont(QStringLiteral("Liberation Sans"), 10);
+    path_.reserve(kPathChunk + 1);
 }
 
 Printer::~Printer()
@@ -79,6 +83,8 @@ Printer::~Printer()
     if (device_.outputFormat() == QPrinter::PdfFormat && !device_.outputFileName().isEmpty())
         QFile::remove(device_.outputFileName());
 }
+
+bool Printer::ColourMode() const { return device_.colorMode() == QPrinter::Color; }
 
 QPainter& Printer::Painter()
 {
@@ -106,22 +112,87 @@ double Printer::TabStop() const { return TabStopFor(font_); }
 
 double Printer::TextWidth(const QString& text) const { return LaidOut(text, font_, TabStop()).Width(); }
 
-void Printer::Print(const QString& text)
+void Printer::SetDrawStyle(Qt::PenStyle style)
 {
-    QPainter& painter = Painter();
-    LaidOut laid(text, font_, TabStop());
-    if (laid.line.isValid()) laid.line.draw(&painter, QPointF(CurrentX, CurrentY));
-    CurrentX += laid.Width();
+    Flush();
+    drawStyle_ = style;
 }
 
-void Printer::NewLine()
+void Printer::SetDrawWidth(int dots)
 {
+    Flush();
+    drawWidth_ = std::max(1, dots);
+}
+
+QPen Printer::PenOf(const QColor& colour) const
+{
+    const double width = drawWidth_ * kTwipsPerDot;
+    QPen pen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    // Dots and dashes of a fixed length on paper, whatever the line's width.
+    if (drawStyle_ == Qt::DotLine) pen.setDashPattern({10 / width, 30 / width});
+    if (drawStyle_ == Qt::DashLine) pen.setDashPattern({80 / width, 40 / width});
+    if (drawStyle_ != Qt::SolidLine) pen.setCapStyle(Qt::FlatCap);
+    return pen;
+}
+
+void Printer::Print(const QString& text)
+{
+    Flush();
+    QPainter& painter = Painter();
+    LaidOut laid(text, font_, TabStop());
+    painter.setPen(foreColour_);
+    if (laid.line.isValid()) laid.line.draw(&painter, QPointF(CurrentX, CurrentY));
     CurrentX = 0;
     CurrentY += TextHeight();
 }
 
+void Printer::Line(double x1, double y1, double x2, double y2, const QColor& colour)
+{
+    Flush();
+    QPainter& painter = Painter();
+    if (x1 != x2 || y1 != y2) {
+        painter.setPen(PenOf(colour));
+        painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    }
+    CurrentX = x2;
+    CurrentY = y2;
+}
+
+void Printer::LineTo(double x, double y, const QColor& colour)
+{
+    Painter();
+    if (!path_.isEmpty() && colour != pathColour_) Flush();
+    if (path_.isEmpty()) {
+        path_.append(QPointF(CurrentX, CurrentY));
+        pathColour_ = colour;
+    }
+    path_.append(QPointF(x, y));
+    CurrentX = x;
+    CurrentY = y;
+    if (path_.size() > kPathChunk) {
+        Flush();
+        path_.append(QPointF(x, y));  // the run goes on from here
+    }
+}
+
+void Printer::Flush()
+{
+    if (path_.size() >= 2) {
+        painter_.setPen(PenOf(pathColour_));
+        painter_.drawPolyline(path_);
+    }
+    path_.clear();  // keeps its storage
+}
+
+void Printer::PaintPicture(const QImage& picture, double x, double y, double width, double height)
+{
+    Flush();
+    Painter().drawImage(QRectF(x, y, width, height), picture);
+}
+
 void Printer::NewPage()
 {
+    Flush();
     Painter();
     if (!device_.newPage()) throw ProgramError::PrinterError();
     ++pages_;
@@ -131,6 +202,7 @@ void Printer::NewPage()
 
 void Printer::EndDoc()
 {
+    Flush();
     Painter();  // an empty document is still one (blank) page, as a printer ends it
     ended_ = true;
     if (!painter_.end()) throw ProgramError::PrinterError();

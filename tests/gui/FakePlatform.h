@@ -2,6 +2,7 @@
 // A scripted desktop for the main-window tests: records what the program
 // says and shows, and answers dialogs from a queue the test fills.
 
+#include <QImage>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,7 @@ public:
         int copies = 1;
         bool selection = false;
         QPrinter::ColorMode colour = QPrinter::Color;
+        QPageSize pageSize = QPageSize(QPageSize::A4);
     };
 
     /// Answers with the next queued printer; a queued nullopt (or an empty queue) is a cancel.
@@ -58,7 +60,7 @@ public:
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(answer.outputFile);
-        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setPageSize(answer.pageSize);
         printer->setPageMargins(QMarginsF(0, 0, 0, 0));  // page and printable area alike
         printer->setColorMode(answer.colour);
         printers.push_back(std::move(printer));
@@ -66,7 +68,19 @@ public:
     }
 
 
+    bool AskYesNo(const QString& text) override
+    {
+        questions.push_back(text);
+        return answerYes;
+    }
+    void SetClipboardImage(const QImage& picture) override { clipboard = picture; }
+    /// What is on the clipboard by the time it is read: pasteInstead when the test put something else there.
+    QImage ClipboardImage() override { return pasteInstead.isNull() ? clipboard : pasteInstead; }
+
     // Scripted answers.
+    bool answerYes = true;
+    QImage clipboard;
+    QImage pasteInstead;
     std::deque<std::optional<QString>> openAnswers;
     const void* activeWindow = nullptr;
     QString programFolder;
@@ -78,6 +92,7 @@ public:
     QStringList openFilters;
     QStringList openLastNames;
     QStringList helpPaths;
+    QStringList questions;
     std::vector<bool> printDialogsOfferingSelection;
 };
 

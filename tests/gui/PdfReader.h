@@ -3,11 +3,14 @@
 // the page's top left) through poppler's pdftotext, grouped into lines, and the
 // fonts the document uses.
 
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace sevrana::testing {
@@ -30,14 +33,25 @@ struct PdfText {
     int pages = 0;
     double pageWidth = 0, pageHeight = 0;
 
-    /// Words of one height band, left to right, in reading order.
+    /// Words of one height band, left to right; bands top to bottom, page by page.
     std::vector<PdfLine> Lines() const
     {
+        std::vector<PdfWord> sorted = words;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const PdfWord& a, const PdfWord& b) {
+            return a.page != b.page ? a.page < b.page : a.yMin < b.yMin - 1.0;
+        });
         std::vector<PdfLine> lines;
-        for (const PdfWord& w : words) {
-            if (lines.empty() || lines.back().page != w.page || std::abs(lines.back().y - w.yMin) > 1.0)
-                lines.push_back({w.page, w.xMin, w.yMin, {}});
-            lines.back().words << w.text;
+        std::vector<std::vector<const PdfWord*>> bands;
+        for (const PdfWord& w : sorted) {
+            if (bands.empty() || bands.back().front()->page != w.page || std::abs(bands.back().front()->yMin - w.yMin) > 1.0)
+                bands.emplace_back();
+            bands.back().push_back(&w);
+        }
+        for (auto& band : bands) {
+            std::stable_sort(band.begin(), band.end(), [](const PdfWord* a, const PdfWord* b) { return a->xMin < b->xMin; });
+            PdfLine line{band.front()->page, band.front()->xMin, band.front()->yMin, {}};
+            for (const PdfWord* w : band) line.words << w->text;
+            lines.push_back(line);
         }
         return lines;
     }
@@ -76,6 +90,19 @@ inline PdfText ReadPdf(const QString& path)
                               m.captured(5).toDouble(), m.captured(6).toDouble()});
     }
     return text;
+}
+
+/// Page p (from 1) as an image of dpi dots per inch, without smoothing, so every
+/// pixel has one of the colours drawn (or white).
+inline QImage RenderPdfPage(const QString& path, int page, int dpi)
+{
+    const QString base = path + QStringLiteral(".page");
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-aa"),
+                                         QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+                                         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                         QString::number(page), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                                         path, base});
+    return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
 /// The font names of the document, as pdffonts lists them.

@@ -1,0 +1,84 @@
+#include "CliPdf.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QPrinter>
+
+#include <memory>
+#include <ostream>
+
+#include "CliCommands.h"
+#include "MDIForm1.h"
+#include "Messages.h"
+#include "RecordingFiles.h"
+
+namespace sevrana::cli {
+
+namespace {
+
+/// The desktop as a batch run sees it: messages go to the error stream, the printer
+/// dialog always chooses the PDF file with one copy of everything, nobody says Yes.
+class BatchPlatform : public Platform {
+public:
+    BatchPlatform(const QString& pdfPath, std::ostream& err) : err_(err)
+    {
+        printer_.setOutputFormat(QPrinter::PdfFormat);
+        printer_.setOutputFileName(pdfPath);
+        printer_.setPageSize(QPageSize(QPageSize::A4));
+    }
+
+    void MessageBox(const QString& text) override
+    {
+        WriteMessages({text.toStdString()}, err_);
+        ++messages;
+    }
+    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    const void* ActiveWindow() override { return nullptr; }
+    void ShowHelp(const QString&) override {}
+    QString ProgramFolder() override { return QCoreApplication::applicationDirPath(); }
+    std::optional<PrintSetup> PrintDialog(QWidget*, bool) override { return PrintSetup{&printer_, 1, false}; }
+    bool AskYesNo(const QString&) override { return false; }
+    void SetClipboardImage(const QImage&) override {}
+    QImage ClipboardImage() override { return {}; }
+
+    int messages = 0;
+
+private:
+    std::ostream& err_;
+    QPrinter printer_{QPrinter::HighResolution};
+};
+
+}  // namespace
+
+int RunPdf(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
+{
+    if (args.size() < 3) return Usage(err, args.size() < 2 ? "missing configuration file" : "missing PDF file");
+    if (args.size() > 3) return Usage(err, "too many arguments");
+    const std::string& config = args[1];
+    if (!FileExists(config) || !FileExists(ResolveDataFile(config))) {
+        err << messages::kFileNotExist << '\n';
+        return kExitUsage;
+    }
+    // No display needed: the viewer draws off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QApplication> app;
+    static int argc = 1;
+    static char name[] = "sevrana-cli";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) app = std::make_unique<QApplication>(argc, argv);
+
+    const QString pdf = QString::fromStdString(args[2]);
+    BatchPlatform platform(pdf, err);
+    MDIForm1 viewer(platform);
+    viewer.show();
+    viewer.OpenRecording(QString::fromStdString(config));
+    if (viewer.State().view.blnDataLoaded != kTrue) return kExitNotLoaded;
+    const int before = platform.messages;
+    viewer.PrintActive_Click();
+    // A page that failed said so, and its job was abandoned: no file.
+    if (platform.messages != before || !QFileInfo::exists(pdf)) return kExitNotLoaded;
+    return kExitLoaded;
+}
+
+}  // namespace sevrana::cli

@@ -1,0 +1,357 @@
+// File > Print and Alt + Print Screen, read back from the PDF files the fake
+// printer dialog has them written into: the analog page's axes, labels, grid,
+// trace and trigger in page units, the markers and their title read-outs, the
+// digital page's bands, the order of pages and copies, failures, and the
+// window capture. Positions are in points (20 twips) from the page's top left.
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPushButton>
+#include <QProcess>
+
+#include "FormFixture.h"
+#include "PdfReader.h"
+
+namespace sevrana {
+namespace {
+
+using testing::FakePlatform;
+using testing::PdfLine;
+using testing::PdfText;
+using testing::RecordingText;
+
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kGreen = qRgb(0, 128, 0);
+constexpr QRgb kGrey = qRgb(64, 64, 64);
+constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+
+/// 100 samples at 1000 per second of IA (= sample number - 50) and UA, and the
+/// digital channels PU, TRIP, CB; the trigger is sample 51.
+RecordingText Recording()
+{
+    RecordingText rec;
+    rec.counts = "5,2A,3D";
+    rec.analog[0] = "1,IA,A,,A,1,0,0,-100,100";
+    rec.digital = {"3,PU,0", "4,TRIP,0", "5,CB,0"};
+    rec.rate = "1000,100";
+    rec.trigger = "01/01/00,00:00:00.050000";
+    rec.data.clear();
+    for (int k = 1; k <= 100; ++k)
+        rec.data.push_back(std::to_string(k) + "," + std::to_string((k - 1) * 1000) + "," + std::to_string(k - 50) +
+                           ",5," + (k > 30 ? "1" : "0") + "," + (k > 60 ? "1" : "0") + "," + (k % 20 < 10 ? "1" : "0"));
+    return rec;
+}
+
+class Printing : public testing::LoadedForm {
+protected:
+    void SetUp() override
+    {
+        LoadedForm::SetUp();
+        Load(Recording());
+        form->State().model.arrChannelScale(1) = 100;
+    }
+
+    /// File > Print into the PDF; the text read back.
+    PdfText Print(FakePlatform::PrintAnswer answer = {})
+    {
+        answer.outputFile = pdf;
+        platform.printAnswers.push_back(answer);
+        form->PrintActive->trigger();
+        EXPECT_TRUE(form->isEnabled());
+        return testing::ReadPdf(pdf);
+    }
+    /// The words of page p whose text is t.
+    static std::vector<testing::PdfWord> Words(const PdfText& text, int p, const QString& t)
+    {
+        std::vector<testing::PdfWord> found;
+        for (const auto& w : text.words)
+            if (w.page == p && w.text == t) found.push_back(w);
+        return found;
+    }
+    static QStringList Titles(const PdfText& text)
+    {
+        QStringList titles;
+        for (const PdfLine& line : text.Lines())
+            if (line.Text().startsWith(QLatin1String("Kallio REL"))) continue;
+            else if (line.Text().startsWith(QLatin1String("Kallio"))) titles << line.Text();
+        return titles;
+    }
+
+    QString pdf = QString::fromStdString(dir / "pages.pdf");
+};
+
+/// Columns (x) of an image row range holding a colour.
+std::vector<int> ColumnsWith(const QImage& image, QRgb colour, int top, int bottom)
+{
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = std::max(top, 0); y <= std::min(bottom, image.height() - 1); ++y)
+            if (image.pixel(x, y) == colour) {
+                columns.push_back(x);
+                break;
+            }
+    return columns;
+}
+
+TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
+{
+    const PdfText text = Print();
+    ASSERT_EQ(text.pages, 3);
+    const double H = text.pageHeight * 20, W = text.pageWidth * 20, P = H - 500;
+    const double dy = std::round(P / 10);  // P / 10 is not a half here
+    // Eleven labels from 100 A down to -100 A, 6 pt from the left, each centred on its tick
+    // (the top one hangs below the top, 0 and -100 stand above theirs).
+    const QStringList values = {"100", "80", "60", "40", "20", "0", "-20", "-40", "-60", "-80", "-100"};
+    const std::vector<PdfLine> lines = text.Lines();
+    std::vector<double> labelTops;
+    for (const QString& value : values) {
+        const auto words = Words(text, 1, value);
+        ASSERT_FALSE(words.empty()) << value.toStdString();
+        EXPECT_NEAR(words.front().xMin, 6, 0.5) << value.toStdString();
+        labelTops.push_back(words.front().yMin);
+    }
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_NEAR(labelTops[static_cast<std::size_t>(k)] - labelTops[1], (k - 1) * dy / 20, 0.3) << k;
+    EXPECT_LT(labelTops[0], 2.5);
+    EXPECT_LT(labelTops[5], 5 * dy / 20 - 2);  // above the zero line
+    EXPECT_LT(labelTops[10], 10 * dy / 20 - 2);
+
+    // Trigger: sample 51 of a view of 99 samples, the line dashed and grey, the texts beside it.
+    const double xT = W * 50 / 99 / 20;
+    const QImage page = testing::RenderPdfPage(pdf, 1, 72);
+    const std::vector<int> grey = ColumnsWith(page, kGrey, 30, static_cast<int>(P / 20) - 30);
+    ASSERT_FALSE(grey.empty());
+    EXPECT_NEAR(grey.front(), xT, 1);
+    EXPECT_NEAR(grey.back(), xT, 1);
+    EXPECT_NEAR(Words(text, 1, "Trigger").front().xMin, xT + 1, 0.5);
+    QStringList annotation;
+    for (const PdfLine& line : lines)
+        if (line.page == 1 && std::abs(line.x - (xT + 1)) < 0.5) annotation << line.Text();
+    EXPECT_EQ(annotation, QStringList({"Trigger point", "t = 0.050000 s", "IA = 1 A"}));
+    // Left border and zero line green; the trace red, from the left edge to the right one.
+    EXPECT_EQ(page.pixel(0, 200), kGreen);
+    EXPECT_EQ(page.pixel(200, static_cast<int>((P - 10) / 2 / 20)), kGreen);
+    const std::vector<int> red = ColumnsWith(page, kRed, 0, page.height() - 1);
+    ASSERT_FALSE(red.empty());
+    EXPECT_LE(red.front(), 1);
+    EXPECT_GE(red.back(), page.width() - 2);
+    // The title line 500 twips in, at the foot of the page.
+    const auto titles = Titles(text);
+    ASSERT_EQ(titles.size(), 3);
+    EXPECT_EQ(titles[0], "Kallio IA, Scale: -100...100");
+    EXPECT_EQ(titles[2], "Kallio Digital Channels");
+    EXPECT_NEAR(Words(text, 1, "Kallio").front().xMin, 25, 0.5);
+    EXPECT_GT(Words(text, 1, "Kallio").front().yMin, (H - 500) / 20);
+}
+
+TEST_F(Printing, LabelsLeftOutWhereTwelveLinesDoNotFitAndTheGridMovesUp)
+{
+    // A page 35 mm high: the plot area is lower than twelve text lines (and a division lower than one).
+    Print({QString(), 1, false, QPrinter::Color, QPageSize(QSizeF(100, 35), QPageSize::Millimeter)});
+    const PdfText text = testing::ReadPdf(pdf);
+    EXPECT_TRUE(Words(text, 1, "80").empty());
+    EXPECT_TRUE(Words(text, 1, "-100").empty());
+    const double P = text.pageHeight * 20 - 500, dy = std::round(P / 10);
+    const QImage page = testing::RenderPdfPage(pdf, 1, 288);  // 5 twips a pixel
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(200);  // 10 points in twips
+    const QFontMetricsF metrics(font);
+    const double h = metrics.height();
+    // Division 3: the grid line one text height above its tick, from 240 twips past the label's width.
+    const int above = static_cast<int>(std::lround((3 * dy - h) / 5));
+    const std::vector<int> grid = ColumnsWith(page, kGreen, above - 1, above + 1);
+    ASSERT_FALSE(grid.empty());
+    const double start = (240 + metrics.horizontalAdvance(QStringLiteral("40 A"))) / 5;
+    std::vector<int> beyondTick;
+    for (int x : grid)
+        if (x > 25) beyondTick.push_back(x);
+    ASSERT_FALSE(beyondTick.empty());
+    EXPECT_NEAR(beyondTick.front(), start, 3);
+    // At the tick itself only the tick (100 twips long) is green.
+    const int tick = static_cast<int>(std::lround(3 * dy / 5));
+    const std::vector<int> atTick = ColumnsWith(page, kGreen, tick - 1, tick + 1);
+    ASSERT_FALSE(atTick.empty());
+    EXPECT_LE(atTick.back(), 21);
+    // Division 10 keeps its line on its tick.
+    EXPECT_GT(ColumnsWith(page, kGreen, static_cast<int>(10 * dy / 5) - 1, static_cast<int>(10 * dy / 5) + 1).back(),
+              page.width() - 5);
+}
+
+TEST_F(Printing, TraceIsBlackOnAMonochromePrinterAndEndsAtTheLastSampleOfAWideView)
+{
+    // A view twice as long as the record: the trace stops at sample N, halfway across.
+    form->State().model.lngViewSamples = 198;
+    Print({QString(), 1, false, QPrinter::GrayScale});
+    const QImage page = testing::RenderPdfPage(pdf, 1, 72);
+    EXPECT_EQ(testing::CountColour(page, kRed), 0);
+    // Below the trigger texts and left of the trigger line there is nothing black but the trace.
+    const QRect trace(5, 120, 140, 500);
+    EXPECT_GT(testing::CountColour(page, kBlack, trace), 50);
+    std::vector<int> black = ColumnsWith(page, kBlack, 120, 620);
+    ASSERT_FALSE(black.empty());
+    EXPECT_NEAR(black.back(), page.width() * 99.0 / 198, 2);
+
+    form->State().model.lngViewSamples = 99;
+    Print();
+    const QImage colour = testing::RenderPdfPage(pdf, 1, 72);
+    EXPECT_EQ(testing::CountColour(colour, kBlack, trace), 0);
+    EXPECT_GT(testing::CountColour(colour, kRed, trace), 50);
+}
+
+TEST_F(Printing, MarkersOnOneSampleSplitTheirTextsAndReadInfinite)
+{
+    form->Command1->click();  // markers on
+    ViewState& v = form->State().view;
+    v.varMarker1Sample = 20;
+    v.lngMarker2Sample = 20;
+    Activate(1);
+    PdfText text = Print({QString(), 1, true});
+    ASSERT_EQ(text.pages, 1);
+    EXPECT_EQ(Titles(text), QStringList{"Kallio IA, Scale: -100...100 delta t : 0.000000 s 1/delta t : --infinite-- 1/s"});
+    const QImage page = testing::RenderPdfPage(pdf, 1, 72);
+    const std::vector<int> blue = ColumnsWith(page, kBlue, 100, 500);
+    ASSERT_FALSE(blue.empty());
+    const double X = text.pageWidth * 19 / 99;  // sample 20 of 1..100 in a view of 99
+    EXPECT_NEAR(blue.front(), X, 1.5);
+    // M1's texts left of the common line, M2's right of it.
+    for (const char* word : {"M1", "-30"}) EXPECT_LT(Words(text, 1, word).front().xMax, X) << word;
+    EXPECT_GT(Words(text, 1, "M2").front().xMin, X);
+    EXPECT_EQ(Words(text, 1, "20").size(), 2u + 1u);  // "Sample: 20" twice, and the 20 A label
+
+    v.lngMarker2Sample = 40;
+    text = Print({QString(), 1, true});
+    EXPECT_EQ(Titles(text), QStringList{"Kallio IA, Scale: -100...100 delta t : 0.020000 s 1/delta t : 50.0000 1/s"});
+}
+
+TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
+{
+    EXPECT_EQ(Titles(Print({QString(), 2})),
+              QStringList({"Kallio IA, Scale: -100...100", "Kallio IA, Scale: -100...100", "Kallio UA, Scale: -1001...1001",
+                           "Kallio UA, Scale: -1001...1001", "Kallio Digital Channels", "Kallio Digital Channels"}));
+    // The last window minimized: no page break after the last page printed.
+    Window(3).Frame()->showMinimized();
+    QApplication::processEvents();
+    PdfText text = Print({QString(), 2});
+    EXPECT_EQ(text.pages, 4);
+    // Selection: the active window once.
+    Activate(2);
+    text = Print({QString(), 1, true});
+    EXPECT_EQ(Titles(text), QStringList{"Kallio UA, Scale: -1001...1001"});
+    EXPECT_EQ(platform.printDialogsOfferingSelection, std::vector<bool>(3, true));
+    // Everything minimized: the document is ended with nothing on it.
+    for (long i : {1, 2}) Window(i).Frame()->showMinimized();
+    QApplication::processEvents();
+    text = Print();
+    EXPECT_EQ(text.pages, 1);
+    EXPECT_TRUE(text.words.empty());
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}
+
+TEST_F(Printing, AFailingPageSaysSoOnceAndAbandonsTheJob)
+{
+    form->State().model.arrChannelScale(2) = 0;
+    Print({QString(), 2});
+    // The page's message, once; the screen's own redraw afterwards has its say about the scale.
+    ASSERT_FALSE(platform.messages.isEmpty());
+    EXPECT_EQ(platform.messages.front(), "Error # 11 was generated by Sevrana\rDivision by zero");
+    EXPECT_EQ(platform.messages.filter("was generated by").size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    // Cancel prints nothing and says nothing.
+    form->State().model.arrChannelScale(2) = 6;
+    platform.messages.clear();
+    platform.printAnswers.push_back(std::nullopt);
+    form->PrintActive->trigger();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
+{
+    Array1<std::int16_t>& chosen = form->State().model.arrDigitalSelection;
+    for (long k : {0, 1, 2, 3, 4}) chosen(k) = std::array<std::int16_t, 5>{0, 1, 0, 1, 2}[static_cast<std::size_t>(k)];
+    Activate(3);
+    const PdfText text = Print({QString(), 1, true});
+    const double H = text.pageHeight * 20, B = (H - 1000) / 2;
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(200);
+    const double h = QFontMetricsF(font).height();
+    ASSERT_EQ(Words(text, 1, "PU").size(), 1u);
+    ASSERT_EQ(Words(text, 1, "CB").size(), 1u);
+    EXPECT_TRUE(Words(text, 1, "TRIP").empty());
+    EXPECT_NEAR(Words(text, 1, "1:").front().yMin, (B - 10 - h) / 20, 2);
+    EXPECT_NEAR(Words(text, 1, "3:").front().yMin, (2 * B - 10 - h) / 20, 2);
+    EXPECT_NEAR(Words(text, 1, "1:").front().xMin, 1, 0.5);
+    // Steps of PU (up at sample 31) and CB (a square wave) in red, each in its own band.
+    const QImage page = testing::RenderPdfPage(pdf, 1, 72);
+    EXPECT_GT(testing::CountColour(page, kRed, QRect(0, 0, page.width(), static_cast<int>(B / 20))), 100);
+    EXPECT_GT(testing::CountColour(page, kRed, QRect(0, static_cast<int>(B / 20), page.width(), static_cast<int>(B / 20))),
+              100);
+}
+
+TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
+{
+    for (auto [key, shift] : std::vector<std::pair<int, int>>{{44, 0}, {44, 5}, {65, 4}}) {
+        form->PrintScreen(key, shift);
+        EXPECT_TRUE(platform.clipboard.isNull()) << key << " " << shift;
+    }
+    EXPECT_TRUE(platform.questions.isEmpty());
+    // No: the picture stays on the clipboard, nothing else happens (no repaint is asked for).
+    platform.answerYes = false;
+    form->PrintScreen(44, 4);
+    EXPECT_EQ(platform.questions,
+              QStringList{"Application window is copied to clipboard.\r\nDo you want to print contents of clipboard?"});
+    EXPECT_EQ(platform.clipboard.size(), form->size());
+    EXPECT_TRUE(platform.printDialogsOfferingSelection.empty());
+    EXPECT_EQ(form->State().view.blnRedrawMarkers, kFalse);
+    // Yes, then cancel: nothing printed, but the windows are repainted.
+    platform.answerYes = true;
+    platform.printAnswers.push_back(std::nullopt);
+    form->PrintScreen(44, 4);
+    EXPECT_EQ(platform.printDialogsOfferingSelection, std::vector<bool>{false});
+    EXPECT_EQ(form->State().view.blnRedrawMarkers, kTrue);
+    // Three copies: three pages, each the clipboard's picture stretched over the whole page
+    // (a wide picture with its top left quarter red, on a portrait page).
+    QImage wide(40, 10, QImage::Format_RGB32);
+    wide.fill(kBlue);
+    QPainter(&wide).fillRect(0, 0, 20, 5, QColor(kRed));
+    platform.pasteInstead = wide;
+    platform.printAnswers.push_back(FakePlatform::PrintAnswer{pdf, 3});
+    form->PrintScreen(44, 4);
+    ASSERT_EQ(testing::ReadPdf(pdf).pages, 3);
+    const QImage page = testing::RenderPdfPage(pdf, 3, 36);
+    const int w = page.width(), h = page.height();
+    const auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) < 24;
+    };
+    EXPECT_TRUE(near(page.pixel(w / 4, h / 4), kRed));
+    EXPECT_TRUE(near(page.pixel(3 * w / 4, h / 4), kBlue));
+    EXPECT_TRUE(near(page.pixel(w / 4, 3 * h / 4), kBlue));
+    EXPECT_TRUE(near(page.pixel(w - 2, h - 2), kBlue));
+}
+
+TEST(PrintCli, WritesThePagesOfAllWindowsIntoAPdf)
+{
+    testing::TempDir dir;
+    const QString out = QString::fromStdString(dir / "feeder.pdf");
+    QProcess cli;
+    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg", out});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const PdfText text = testing::ReadPdf(out);
+    EXPECT_EQ(text.pages, 8);
+    QStringList titles;
+    for (const PdfLine& line : text.Lines())
+        if (line.Text().startsWith(QLatin1String("Kallio 110 kV "))) titles << line.words.at(3);
+    EXPECT_EQ(titles, QStringList({"IA,", "IB,", "IC,", "IN,", "UA,", "UB,", "UC,", "Digital"}));
+    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", QString::fromStdString(dir / "none.cfg"), out});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_TRUE(cli.readAllStandardError().startsWith("sevrana-cli: missing PDF file\n"));
+}
+
+}  // namespace
+}  // namespace sevrana
