@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "usage: sevrana-cli check FILE.cfg [--json]\n"
     "       sevrana-cli csv FILE.cfg\n"
     "       sevrana-cli info FILE.cfg\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 constexpr const char* kFileNotExist = "COMTRADE configuration or data file not exist in specified location!";
 
