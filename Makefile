@@ -26,6 +26,7 @@ run: build
 bench: build
 	$(BUILD)/bin/load_bench
 	$(BUILD)/bin/render_bench
+	$(BUILD)/bin/print_bench
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
