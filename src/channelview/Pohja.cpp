@@ -47,7 +47,8 @@ int VirtualKeyCode(const QKeyEvent& event)
     case Qt::Key_Up: return kKeyUp;
     case Qt::Key_Right: return kKeyRight;
     case Qt::Key_Down: return kKeyDown;
-    case Qt::Key_Print: return 44;
+    case Qt::Key_Print:
+    case Qt::Key_SysReq: return 44;  // X keyboard maps give Print Screen with Alt as SysReq
     default: break;
     }
     // Letters and digits already carry their virtual-key codes; the handlers act on no other key.
