@@ -13,12 +13,7 @@ namespace sevrana {
 
 namespace {
 
-const QColor kGreen(0, 128, 0);
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kTriggerGrey(64, 64, 64);
-const QColor kNameRed(192, 0, 0);
+using namespace colours;
 
 /// Whole pixel, halves to even.
 int Px(double v) { return ToInt32(v); }

@@ -4,6 +4,7 @@
 // the marker overlay, the digital rows, and the marker read-outs. Plain code
 // over a Canvas, so the screen, tests and printing share one drawing path.
 
+#include <QColor>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,16 @@
 namespace sevrana {
 
 class TraceColumnCache;
+
+/// The fixed colours of traces, grid, trigger and markers, on screen and on paper.
+namespace colours {
+inline const QColor kGreen(0, 128, 0);       // grid, ticks, value labels
+inline const QColor kRed(255, 0, 0);         // traces
+inline const QColor kBlack(0, 0, 0);         // texts
+inline const QColor kBlue(0, 0, 255);        // markers
+inline const QColor kTriggerGrey(64, 64, 64);  // trigger line
+inline const QColor kNameRed(192, 0, 0);     // channel name
+}  // namespace colours
 
 struct RenderContext {
     const RecordingModel& model;

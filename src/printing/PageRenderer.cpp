@@ -13,11 +13,7 @@ namespace sevrana {
 
 namespace {
 
-const QColor kGreen(0, 128, 0);
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kTriggerGrey(64, 64, 64);
+using namespace colours;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
