@@ -69,6 +69,14 @@ protected:
             if (w.page == p && w.text == t) found.push_back(w);
         return found;
     }
+    /// The first such word; a failure (and positions that fail every comparison) when there is none.
+    static testing::PdfWord First(const PdfText& text, int p, const QString& t)
+    {
+        const auto words = Words(text, p, t);
+        EXPECT_FALSE(words.empty()) << t.toStdString();
+        const double nan = std::nan("");
+        return words.empty() ? testing::PdfWord{t, p, nan, nan, nan, nan} : words.front();
+    }
     static QStringList Titles(const PdfText& text)
     {
         QStringList titles;
@@ -124,7 +132,7 @@ TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
     ASSERT_FALSE(grey.empty());
     EXPECT_NEAR(grey.front(), xT, 1);
     EXPECT_NEAR(grey.back(), xT, 1);
-    EXPECT_NEAR(Words(text, 1, "Trigger").front().xMin, xT + 1, 0.5);
+    EXPECT_NEAR(First(text, 1, "Trigger").xMin, xT + 1, 0.5);
     QStringList annotation;
     for (const PdfLine& line : lines)
         if (line.page == 1 && std::abs(line.x - (xT + 1)) < 0.5) annotation << line.Text();
@@ -141,8 +149,8 @@ TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
     ASSERT_EQ(titles.size(), 3);
     EXPECT_EQ(titles[0], "Kallio IA, Scale: -100...100");
     EXPECT_EQ(titles[2], "Kallio Digital Channels");
-    EXPECT_NEAR(Words(text, 1, "Kallio").front().xMin, 25, 0.5);
-    EXPECT_GT(Words(text, 1, "Kallio").front().yMin, (H - 500) / 20);
+    EXPECT_NEAR(First(text, 1, "Kallio").xMin, 25, 0.5);
+    EXPECT_GT(First(text, 1, "Kallio").yMin, (H - 500) / 20);
 }
 
 TEST_F(Printing, LabelsLeftOutWhereTwelveLinesDoNotFitAndTheGridMovesUp)
@@ -215,13 +223,23 @@ TEST_F(Printing, MarkersOnOneSampleSplitTheirTextsAndReadInfinite)
     const double X = text.pageWidth * 19 / 99;  // sample 20 of 1..100 in a view of 99
     EXPECT_NEAR(blue.front(), X, 1.5);
     // M1's texts left of the common line, M2's right of it.
-    for (const char* word : {"M1", "-30"}) EXPECT_LT(Words(text, 1, word).front().xMax, X) << word;
-    EXPECT_GT(Words(text, 1, "M2").front().xMin, X);
+    for (const char* word : {"M1", "-30"}) EXPECT_LT(First(text, 1, word).xMax, X) << word;
+    EXPECT_GT(First(text, 1, "M2").xMin, X);
     EXPECT_EQ(Words(text, 1, "20").size(), 2u + 1u);  // "Sample: 20" twice, and the 20 A label
 
     v.lngMarker2Sample = 40;
     text = Print({QString(), 1, true});
     EXPECT_EQ(Titles(text), QStringList{"Kallio IA, Scale: -100...100 delta t : 0.020000 s 1/delta t : 50.0000 1/s"});
+
+    // A marker just past the view (samples 1..50) is still drawn: its line lies off the page,
+    // its texts, turned left, reach onto it.
+    form->State().model.lngViewSamples = 49;
+    v.varMarker1Sample = 51;
+    v.lngMarker2Sample = 10;
+    text = Print({QString(), 1, true});
+    const auto samples = Words(text, 1, "Sample:");
+    ASSERT_EQ(samples.size(), 2u);
+    EXPECT_GT(std::max(samples[0].xMin, samples[1].xMin), text.pageWidth - 60);
 }
 
 TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
@@ -279,9 +297,9 @@ TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
     ASSERT_EQ(Words(text, 1, "PU").size(), 1u);
     ASSERT_EQ(Words(text, 1, "CB").size(), 1u);
     EXPECT_TRUE(Words(text, 1, "TRIP").empty());
-    EXPECT_NEAR(Words(text, 1, "1:").front().yMin, (B - 10 - h) / 20, 2);
-    EXPECT_NEAR(Words(text, 1, "3:").front().yMin, (2 * B - 10 - h) / 20, 2);
-    EXPECT_NEAR(Words(text, 1, "1:").front().xMin, 1, 0.5);
+    EXPECT_NEAR(First(text, 1, "1:").yMin, (B - 10 - h) / 20, 2);
+    EXPECT_NEAR(First(text, 1, "3:").yMin, (2 * B - 10 - h) / 20, 2);
+    EXPECT_NEAR(First(text, 1, "1:").xMin, 1, 0.5);
     // Steps of PU (up at sample 31) and CB (a square wave) in red, each in its own band.
     const QImage page = testing::RenderPdfPage(pdf, 1, 72);
     EXPECT_GT(testing::CountColour(page, kRed, QRect(0, 0, page.width(), static_cast<int>(B / 20))), 100);
