@@ -116,6 +116,7 @@ private:
 MDIForm1::MDIForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(platform)
 {
     setWindowTitle(QString::fromLatin1(messages::kAppTitle));
+    setAcceptDrops(true);  // a recording dropped from the file manager opens like File > Open
     BuildMenus();
     BuildToolBars();
     resize(Px(kDesignWidthTwips), Px(kDesignHeightTwips));

@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <cstdint>
 
 #include "ChannelSetup.h"
+#include "FileDrop.h"
 #include "MDIForm1.h"
 #include "Messages.h"
 #include "NumberUtils.h"
@@ -180,6 +184,26 @@ void MDIForm1::Open_Click()
     if (!chosen || chosen->isEmpty()) return;
     lastOpenName_ = *chosen;
     OpenRecording(*chosen);
+}
+
+void MDIForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Files are taken whatever they are, so that a wrong one is told why on the drop.
+    if (!loading_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MDIForm1::dropEvent(QDropEvent* event)
+{
+    if (loading_ || !event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    const DropChoice choice = ChooseDroppedRecording(event->mimeData()->urls());
+    if (choice.configPath.isEmpty()) {
+        platform_.MessageBox(choice.refusal);  // and nothing else changes
+        return;
+    }
+    // Like File > Open: the next open dialog starts from it too.
+    lastOpenName_ = choice.configPath;
+    OpenRecording(choice.configPath);
 }
 
 void MDIForm1::OpenRecording(const QString& configPath)

@@ -11,6 +11,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -367,6 +370,49 @@ TEST_F(MainWindowFiles, OpenCommandAsksWithFilterAndLastName)
     EXPECT_EQ(platform.openFilters, QStringList(3, "COMTRADE file (*.CFG)|*.cfg"));
     EXPECT_EQ(platform.openLastNames, (QStringList{"", QString::fromStdString(first), QString::fromStdString(first)}));
     EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused)
+{
+    const auto drop = [&](const QStringList& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &dropped);
+    };
+    const std::string first = Write(RecordingText(), "A.cfg", "A.dat");
+    drop({QString::fromStdString(first)});
+    ExpectLoaded(first, 3);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    // Its data file opens the configuration beside it, in whichever letter case.
+    const std::string second = Write(RecordingText(), "B.CFG", "B.dat");
+    drop({QString::fromStdString(dir / "B.dat")});
+    ExpectLoaded(second, 3);
+    // Several files, another kind or a folder: said so, and the recording stays.
+    const QString refusal =
+        "Drop one COMTRADE recording on the window: its configuration file (.cfg) or its data file (.dat).";
+    const QString notes = QString::fromStdString(dir.Write("notes.txt", "x"));
+    for (const QStringList& paths : {QStringList{QString::fromStdString(first), QString::fromStdString(second)},
+                                     QStringList{notes}, QStringList{QString::fromStdString(dir.Path())}}) {
+        platform.messages.clear();
+        drop(paths);
+        EXPECT_EQ(platform.messages, QStringList{refusal}) << paths.join("|").toStdString();
+        ExpectLoaded(second, 3);
+    }
+    // A data file without its configuration: the same message as File > Open gives.
+    platform.messages.clear();
+    dir.Write("C.dat", RecordingText().Data());
+    drop({QString::fromStdString(dir / "C.dat")});
+    EXPECT_EQ(platform.messages, QStringList{kNotFound});
+    // The open dialog starts from what was dropped last.
+    platform.openAnswers = {std::nullopt};
+    form->Open_Click();
+    EXPECT_EQ(platform.openLastNames.back(), QString::fromStdString(dir / "C.cfg"));
 }
 
 TEST_F(MainWindowFiles, StartUpWithAndWithoutRecording)

@@ -1,0 +1,38 @@
+#include "FileDrop.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace sevrana {
+
+namespace {
+
+const QString kRefusal = QStringLiteral(
+    "Drop one COMTRADE recording on the window: its configuration file (.cfg) or its data file (.dat).");
+
+/// The configuration file beside a data file: the same name with ".cfg" in whichever
+/// letter case is there (".cfg" when none is).
+QString ConfigBeside(const QFileInfo& data)
+{
+    const QString base = data.completeBaseName();
+    const QDir folder = data.absoluteDir();
+    const QStringList found = folder.entryList({base + QStringLiteral(".cfg")}, QDir::Files);
+    for (const QString& name : found)
+        if (name.compare(base + QStringLiteral(".cfg"), Qt::CaseInsensitive) == 0) return folder.filePath(name);
+    return folder.filePath(base + QStringLiteral(".cfg"));
+}
+
+}  // namespace
+
+DropChoice ChooseDroppedRecording(const QList<QUrl>& urls)
+{
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {QString(), kRefusal};
+    const QFileInfo file(urls.front().toLocalFile());
+    if (!file.isFile()) return {QString(), kRefusal};
+    const QString suffix = file.suffix();
+    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0) return {file.filePath(), QString()};
+    if (suffix.compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0) return {ConfigBeside(file), QString()};
+    return {QString(), kRefusal};
+}
+
+}  // namespace sevrana
