@@ -18,8 +18,8 @@ namespace {
 
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 
-/// First CR or LF in [p, end), or end. Data lines are long enough that a
-/// 16-byte compare pays for itself.
+}  // namespace
+
 const char* FindLineEnd(const char* p, const char* end)
 {
 #if defined(__SSE2__)
@@ -35,8 +35,6 @@ const char* FindLineEnd(const char* p, const char* end)
     while (p < end && *p != '\r' && *p != '\n') ++p;
     return p;
 }
-
-}  // namespace
 
 LineReader::LineReader(const std::string& path)
 {
@@ -60,6 +58,7 @@ LineReader LineReader::FromMemory(std::string_view bytes)
     r.size_ = bytes.size();
     r.begin_ = bytes.data();
     r.end_ = bytes.data() + bytes.size();
+    r.memoryBegin_ = bytes.data();
     return r;
 }
 
@@ -78,6 +77,7 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept
     atStart_ = other.atStart_;
     skipLf_ = other.skipLf_;
     size_ = other.size_;
+    memoryBegin_ = std::exchange(other.memoryBegin_, nullptr);
     // The unread range points into the moved buffer; keep its offsets.
     const bool ownBuffer = !memory_ && !other.buffer_.empty();
     const std::ptrdiff_t b = ownBuffer ? other.begin_ - other.buffer_.data() : 0;
@@ -95,8 +95,35 @@ LineReader& LineReader::operator=(LineReader&& other) noexcept
     return *this;
 }
 
+bool LineReader::TextStart(std::uint64_t& offset)
+{
+    if (!atStart_ || failed_ || !IsOpen() || (!memory_ && begin_ != end_)) return false;
+    char head[3];
+    offset = size_ >= 3 && ReadAt(0, head, 3) && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    return true;
+}
+
+bool LineReader::ReadAt(std::uint64_t offset, char* out, std::size_t count) const
+{
+    if (offset > size_ || count > size_ - offset) return false;
+    if (memory_) {
+        std::memcpy(out, memoryBegin_ + offset, count);
+        return true;
+    }
+    while (count > 0) {
+        const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        offset += static_cast<std::uint64_t>(got);
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 void LineReader::Close()
 {
+    memoryBegin_ = nullptr;
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     memory_ = false;

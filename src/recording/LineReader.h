@@ -10,6 +10,10 @@
 
 namespace sevrana {
 
+/// First CR or LF in [p, end), or end. Data lines are long enough that a
+/// 16-byte compare pays for itself.
+const char* FindLineEnd(const char* p, const char* end);
+
 class LineReader {
 public:
     /// An empty reader (no file): every read ends.
@@ -37,6 +41,12 @@ public:
 
     void Close();
 
+    /// For a caller that splits the input itself, before the first line is read: where
+    /// the text starts (after a byte-order mark) and bytes [offset, offset + count) of the
+    /// input. False when the bytes cannot be had (then read it line by line).
+    bool TextStart(std::uint64_t& offset);
+    bool ReadAt(std::uint64_t offset, char* out, std::size_t count) const;
+
     /// Lines longer than this are refused rather than buffered without limit.
     static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 20;
 
@@ -53,6 +63,7 @@ private:
     std::vector<char> buffer_;
     const char* begin_ = nullptr;  // unread bytes
     const char* end_ = nullptr;
+    const char* memoryBegin_ = nullptr;  // all of the input of a reader over memory
 };
 
 }  // namespace sevrana

@@ -6,10 +6,8 @@
 #include <exception>
 #include <limits>
 #include <string_view>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "DataStage.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
@@ -25,50 +23,6 @@ struct LineFailure {};
 struct Rejection {
     const char* message;
 };
-
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-/// Whole-field integer fast path: optional blanks, optional sign, up to 15 digits,
-/// optional blanks. Gives exactly the double a full conversion gives (every such
-/// integer is exact in a double), -0 included. False when the field is anything else.
-inline bool ParseSmallInteger(const char* p, const char* e, double& out)
-{
-    while (p < e && *p == ' ') ++p;
-    bool negative = false;
-    if (p < e && (*p == '-' || *p == '+')) {
-        negative = (*p == '-');
-        ++p;
-    }
-    const char* digits = p;
-    std::int64_t v = 0;
-    while (p < e && IsDigit(*p)) {
-        if (p - digits == 15) return false;  // longer numbers take the full conversion
-        v = v * 10 + (*p - '0');
-        ++p;
-    }
-    if (p == digits) return false;
-    while (p < e && *p == ' ') ++p;
-    if (p != e) return false;
-    out = negative ? -static_cast<double>(v) : static_cast<double>(v);
-    return true;
-}
-
-/// Val() of a data line's first field, fast for the usual plain sample number.
-inline double SampleNumberOf(std::string_view field)
-{
-    const char* p = field.data();
-    const char* e = p + field.size();
-    while (p < e && (*p == ' ' || *p == '\t')) ++p;
-    const char* digits = p;
-    std::int64_t v = 0;
-    while (p < e && IsDigit(*p) && p - digits < 15) {
-        v = v * 10 + (*p - '0');
-        ++p;
-    }
-    if (p > digits && (p == e || (!IsDigit(*p) && *p != '.' && *p != 'e' && *p != 'E')))
-        return static_cast<double>(v);
-    return Val(field);
-}
 
 class Loader {
 public:
@@ -206,7 +160,7 @@ private:
             Finish();
             return LoadOutcome::LoadedUnsupportedType;
         }
-        ReadData(nA, nD);
+        ReadData();
         Finish();
         return LoadOutcome::Loaded;
     }
@@ -295,112 +249,16 @@ private:
         if (nD > 0) m_.arrDigitalSamples.Redim(nD, columns + 1);
     }
 
-    void ReadData(long nA, long nD)
+    void ReadData()
     {
-        const long last = m_.lngLastSample;
-        const long expected = nA + nD + 2;
-        const double* factorA = nA > 0 ? m_.arrFactorA.data() : nullptr;
-        const double* factorB = nA > 0 ? m_.arrFactorB.data() : nullptr;
-        std::int32_t* rawMin = nA > 0 ? m_.arrRawMin.data() : nullptr;
-        std::int32_t* rawMax = nA > 0 ? m_.arrRawMax.data() : nullptr;
-        double* peak = nA > 0 ? m_.arrPeakValue.data() : nullptr;
-        const std::string& dataPath = m_.strDataFile;
-        long shown = 0;
-        std::vector<std::string_view> fields(static_cast<std::size_t>(expected));
-
-        long n = 1;
-        try {
-            for (; n <= last; ++n) {
-                const long percent = static_cast<long>(RoundHalfEven(static_cast<double>(n) / last * 100));
-                if (percent > shown) {
-                    observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent));
-                    shown = percent;
-                }
-                std::string_view line;
-                if (!data_.ReadLine(line)) FailData();
-                if (!SplitLine(line, fields) || SampleNumberOf(fields[0]) != static_cast<double>(n))
-                    FailData();
-
-                if (nA > 0) {
-                    double* out = m_.arrAnalogSamples.Column(n);
-                    for (long i = 0; i < nA; ++i) {
-                        const std::string_view f = fields[static_cast<std::size_t>(i + 2)];
-                        const double x = ValueOf(f);
-                        if (x > rawMax[i]) rawMax[i] = ToInt32(x);
-                        if (x < rawMin[i]) rawMin[i] = ToInt32(x);
-                        const double v = factorA[i] * x + factorB[i];
-                        out[i] = v;
-                        if (std::fabs(v) > peak[i]) peak[i] = std::fabs(v);
-                    }
-                }
-                if (nD > 0) {
-                    std::int16_t* out = m_.arrDigitalSamples.Column(n);
-                    for (long i = 0; i < nD; ++i) {
-                        const std::string_view f = fields[static_cast<std::size_t>(nA + i + 2)];
-                        if (f.size() == 1 && IsDigit(f[0])) {
-                            out[i] = static_cast<std::int16_t>(f[0] - '0');
-                            continue;
-                        }
-                        const double x = ValueOf(f);
-                        out[i] = ToInt16(x);
-                    }
-                }
-            }
-        } catch (...) {
-            // Whatever went wrong, it went wrong on this line of the data file.
-            currentError_ = messages::ErrorAtLine(n, dataPath);
+        const long failed = ReadDataLines(m_, data_, [this](long percent) {
+            observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent));
+        });
+        if (failed != 0) {
+            currentError_ = messages::ErrorAtLine(failed, m_.strDataFile);
             throw LineFailure{};
         }
     }
-
-    /// Splits a data line at commas into exactly the expected number of fields;
-    /// false when the count differs.
-    static bool SplitLine(std::string_view line, std::vector<std::string_view>& fields)
-    {
-        const std::size_t expected = fields.size();
-        const char* p = line.data();
-        const char* const e = p + line.size();
-        const char* start = p;
-        std::size_t k = 0;
-#if defined(__SSE2__)
-        // Sixteen bytes at a time: fields are short, so one search per field costs more than the field.
-        const __m128i comma = _mm_set1_epi8(',');
-        while (e - p >= 16) {
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), comma)));
-            while (mask != 0) {
-                const char* c = p + __builtin_ctz(mask);
-                mask &= mask - 1;
-                if (k == expected) return false;
-                fields[k++] = std::string_view(start, static_cast<std::size_t>(c - start));
-                start = c + 1;
-            }
-            p += 16;
-        }
-#endif
-        for (; p < e; ++p) {
-            if (*p != ',') continue;
-            if (k == expected) return false;
-            fields[k++] = std::string_view(start, static_cast<std::size_t>(p - start));
-            start = p + 1;
-        }
-        if (k == expected) return false;
-        fields[k++] = std::string_view(start, static_cast<std::size_t>(e - start));
-        return k == expected;
-    }
-
-    /// One value field: the integer fast path, else the full conversion; an empty
-    /// or non-numeric field fails the line.
-    static double ValueOf(std::string_view f)
-    {
-        double x;
-        if (ParseSmallInteger(f.data(), f.data() + f.size(), x)) return x;
-        const auto parsed = ParseNumber(f);
-        if (!parsed) throw LineFailure{};
-        return *parsed;
-    }
-
-    [[noreturn]] static void FailData() { throw LineFailure{}; }
 
     RecordingModel& m_;
     LineReader& config_;
