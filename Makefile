@@ -4,8 +4,11 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
 EXAMPLE ?= examples/feeder_fault.cfg
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
+# make install PREFIX=/usr DESTDIR=/tmp/stage; without PREFIX the configured prefix (/usr/local) holds.
+PREFIX ?=
+DESTDIR ?=
 
-.PHONY: all deps build test run bench fuzz clean
+.PHONY: all deps build test run install bench fuzz clean
 
 all: build
 
@@ -22,6 +25,9 @@ test: build
 run: build
 	$(BUILD)/bin/sevrana-cli check $(EXAMPLE)
 	$(BUILD)/bin/sevrana $(EXAMPLE)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
 bench: build
 	$(BUILD)/bin/load_bench

@@ -2,8 +2,9 @@
 # Installs the Debian packages Sevrana needs; skips the ones already present.
 set -euo pipefail
 
-packages=(cmake g++ make ninja-build qt6-base-dev fonts-liberation libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev poppler-utils)
+packages=(cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-liberation libgtest-dev libgmock-dev
+          libbenchmark-dev clang libclang-rt-14-dev poppler-utils
+          desktop-file-utils shared-mime-info groff-base)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -413,7 +413,15 @@ void MDIForm1::Exit_Click() { close(); }
 
 void MDIForm1::Cont_Click()
 {
-    platform_.ShowHelp(FindInFolder(platform_.ProgramFolder(), QString::fromLatin1(kHelpName)));
+    // Beside the program in a build; an install keeps it in share/sevrana next to bin, under any prefix.
+    const QString name = QString::fromLatin1(kHelpName);
+    const QString folder = platform_.ProgramFolder();
+    QString page = FindInFolder(folder, name);
+    if (!QFileInfo(page).isFile()) {
+        const QString installed = FindInFolder(QDir::cleanPath(folder + QStringLiteral("/../share/sevrana")), name);
+        if (QFileInfo(installed).isFile()) page = installed;
+    }
+    platform_.ShowHelp(page);
 }
 
 void MDIForm1::SaveAndUnloadAll()

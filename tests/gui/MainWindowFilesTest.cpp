@@ -570,14 +570,21 @@ TEST_F(MainWindowFiles, SettingsFallBackToUserFolderWhenProgramFolderCannotBeWri
 
 TEST_F(MainWindowFiles, HelpContentsShowsTheProgramsHelpPage)
 {
+    platform.programFolder = QString::fromStdString(dir / "bin");
     form->Cont_Click();
-    EXPECT_EQ(platform.helpPaths, QStringList{QString::fromStdString(dir / "sevrana.html")});
+    EXPECT_EQ(platform.helpPaths, QStringList{QString::fromStdString(dir / "bin/sevrana.html")});
 
-    // Found whatever the case of its name.
-    dir.Write("Sevrana.HTML", "<html></html>");
+    // Installed: share/sevrana beside the program's folder.
+    dir.Write("share/sevrana/sevrana.html", "<html></html>");
     form->Cont_Click();
     ASSERT_EQ(platform.helpPaths.size(), 2);
-    EXPECT_EQ(platform.helpPaths[1], QString::fromStdString(dir / "Sevrana.HTML"));
+    EXPECT_EQ(platform.helpPaths[1], QString::fromStdString(dir / "share/sevrana/sevrana.html"));
+
+    // The page beside the program comes first, found whatever the case of its name.
+    dir.Write("bin/Sevrana.HTML", "<html></html>");
+    form->Cont_Click();
+    ASSERT_EQ(platform.helpPaths.size(), 3);
+    EXPECT_EQ(platform.helpPaths[2], QString::fromStdString(dir / "bin/Sevrana.HTML"));
 }
 
 TEST_F(MainWindowFiles, ToolBarsFollowTheWidthFromTheFirstShowOn)
