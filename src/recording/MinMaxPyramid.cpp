@@ -4,6 +4,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "Parallel.h"
+
 namespace sevrana {
 
 void MinMaxPyramid::Clear()
@@ -31,7 +33,9 @@ void MinMaxPyramid::Build(const RecordingModel& model)
     first.blocks = samplesCount_ >> kBaseShift;  // only whole blocks; the tail is scanned
     if (first.blocks == 0) return;
     first.mm.resize(2 * C * static_cast<std::size_t>(first.blocks));
-    for (long b = 0; b < first.blocks; ++b) {
+    // The finest level reads every sample: it is built on every core, a slice of blocks each.
+    ForEachSlice(first.blocks, SliceCount(first.blocks, 1L << 14), [&](long from, long to, unsigned) {
+    for (long b = from; b < to; ++b) {
         const double* column = samples_ + static_cast<std::size_t>(b * base) * C;
         double* mm = first.mm.data() + 2 * C * static_cast<std::size_t>(b);
         double* __restrict lo = mm;
@@ -46,6 +50,7 @@ void MinMaxPyramid::Build(const RecordingModel& model)
             }
         }
     }
+    });
     levels_.push_back(std::move(first));
     while (levels_.back().blocks >= factor) {
         const Level& fine = levels_.back();

@@ -12,7 +12,8 @@ namespace {
 TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
 {
     const long channels = 3;
-    const long samples = 5000;
+    const long samples = 300001;  // long enough to be split over the cores
+    const long middle = (samples - 1) / 2 + 2;  // where a split of two slices falls
     RecordingModel m;
     m.intDigitalCount = channels;
     m.lngLastSample = samples;
@@ -22,7 +23,7 @@ TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
     for (long n = 1; n <= samples; ++n) {
         m.arrDigitalSamples(1, n) = static_cast<std::int16_t>(pick(rng) == 0 ? 1 : 0);
         m.arrDigitalSamples(2, n) = static_cast<std::int16_t>(n % 400 < 3 ? 2 : (n / 100) & 1);  // a state 2 too
-        m.arrDigitalSamples(3, n) = static_cast<std::int16_t>(n > 1);                            // once, at 2
+        m.arrDigitalSamples(3, n) = static_cast<std::int16_t>(n > 1 && n < middle);  // at 2 and at the split
     }
     m.arrDigitalSamples(1, samples + 1) = 1;  // the spare column beyond the last sample is not a change
 
@@ -39,7 +40,7 @@ TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
         EXPECT_EQ(edges.Changes(k), changes) << k;
         EXPECT_EQ(edges.States(k), states) << k;
     }
-    EXPECT_EQ(edges.Changes(3), std::vector<std::int32_t>{2});
+    EXPECT_EQ(edges.Changes(3), (std::vector<std::int32_t>{2, static_cast<std::int32_t>(middle)}));
     EXPECT_THROW(edges.Changes(channels + 1), std::out_of_range);
 
     edges.Clear();
