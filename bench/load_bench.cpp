@@ -133,6 +133,7 @@ void BM_LoadRecording(benchmark::State& state)
     }
     NoopObserver observer;
     const bool withIndexes = state.range(0) != 0;  // as the viewer opens a file: the drawing indexes too
+    const auto threads = static_cast<unsigned>(state.range(1));  // 0: every core
     long samples = 0;
     double modelMegabytes = 0;
     double indexMegabytes = 0;
@@ -143,7 +144,7 @@ void BM_LoadRecording(benchmark::State& state)
         model->strDataFile = rec.dataPath;
         sevrana::LineReader config(rec.configPath);
         sevrana::LineReader data(rec.dataPath);
-        const sevrana::LoadOutcome outcome = sevrana::LoadRecording(*model, config, data, observer);
+        const sevrana::LoadOutcome outcome = sevrana::LoadRecording(*model, config, data, observer, threads);
         if (outcome != sevrana::LoadOutcome::Loaded) {
             state.SkipWithError("the recording did not load");
             break;
@@ -173,8 +174,17 @@ void BM_LoadRecording(benchmark::State& state)
     state.counters["peak_rss_MB"] = PeakRssMegabytes();
 }
 // Wall time: what the user waits for, page faults and system calls included.
-// Argument 1: with the min/max pyramid and the digital change positions built, as the viewer does.
-BENCHMARK(BM_LoadRecording)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+// First argument 1: with the min/max pyramid and the digital change positions built, as the
+// viewer does. Second: the cores the data stage may use, 1 or 0 for every core.
+BENCHMARK(BM_LoadRecording)
+    ->Args({0, 1})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->ArgNames({"indexes", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 void BM_ReadFileOnly(benchmark::State& state)
 {

@@ -285,10 +285,11 @@ long ReadDataLinesSequential(RecordingModel& m, LineReader& data, const std::fun
     return failed;
 }
 
-long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void(long percent)>& progress)
+long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void(long percent)>& progress,
+                   unsigned threads)
 {
     const long last = m.lngLastSample;
-    const unsigned threads = std::min(16u, std::thread::hardware_concurrency());
+    if (threads == 0) threads = std::min(16u, std::thread::hardware_concurrency());
     const std::uint64_t size = data.SizeBytes();
     std::uint64_t start = 0;
     if (threads < 2 || last < 2 || size < kParallelDataBytes || !data.TextStart(start))

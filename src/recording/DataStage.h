@@ -19,7 +19,9 @@ namespace sevrana {
 /// when every line was good, else the number of the first line that is missing or
 /// malformed (the model then holds exactly what reading the lines before it, and the
 /// good fields of it, gave).
-long ReadDataLines(RecordingModel& model, LineReader& data, const std::function<void(long percent)>& progress);
+/// threads limits the cores used (0: all of them).
+long ReadDataLines(RecordingModel& model, LineReader& data, const std::function<void(long percent)>& progress,
+                   unsigned threads = 0);
 
 /// Below this many bytes a data file is read on one thread.
 inline constexpr std::uint64_t kParallelDataBytes = std::uint64_t{4} << 20;

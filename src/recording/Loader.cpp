@@ -26,8 +26,8 @@ struct Rejection {
 
 class Loader {
 public:
-    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer)
-        : m_(model), config_(config), data_(data), observer_(observer)
+    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, unsigned threads)
+        : m_(model), config_(config), data_(data), observer_(observer), threads_(threads)
     {
     }
 
@@ -251,9 +251,9 @@ private:
 
     void ReadData()
     {
-        const long failed = ReadDataLines(m_, data_, [this](long percent) {
-            observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent));
-        });
+        const long failed = ReadDataLines(
+            m_, data_, [this](long percent) { observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent)); },
+            threads_);
         if (failed != 0) {
             currentError_ = messages::ErrorAtLine(failed, m_.strDataFile);
             throw LineFailure{};
@@ -264,15 +264,17 @@ private:
     LineReader& config_;
     LineReader& data_;
     LoadObserver& observer_;
+    unsigned threads_;
     std::string currentError_;
     Array1<std::string_view> fields_;
 };
 
 }  // namespace
 
-LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer)
+LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
+                          unsigned threads)
 {
-    Loader loader(model, config, data, observer);
+    Loader loader(model, config, data, observer, threads);
     return loader.Run();
 }
 

@@ -30,7 +30,9 @@ enum class LoadOutcome {
 
 /// Reads configuration and data into the model. model.varConfigFile and
 /// model.strDataFile name the files (for messages and the information file);
-/// config and data are their opened readers, both closed on every path.
-LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer);
+/// config and data are their opened readers, both closed on every path. threads
+/// limits the cores the data stage uses (0: all of them).
+LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
+                          unsigned threads = 0);
 
 }  // namespace sevrana
