@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make ninja-build qt6-base-dev fonts-liberation libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev poppler-utils)
+          libbenchmark-dev clang libclang-rt-14-dev poppler-utils pkg-config libuchardet-dev)
 
 missing=()
 for p in "${packages[@]}"; do
