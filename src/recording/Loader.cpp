@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
+#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -105,7 +106,7 @@ private:
     {
         std::string_view raw;
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        return DecodeText(raw);
+        return decoder_.Decode(raw);
     }
 
     long Split(const std::string& line) { return SplitFields(line, ",", fields_); }
@@ -115,6 +116,7 @@ private:
     {
         m_.dblScrollFactor = 1.0;
         observer_.SetCaption(messages::OpeningCaption(CfgPath()));
+        decoder_ = TextDecoder(config_.Peek(TextDecoder::kSampleBytes));
 
         // Line 1: station, device, revision.
         SetLine(1);
@@ -134,7 +136,10 @@ private:
         const std::string infoFile = FindInfoFile(CfgPath());
         if (!infoFile.empty()) {
             currentError_ = messages::ErrorInFile(infoFile);
-            std::string info = ReadProfileString(infoFile, "Public Record_Information", "Record_Information");
+            // The recorder that wrote the configuration wrote this too, and a few
+            // words of record information are too little to judge alone.
+            std::string info =
+                ReadProfileString(infoFile, "Public Record_Information", "Record_Information", decoder_.Encoding());
             if (!info.empty()) m_.strRecordInfo = std::move(info);
         }
         if (m_.strRecordInfo.empty() && revision != "1991") m_.strRecordInfo = revision;
@@ -186,10 +191,10 @@ private:
         SetLine(++n);
         std::string_view raw;
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        m_.varStartStamp = DecodeText(raw);
+        m_.varStartStamp = decoder_.Decode(raw);
         SetLine(++n);
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        m_.strTriggerStamp = DecodeText(raw);
+        m_.strTriggerStamp = decoder_.Decode(raw);
 
         SetLine(++n);
         line = NextConfigLine();
@@ -407,6 +412,7 @@ private:
     LineReader& data_;
     LoadObserver& observer_;
     std::string currentError_;
+    TextDecoder decoder_;  // the configuration's text
     Array1<std::string_view> fields_;
 };
 
