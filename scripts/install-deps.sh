@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-liberation libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev poppler-utils
+          libbenchmark-dev clang libclang-rt-14-dev poppler-utils pkg-config libuchardet-dev
           desktop-file-utils shared-mime-info groff-base)
 
 missing=()

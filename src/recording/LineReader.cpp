@@ -164,6 +164,32 @@ bool LineReader::Refill()
     }
 }
 
+std::string_view LineReader::Peek(std::size_t limit)
+{
+    if (!memory_ && fd_ >= 0 && !failed_) {
+        std::size_t pending = static_cast<std::size_t>(end_ - begin_);
+        if (pending < limit && !eof_) {
+            if (begin_ != buffer_.data()) std::memmove(buffer_.data(), begin_, pending);
+            if (buffer_.size() < limit) buffer_.resize(limit);
+            begin_ = buffer_.data();
+            end_ = begin_ + pending;
+            while (pending < limit) {
+                const ssize_t got = ::read(fd_, buffer_.data() + pending, buffer_.size() - pending);
+                if (got < 0 && errno == EINTR) continue;
+                if (got <= 0) {
+                    failed_ = got < 0;
+                    eof_ = true;
+                    break;
+                }
+                pending += static_cast<std::size_t>(got);
+                end_ += got;
+            }
+        }
+    }
+    const std::size_t available = static_cast<std::size_t>(end_ - begin_);
+    return std::string_view(begin_, available < limit ? available : limit);
+}
+
 bool LineReader::ReadLine(std::string_view& line)
 {
     if (failed_ || (!memory_ && fd_ < 0)) return false;

@@ -39,6 +39,12 @@ public:
     bool ReadLine(std::string_view& line);
     bool ReadFailed() const { return failed_; }
 
+    /// The next unread bytes, at most limit of them, kept for the lines read
+    /// after it, so a file is read only once. Shorter at the end of the input or
+    /// on a read error. A byte-order mark not yet skipped is part of it. Valid
+    /// until the next call.
+    std::string_view Peek(std::size_t limit);
+
     void Close();
 
     /// For a caller that splits the input itself, before the first line is read: where

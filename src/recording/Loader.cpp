@@ -11,6 +11,7 @@
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
+#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -59,7 +60,7 @@ private:
     {
         std::string_view raw;
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        return DecodeText(raw);
+        return decoder_.Decode(raw);
     }
 
     long Split(const std::string& line) { return SplitFields(line, ",", fields_); }
@@ -69,6 +70,7 @@ private:
     {
         m_.dblScrollFactor = 1.0;
         observer_.SetCaption(messages::OpeningCaption(CfgPath()));
+        decoder_ = TextDecoder(config_.Peek(TextDecoder::kSampleBytes));
 
         // Line 1: station, device, revision.
         SetLine(1);
@@ -88,7 +90,10 @@ private:
         const std::string infoFile = FindInfoFile(CfgPath());
         if (!infoFile.empty()) {
             currentError_ = messages::ErrorInFile(infoFile);
-            std::string info = ReadProfileString(infoFile, "Public Record_Information", "Record_Information");
+            // The recorder that wrote the configuration wrote this too, and a few
+            // words of record information are too little to judge alone.
+            std::string info =
+                ReadProfileString(infoFile, "Public Record_Information", "Record_Information", decoder_.Encoding());
             if (!info.empty()) m_.strRecordInfo = std::move(info);
         }
         if (m_.strRecordInfo.empty() && revision != "1991") m_.strRecordInfo = revision;
@@ -140,10 +145,10 @@ private:
         SetLine(++n);
         std::string_view raw;
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        m_.varStartStamp = DecodeText(raw);
+        m_.varStartStamp = decoder_.Decode(raw);
         SetLine(++n);
         if (!config_.ReadLine(raw)) throw LineFailure{};
-        m_.strTriggerStamp = DecodeText(raw);
+        m_.strTriggerStamp = decoder_.Decode(raw);
 
         SetLine(++n);
         line = NextConfigLine();
@@ -266,6 +271,7 @@ private:
     LoadObserver& observer_;
     unsigned threads_;
     std::string currentError_;
+    TextDecoder decoder_;  // the configuration's text
     Array1<std::string_view> fields_;
 };
 

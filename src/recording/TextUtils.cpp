@@ -13,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "TextDecoder.h"
+
 namespace sevrana {
 namespace {
 
@@ -303,7 +305,8 @@ std::string_view CutAtNul(std::string_view text)
     return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key)
+std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
+                              std::string_view likelyEncoding)
 {
     try {
         const std::optional<std::string> bytes = ReadFileBytes(path);
@@ -312,8 +315,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
         key = TrimBlanksAndTabs(key);
         bool inSection = false;
         bool sectionSeen = false;
+        TextDecoder decoder(*bytes, likelyEncoding);
         for (const std::string_view raw : SplitLines(SkipBom(*bytes))) {
-            const std::string line = DecodeText(raw);
+            const std::string line = decoder.Decode(raw);
             const ParsedLine parsed = ParseProfileLine(line);
             if (parsed.kind == ParsedLine::Kind::Section) {
                 if (sectionSeen) break;  // only the first matching section counts

@@ -16,8 +16,9 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 /// True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
-/// File bytes to UTF-8 text: kept as they are when valid UTF-8, otherwise read
-/// as Latin-1, so names written by older tools are never garbled or lost.
+/// Bytes to UTF-8 text: kept as they are when valid UTF-8, otherwise read as
+/// Latin-1, so no byte is ever lost. For a lone string; the lines of a file are
+/// read with a TextDecoder, which knows the file's encoding.
 std::string DecodeText(std::string_view bytes);
 
 /// ASCII letters compared without regard to case.
@@ -35,8 +36,10 @@ std::string_view CutAtNul(std::string_view text);
 
 /// The value of key in section of a profile file, section and key matched without
 /// regard to case; at most 254 characters, trailing blanks stripped. Empty when
-/// the file, section or key is missing or the value is empty.
-std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key);
+/// the file, section or key is missing or the value is empty. The file's text is
+/// decoded as a TextDecoder built from its bytes and likelyEncoding decodes it.
+std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
+                              std::string_view likelyEncoding = {});
 
 /// Writes key = value into section, keeping every other line of the file;
 /// creates the file or section when missing. Returns false when the file cannot be written.

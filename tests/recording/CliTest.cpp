@@ -12,12 +12,14 @@
 #include <sstream>
 
 #include "CliCommands.h"
+#include "Encode.h"
 #include "RecordingText.h"
 #include "TempDir.h"
 
 namespace sevrana {
 namespace {
 
+using testing::Encode;
 using testing::LineError;
 using testing::RecordingText;
 using testing::TempDir;
@@ -177,6 +179,21 @@ TEST_F(CliTest, SummaryAlignsNonAsciiNamesAndIndentsMessageLines)
                   "digital channels:\n"
                   "  #  name   normal\n"
                   "  1  L\xC3\xA4ht\xC3\xB6  0\n");
+}
+
+TEST_F(CliTest, JsonShowsCodePageNamesAsUtf8)
+{
+    RecordingText r = TriggeredRecording();
+    r.header = "Подстанция Северная,РЗА-1,1991";
+    r.analog = {"1,Ток фазы А,,,А,2,-1,0,-32767,32767", "2,Напряжение фазы В,,,кВ,0.5,0,0,-1000,2000"};
+    r.digital = {"3,Выключатель отключен,0"};
+    dir.Write("F1.dat", r.Data());
+    dir.Write("F1.cfg", Encode(r.Config(), "WINDOWS-1251"));
+    const CliRun run = RunInProcess({"check", cfg, "--json"});
+    EXPECT_EQ(run.code, 0);
+    for (const char* piece : {R"("station": "Подстанция Северная")", R"("device": "РЗА-1")",
+                              R"({"name": "Напряжение фазы В", "unit": "кВ")", R"({"name": "Выключатель отключен")"})
+        EXPECT_NE(run.out.find(piece), std::string::npos) << piece << run.out;
 }
 
 TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ChannelSetup.h"
+#include "Encode.h"
 #include "Loader.h"
 #include "NumberUtils.h"
 #include "RecordingText.h"
@@ -14,9 +15,47 @@
 namespace sevrana {
 namespace {
 
+using testing::Encode;
 using testing::LineError;
 using testing::RecordingText;
 using testing::TempDir;
+
+/// The names of a recording and its record information.
+struct Names {
+    std::string station;
+    std::vector<std::string> analog;
+    std::vector<std::string> units;
+    std::vector<std::string> digital;
+    std::string info;
+};
+
+/// A recording of ten samples with these channels.
+RecordingText Named(const Names& names)
+{
+    RecordingText r;
+    const std::size_t nA = names.analog.size();
+    const std::size_t nD = names.digital.size();
+    r.header = names.station + ",REL-670,1991";
+    r.counts = std::to_string(nA + nD) + "," + std::to_string(nA) + "A," + std::to_string(nD) + "D";
+    r.analog.clear();
+    for (std::size_t i = 0; i < nA; ++i)
+        r.analog.push_back(std::to_string(i + 1) + "," + names.analog[i] + ",,," + names.units[i] +
+                           ",0.01,0,0,-32767,32767");
+    r.digital.clear();
+    for (std::size_t i = 0; i < nD; ++i)
+        r.digital.push_back(std::to_string(nA + i + 1) + "," + names.digital[i] + ",0");
+    for (std::size_t n = 0; n < r.data.size(); ++n) {
+        r.data[n] = std::to_string(n + 1) + "," + std::to_string(n * 1000);
+        for (std::size_t i = 0; i < nA; ++i) r.data[n] += ",5";
+        for (std::size_t i = 0; i < nD; ++i) r.data[n] += ",0";
+    }
+    return r;
+}
+
+std::string InfoFile(const std::string& info)
+{
+    return "[Public Record_Information]\r\nRecord_Information=" + info + "\r\n";
+}
 
 struct Captured : LoadObserver {
     std::vector<std::string> captions;
@@ -46,6 +85,18 @@ protected:
     {
         EXPECT_EQ(Load(r), LoadOutcome::Failed);
         EXPECT_EQ(seen.messages, std::vector<std::string>{message});
+    }
+
+    /// The names and record information as loaded.
+    Names Loaded() const
+    {
+        Names n{model.varStationName, {}, {}, {}, model.strRecordInfo};
+        for (long i = 1; i <= model.AnalogCount(); ++i) {
+            n.analog.push_back(model.arrAnalogNames(i));
+            n.units.push_back(model.arrAnalogUnits(i));
+        }
+        for (long i = 1; i <= model.DigitalCount(); ++i) n.digital.push_back(model.arrDigitalNames(i));
+        return n;
     }
 
     TempDir dir;
@@ -264,6 +315,103 @@ TEST_F(LoaderTest, LineEndsAndByteOrderMark)
         EXPECT_EQ(model.varStationName, "Kallio");
         EXPECT_EQ(model.arrAnalogSamples(1, 10), 199.0);
     }
+}
+
+TEST_F(LoaderTest, NamesAndRecordInformationInTheRecordersCodePage)
+{
+    const Names russian{"Подстанция Северная 110 кВ",
+                        {"Ток фазы А", "Ток фазы В", "Напряжение фазы В"},
+                        {"А", "А", "кВ"},
+                        {"Выключатель отключен", "Пуск защиты от замыканий на землю"},
+                        "Короткое замыкание на линии 110 кВ"};
+    const Names french{"Poste électrique de Besançon",
+                       {"Courant phase 1", "Intensité phase 2", "Tension barre côté ligne"},
+                       {"A", "A", "kV"},
+                       {"Disjoncteur déclenché", "Sectionneur fermé"},
+                       "Défaut fugitif à la terre, réenclenchement réussi"};
+    const std::vector<std::pair<const char*, Names>> cases = {
+        {"WINDOWS-1251", russian},
+        {"IBM866", russian},
+        {"KOI8-R", russian},
+        {"GB18030",
+         {"220千伏北郊变电站",
+          {"A相电流", "B相电流", "B相电压"},
+          {"安", "安", "千伏"},
+          {"断路器分闸", "保护装置启动"},
+          "线路A相接地故障，断路器跳闸"}},
+        {"BIG5",
+         {"161千伏北郊變電所",
+          {"A相電流", "B相電流", "B相電壓"},
+          {"安", "安", "千伏"},
+          {"斷路器分閘", "保護電驛動作"},
+          "線路A相接地故障，斷路器跳脫"}},
+        // The backslash stays one: some Shift-JIS tables read it as a yen sign.
+        {"SHIFT_JIS",
+         {"東京北変電所",
+          {"A相電流", "B相電流", "B相電圧"},
+          {"A", "A", "kV"},
+          {"遮断器開", "保護継電器動作"},
+          "送電線A相地絡事故、遮断器トリップ C:\\記録"}},
+        // 0x96, the en dash, is only in the Windows page.
+        {"WINDOWS-1252",
+         {"Umspannwerk Süd",
+          {"Strom Phase L1", "Strom Phase L2", "Spannung Ü – Sammelschiene 1"},
+          {"A", "A", "kV"},
+          {"Leistungsschalter geöffnet", "Schutzauslösung Überstrom"},
+          "Erdschluss Phase L1 – Leistungsschalter ausgelöst"}},
+        {"ISO-8859-1", french},
+        {"ISO-8859-15", french}};
+    for (const auto& [encoding, names] : cases) {
+        SCOPED_TRACE(encoding);
+        dir.Write("F1.INF", Encode(InfoFile(names.info), encoding));
+        const RecordingText r = Named(names);
+        ASSERT_EQ(LoadText(Encode(r.Config(), encoding), r.Data()), LoadOutcome::Loaded);
+        const Names loaded = Loaded();
+        EXPECT_EQ(loaded.station, names.station);
+        EXPECT_EQ(loaded.analog, names.analog);
+        EXPECT_EQ(loaded.units, names.units);
+        EXPECT_EQ(loaded.digital, names.digital);
+        EXPECT_EQ(loaded.info, names.info);
+    }
+
+    // An ASCII configuration says nothing of the information file's encoding: that file is judged on its own.
+    dir.Write("F1.INF", Encode(InfoFile(russian.info), "WINDOWS-1251"));
+    ASSERT_EQ(Load(RecordingText()), LoadOutcome::Loaded);
+    EXPECT_EQ(model.varStationName, "Kallio");
+    EXPECT_EQ(model.strRecordInfo, "Короткое замыкание на линии 110 кВ");
+}
+
+TEST_F(LoaderTest, Utf8StaysAsItIsAndMixedTextKeepsEveryByte)
+{
+    const Names names{"Подстанция Северная", {"Ток фазы А"}, {"А"}, {"Выключатель отключен"}, "Пуск защиты"};
+    const RecordingText r = Named(names);
+    for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+        dir.Write("F1.INF", bom + InfoFile(names.info));
+        ASSERT_EQ(LoadText(bom + r.Config(), r.Data()), LoadOutcome::Loaded);
+        EXPECT_EQ(model.varStationName, "Подстанция Северная");
+        EXPECT_EQ(model.arrAnalogNames(1), "Ток фазы А");
+        EXPECT_EQ(model.arrDigitalNames(1), "Выключатель отключен");
+        EXPECT_EQ(model.strRecordInfo, "Пуск защиты");
+    }
+
+    // Mostly Windows-1251, with a line of UTF-8 and one of Latin-1: the UTF-8 line stays, the Latin-1 one is
+    // read in the file's code page, every byte as a letter of it.
+    std::filesystem::remove(dir / "F1.INF");
+    const RecordingText mixed = Named({"Подстанция Северная 110 кВ",
+                                       {"Ток фазы А", "@UTF8@", "Напряжение фазы С"},
+                                       {"А", "@U@", "кВ"},
+                                       {"Выключатель отключен", "@LATIN1@"},
+                                       ""});
+    std::string text = Encode(mixed.Config(), "WINDOWS-1251");
+    for (const auto& [mark, bytes] :
+         {std::pair{"@UTF8@", "Ток фазы В"}, std::pair{"@U@", "А"}, std::pair{"@LATIN1@", "L\xE4ht\xF6"}})
+        text.replace(text.find(mark), std::string_view(mark).size(), bytes);
+    ASSERT_EQ(LoadText(text, mixed.Data()), LoadOutcome::Loaded);
+    EXPECT_EQ(model.varStationName, "Подстанция Северная 110 кВ");
+    EXPECT_EQ(model.arrAnalogNames(2), "Ток фазы В");
+    EXPECT_EQ(model.arrAnalogUnits(2), "А");
+    EXPECT_EQ(model.arrAnalogNames(3), "Напряжение фазы С");
+    EXPECT_EQ(model.arrDigitalNames(2), "Lдhtц");
 }
 
 TEST_F(LoaderTest, ProgressCaptionsShowEachPercentageOnce)

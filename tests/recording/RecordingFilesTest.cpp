@@ -86,6 +86,8 @@ TEST(LineReader, LinesAcrossReadChunksFromAFile)
     LineReader r(dir.Write("big.txt", text));
     ASSERT_TRUE(r.IsOpen());
     EXPECT_EQ(r.SizeBytes(), text.size());
+    const std::size_t head = std::size_t{3} << 19;  // more than the reader buffers at first
+    EXPECT_EQ(r.Peek(head), std::string_view(text).substr(0, head));
     EXPECT_EQ(AllLines(r), expected);
     EXPECT_FALSE(r.ReadFailed());
 }
@@ -96,6 +98,7 @@ TEST(LineReader, MovedReaderGoesOnWhereItWas)
     LineReader a(dir.Write("a.txt", "x\ny\nz"));
     std::string_view line;
     ASSERT_TRUE(a.ReadLine(line));
+    EXPECT_EQ(a.Peek(3), "y\nz");
     LineReader b;
     b = std::move(a);
     EXPECT_EQ(AllLines(b), (std::vector<std::string>{"y", "z"}));
