@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,13 +198,17 @@ void MDIForm1::dropEvent(QDropEvent* event)
     if (loading_ || !event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
     const DropChoice choice = ChooseDroppedRecording(event->mimeData()->urls());
-    if (choice.configPath.isEmpty()) {
-        platform_.MessageBox(choice.refusal);  // and nothing else changes
-        return;
-    }
-    // Like File > Open: the next open dialog starts from it too.
-    lastOpenName_ = choice.configPath;
-    OpenRecording(choice.configPath);
+    // After the drop has ended: the file manager must not wait for a message or a load.
+    QTimer::singleShot(0, this, [this, choice] {
+        if (loading_) return;
+        if (choice.configPath.isEmpty()) {
+            platform_.MessageBox(choice.refusal);  // and nothing else changes
+            return;
+        }
+        // Like File > Open: the next open dialog starts from it too.
+        lastOpenName_ = choice.configPath;
+        OpenRecording(choice.configPath);
+    });
 }
 
 void MDIForm1::OpenRecording(const QString& configPath)

@@ -384,6 +384,8 @@ TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(form.get(), &dropped);
+        EXPECT_TRUE(platform.messages.isEmpty());  // nothing happens while the drop is in progress
+        QApplication::processEvents();
     };
     const std::string first = Write(RecordingText(), "A.cfg", "A.dat");
     drop({QString::fromStdString(first)});
