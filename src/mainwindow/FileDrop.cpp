@@ -16,10 +16,10 @@ QString ConfigBeside(const QFileInfo& data)
 {
     const QString base = data.completeBaseName();
     const QDir folder = data.absoluteDir();
-    const QStringList found = folder.entryList({base + QStringLiteral(".cfg")}, QDir::Files);
-    for (const QString& name : found)
-        if (name.compare(base + QStringLiteral(".cfg"), Qt::CaseInsensitive) == 0) return folder.filePath(name);
-    return folder.filePath(base + QStringLiteral(".cfg"));
+    const QString wanted = base + QStringLiteral(".cfg");
+    for (const QString& name : folder.entryList(QDir::Files))
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0) return folder.filePath(name);
+    return folder.filePath(wanted);
 }
 
 }  // namespace
