@@ -36,7 +36,7 @@ void MDIForm1::ToPrinter(Printer& printer, std::int16_t index)
     try {
         DrawPage(printer, source, index);
     } catch (...) {
-        platform_.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+        ReportPrintFailure(platform_);
         state_.drawing.blnPrintError = true;
     }
 }
@@ -89,7 +89,7 @@ void MDIForm1::PrintActive_Click()
     } catch (const PageFailed&) {
         // The page said what went wrong; the job is abandoned.
     } catch (...) {
-        platform_.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+        ReportPrintFailure(platform_);
     }
     EndPrinting();
 }
@@ -115,7 +115,7 @@ void MDIForm1::PrintScreen(int keyCode, int shift)
             }
             printer.EndDoc();
         } catch (...) {
-            platform_.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+            ReportPrintFailure(platform_);
         }
     }
     state_.view.blnRedrawMarkers = kTrue;

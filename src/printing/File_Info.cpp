@@ -4,12 +4,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include <exception>
 
 #include "FileReport.h"
 #include "Platform.h"
 #include "Printer.h"
-#include "ProgramError.h"
 #include "TabbedItemDelegate.h"
 
 namespace sevrana {
@@ -93,7 +91,7 @@ void File_Info::Command2_Click()
                 printer.NewPage();  // each copy starts on a page of its own
         }
     } catch (...) {
-        platform_.MessageBox(Q(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+        ReportPrintFailure(platform_);
     }
 }
 

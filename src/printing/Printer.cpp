@@ -8,8 +8,10 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <exception>
 
 #include "NumberUtils.h"
+#include "Platform.h"
 #include "ProgramError.h"
 #include "TabbedItemDelegate.h"
 
@@ -63,6 +65,11 @@ QString PrinterFontFamily(std::initializer_list<const char*> names)
         }
     }
     return chosen;
+}
+
+void ReportPrintFailure(Platform& platform)
+{
+    platform.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));
 }
 
 Printer::Printer(QPrinter& device) : device_(device)
