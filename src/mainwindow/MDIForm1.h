@@ -1,15 +1,16 @@
 #pragma once
 // The main window: menus, the two tool bars, the area holding the channel
 // windows, and the commands that open, navigate and arrange a recording.
-// Implementation is split by concern: MDIForm1.cpp (construction, menus, tool
-// bars, layout), MDIForm1_Files.cpp (start-up, settings, open, load, close),
-// MDIForm1_Navigation.cpp (scroll, zoom, read-outs, scale entry, activation
-// watch), MDIForm1_Markers.cpp (markers, their menu and cursors, the jumps),
-// MDIForm1_Scaling.cpp (auto-scaling, title bars), MDIForm1_Windows.cpp (the
-// channel windows and their arrangements), MDIForm1_Dialogs.cpp (channel
-// selection, file information, About), MDIForm1_Print.cpp (printing and the
-// window capture), MDIForm1_Draw.cpp (the renderer and what the channel
-// windows ask of the main window).
+// Implementation is split by concern: MDIForm1.cpp (construction, layout,
+// event routing), MDIForm1_Bars.cpp (menus and tool bars), MDIForm1_Files.cpp
+// (start-up, settings, open, load, close), MDIForm1_Navigation.cpp (scroll,
+// zoom, read-outs, scale entry, activation watch), MDIForm1_Markers.cpp
+// (markers, their menu and cursors, the jumps), MDIForm1_Scaling.cpp
+// (auto-scaling, title bars), MDIForm1_Windows.cpp (the channel windows and
+// their arrangements), MDIForm1_Dialogs.cpp (channel selection, file
+// information, About), MDIForm1_Print.cpp (printing and the window capture),
+// MDIForm1_Draw.cpp (the renderer and what the channel windows ask of the
+// main window).
 
 #include <QMainWindow>
 #include <QString>
@@ -21,6 +22,7 @@
 #include "Platform.h"
 #include "Pohja.h"
 #include "SharedState.h"
+#include "TraceColumns.h"
 
 class QAction;
 class QCheckBox;
@@ -226,6 +228,8 @@ public:
 
     /// Twips per pixel on this display (15 at 96 dots per inch).
     static constexpr int kTwipsPerPixel = 15;
+    /// Twips to whole pixels (positions of the designed controls).
+    static int Px(int twips);
     /// Designed inner size in twips.
     static constexpr int kDesignWidthTwips = 11715;
     static constexpr int kDesignHeightTwips = 8715;
@@ -274,6 +278,7 @@ private:
 
     Platform& platform_;
     SharedState state_;
+    TraceColumnCache columns_;  // per-column trace values shared by the analog windows of a redraw
     std::vector<Pohja*> arrChannelWindows_;  // 1-based: element 0 unused
     Pohja* template_ = nullptr;
     QString lastOpenName_;

@@ -64,7 +64,7 @@ void MDIForm1::DrawSignal()
             canvases.push_back({w != nullptr ? &w->canvas() : nullptr, w != nullptr && w->IsMinimized()});
         }
         const Pohja* active = ActiveChannelWindow();
-        const RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+        const RenderContext ctx{m, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &columns_};
         const std::optional<ReadOuts> readOuts =
             RenderChannelWindows(ctx, canvases, active != nullptr ? active->canvas().ScaleWidth() : -1.0,
                                  Mark1->isChecked(), ScrollFirstSample());
@@ -97,7 +97,7 @@ void MDIForm1::RedrawWith(bool traces, bool markers)
 void MDIForm1::DrawGridOf(Pohja& window)
 {
     const RenderContext ctx{state_.model, state_.view, state_.drawing, &state_.pyramid,
-                            &state_.edges, TitlesOn(),   &state_.columns};
+                            &state_.edges, TitlesOn(),   &columns_};
     DrawGrid(window.canvas(), ctx, window.Index());
     window.ShowChanges();
 }
@@ -108,7 +108,7 @@ void MDIForm1::DrawSignalOf(Pohja& window)
     const RecordingModel& m = state_.model;
     const long i = window.Index();
     if (v.blnArranging == kTrue) return;
-    const RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &state_.columns};
+    const RenderContext ctx{state_.model, v, state_.drawing, &state_.pyramid, &state_.edges, TitlesOn(), &columns_};
     Frame frame = ComputeFrame(m, v);
     Canvas& canvas = window.canvas();
     if (v.blnRedrawSignals == kTrue && i > 0 && i <= m.AnalogCount()) {

@@ -267,7 +267,7 @@ void MDIForm1::LoadStages()
     // The indexes point into the sample blocks the load is about to replace.
     state_.pyramid.Clear();
     state_.edges.Clear();
-    state_.columns.Clear();
+    columns_.Clear();
 
     const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this);
     if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {

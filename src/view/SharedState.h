@@ -9,7 +9,6 @@
 #include "DrawingState.h"
 #include "MinMaxPyramid.h"
 #include "RecordingModel.h"
-#include "TraceColumns.h"
 #include "ViewState.h"
 
 namespace sevrana {
@@ -20,7 +19,6 @@ struct SharedState {
     DrawingState drawing;
     MinMaxPyramid pyramid;  // rebuilt after every load
     DigitalEdges edges;     // rebuilt after every load
-    TraceColumnCache columns;  // per-column trace values shared by the analog windows of a redraw
     std::string varIniFile;  // settings file, worked out at start-up
 };
 
