@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "ComtradeDate.h"
 
@@ -20,22 +21,25 @@ ComtradeDate At(std::string_view text)
 
 constexpr double kMicrosecond = 1e-6 / 86400;
 
-TEST(ComtradeDateText, AcceptedTextReadsBackUnchanged)
+TEST(ComtradeDateText, AcceptedTextReadsBackUnchangedPastMonthEndsRollOverYearsPivotAt30)
 {
     const ComtradeDate d = At("07/15/98,13:05:09.123456");
-    EXPECT_EQ(d.intMonth(), 7);
-    EXPECT_EQ(d.intDay(), 15);
-    EXPECT_EQ(d.intYear(), 98);
-    EXPECT_EQ(d.intHours(), 13);
-    EXPECT_EQ(d.intMinutes(), 5);
-    EXPECT_EQ(d.intSeconds(), 9);
-    EXPECT_EQ(d.lngMicroSeconds(), 123456);
-    EXPECT_EQ(d.FormattedDate(), 35991);  // 15 July 1998
+    EXPECT_EQ((std::vector<long>{d.intMonth(), d.intDay(), d.intYear(), d.intHours(), d.intMinutes(), d.intSeconds(),
+                                 d.lngMicroSeconds()}),
+              (std::vector<long>{7, 15, 98, 13, 5, 9, 123456}));
     EXPECT_EQ(d.FormattedTime(), ComtradeDate::TimeSerial(13, 5, 9));
-    EXPECT_EQ(d.GetDate(), "07/15/98,13:05:09.123456");
-    EXPECT_EQ(At("12/31/99,23:59:59.999999").GetDate(), "12/31/99,23:59:59.999999");
-    // Blanks around the digits and a bare decimal point are still numbers.
-    EXPECT_EQ(At(" 1/ 5/1.,3 : 5:9 .  1234").GetDate(), "01/05/01,03:05:09.001234");
+    // Text, day number, text read back. Blanks around the digits and a bare decimal point are still numbers.
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"07/15/98,13:05:09.123456", 35991, "07/15/98,13:05:09.123456"},  // 15 July 1998
+        {"12/31/99,23:59:59.999999", 36525, "12/31/99,23:59:59.999999"},
+        {" 1/ 5/1.,3 : 5:9 .  1234", 36896, "01/05/01,03:05:09.001234"},
+        {"02/30/01,00:00:00.000000", 36952, "02/30/01,00:00:00.000000"},  // 2 March 2001
+        {"01/01/29,00:00:00.000000", 47119, "01/01/29,00:00:00.000000"},  // 2029
+        {"01/01/30,00:00:00.000000", 10959, "01/01/30,00:00:00.000000"}};  // 1930
+    for (const auto& [text, day, back] : cases) {
+        EXPECT_EQ(At(text).FormattedDate(), day) << text;
+        EXPECT_EQ(At(text).GetDate(), back);
+    }
     EXPECT_EQ(ComtradeDate().GetDate(), "00/00/00,00:00:00.000000");
 }
 
@@ -67,27 +71,15 @@ TEST(ComtradeDateText, FailureKeepsComponentsStoredBeforeIt)
     EXPECT_EQ(d.GetDate(), "09/16/97,13:05:09.123456");
 }
 
-TEST(ComtradeDateText, DayPastMonthEndRollsOverAndYearsPivotAt30)
-{
-    const ComtradeDate d = At("02/30/01,00:00:00.000000");
-    EXPECT_EQ(d.FormattedDate(), 36952);  // 2 March 2001
-    EXPECT_EQ(d.GetDate(), "02/30/01,00:00:00.000000");
-    EXPECT_EQ(At("01/01/29,00:00:00.000000").FormattedDate(), 47119);  // 2029
-    EXPECT_EQ(At("01/01/30,00:00:00.000000").FormattedDate(), 10959);  // 1930
-}
-
 TEST(ComtradeDateCalendar, DateSerialAndTimeSerial)
 {
-    EXPECT_EQ(ComtradeDate::DateSerial(1899, 12, 30), 0);
-    EXPECT_EQ(ComtradeDate::DateSerial(2000, 1, 1), 36526);
-    EXPECT_EQ(ComtradeDate::DateSerial(100, 1, 1), -657434);
-    EXPECT_EQ(ComtradeDate::DateSerial(9999, 12, 31), 2958465);
-    EXPECT_EQ(ComtradeDate::DateSerial(2000, 3, 1) - ComtradeDate::DateSerial(2000, 2, 28), 2);  // leap year
-    EXPECT_EQ(ComtradeDate::DateSerial(1900, 3, 1) - ComtradeDate::DateSerial(1900, 2, 28), 1);  // century, not leap
-    EXPECT_EQ(ComtradeDate::DateSerial(2001, 13, 1), 37257);                                     // 1 January 2002
-    EXPECT_EQ(ComtradeDate::DateSerial(2001, 0, 0), 36860);                                      // 30 November 2000
-    EXPECT_EQ(ComtradeDate::DateSerial(2001, -11, 1), 36526);                                    // 1 January 2000
-    EXPECT_EQ(ComtradeDate::DateSerial(98, 7, 15), 35991);
+    // Leap year 2000, century 1900 not leap; months and days out of range count on from the year's start.
+    const std::tuple<int, int, int, double> days[] = {
+        {1899, 12, 30, 0},    {2000, 1, 1, 36526}, {100, 1, 1, -657434},  {9999, 12, 31, 2958465}, {2000, 3, 1, 36586},
+        {2000, 2, 28, 36584}, {1900, 3, 1, 61},    {1900, 2, 28, 60},     {2001, 13, 1, 37257},    {2001, 0, 0, 36860},
+        {2001, -11, 1, 36526}, {98, 7, 15, 35991}};
+    for (const auto& [year, month, day, serial] : days)
+        EXPECT_EQ(ComtradeDate::DateSerial(year, month, day), serial) << year << "-" << month << "-" << day;
     EXPECT_EQ(ComtradeDate::TimeSerial(12, 0, 0), 0.5);
     EXPECT_EQ(ComtradeDate::TimeSerial(0, 0, 1), 1.0 / 86400);
     EXPECT_EQ(ComtradeDate::TimeSerial(13, 5, 9), 47109.0 / 86400);
