@@ -8,6 +8,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Canvas.h"
@@ -184,10 +185,7 @@ TEST(CanvasLayers, KeptBackgroundComesBackWithItsDrawingState)
     EXPECT_TRUE(c.Recall("grid A"));
     EXPECT_EQ(c.PersistentImage(), kept);
     EXPECT_EQ(PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0)).size(), 120u * 80u);  // overlay empty again
-    EXPECT_EQ(c.CurrentX, 12);
-    EXPECT_EQ(c.CurrentY, 34);
-    EXPECT_EQ(c.ForeColor(), kGreen);
-    EXPECT_TRUE(c.Font().bold());
+    EXPECT_EQ(std::tuple(c.CurrentX, c.CurrentY, c.ForeColor(), c.Font().bold()), std::tuple(12.0, 34.0, kGreen, true));
     // The pen came back too: a line now is dotted red, as it was when kept.
     c.MoveTo(0, 77);
     c.LineTo(119, 77);
@@ -263,18 +261,14 @@ TEST(CanvasLayers, OverlayBoundsHoldEverythingDrawnOnIt)
 
 TEST(CanvasLines, EndPointsRoundHalvesToEven)
 {
-    // As trace points do: 412.5 to 412, 413.5 to 414.
+    // As trace points do: 412.5 to 412, 413.5 to 414, 2.5 to 2.
     Canvas c(500, 20);
     c.Line(412.5, 0, 412.5, 9, kRed);
     c.Line(413.5, 10, 413.5, 19, kRed);
     c.Line(0, 2.5, 9, 2.5, kRed);
-    const QImage& img = c.PersistentImage();
-    EXPECT_EQ(img.pixel(412, 5), kRed.rgb());
-    EXPECT_NE(img.pixel(413, 5), kRed.rgb());
-    EXPECT_EQ(img.pixel(414, 15), kRed.rgb());
-    EXPECT_NE(img.pixel(413, 15), kRed.rgb());
-    EXPECT_EQ(img.pixel(5, 2), kRed.rgb());
-    EXPECT_NE(img.pixel(5, 3), kRed.rgb());
+    for (const auto& [x, y, red] : {std::tuple{412, 5, true}, {413, 5, false}, {414, 15, true}, {413, 15, false},
+                                    {5, 2, true}, {5, 3, false}})
+        EXPECT_EQ(c.PersistentImage().pixel(x, y) == kRed.rgb(), red) << x << "," << y;
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
-// A channel window's own events with the markers off: the zoom rectangle, the
-// arrow keys' zoom steps, becoming the active window, its resize and close, and
-// the cursor it keeps through a redraw.
+// A channel window's own events: with the markers off the zoom rectangle, the
+// arrow keys' zoom steps, becoming the active window, its resize and close; the
+// two measuring markers as a person uses them (the switch and what it shows, the
+// marker menu and the cursors, placing and dragging with the mouse, stepping with
+// the arrow keys, the jumps to a marker or the trigger point); and the cursor a
+// window keeps through a redraw.
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -131,7 +136,7 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     EXPECT_FALSE(form->Check1->isEnabled());
 }
 
-TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannels)
+TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheProgramClosesIt)
 {
     Load(1001);
     RecordingModel& m = form->State().model;
@@ -147,11 +152,8 @@ TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannels)
     Window(3).Frame()->resize(400, 90);
     EXPECT_EQ(m.arrDigitalSelection(2), 1);
     EXPECT_EQ(m.arrDigitalSelection(0), 1);
-}
 
-TEST_F(ChannelWindow, OnlyTheProgramClosesIt)
-{
-    Load(1001);
+    // Only the program closes it.
     EXPECT_FALSE(Window(1).Frame()->close());
     EXPECT_NE(form->ChannelWindow(1), nullptr);
     EXPECT_TRUE(Window(1).Frame()->isVisible());
@@ -171,6 +173,252 @@ TEST_F(ChannelWindow, KeepsItsCursorThroughARedraw)
         EXPECT_EQ(Window(i).cursor().bitmap().toImage(), marker2.bitmap().toImage()) << i;
     }
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+const QRgb kBlue = qRgb(0, 0, 255);
+
+/// Which of the three cursors a window shows (0 for none of them).
+int CursorOf(const QWidget& w)
+{
+    for (int id : {kCursorMarker1, kCursorMarker2, kCursorZoom}) {
+        const QCursor expected = ChannelCursor(id);
+        if (w.cursor().shape() == Qt::BitmapCursor && w.cursor().hotSpot() == expected.hotSpot() &&
+            w.cursor().bitmap().toImage() == expected.bitmap().toImage())
+            return id;
+    }
+    return 0;
+}
+
+class MarkerCommands : public LoadedForm {
+protected:
+    ViewState& V() { return form->State().view; }
+    void ExpectCursors(int id)
+    {
+        for (long i = 1; i <= 3; ++i) EXPECT_EQ(CursorOf(Window(i)), id) << "window " << i;
+    }
+    /// Marker x of the mouse: where the left button is pressed in window 1.
+    void PressAt(float x) { Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(x, 20), Qt::LeftButton); }
+    int W() { return Window(1).width(); }
+};
+
+TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
+{
+    Load(1001);
+    Activate(1);
+    ExpectCursors(kCursorZoom);
+    form->Command1->click();
+    EXPECT_EQ(form->Command1->text(), "Markers: ON");
+    EXPECT_EQ(V().blnMarkersOn, kTrue);
+    for (QAction* item : {form->gotom1, form->gotom2, form->Mark1, form->Mark2}) EXPECT_TRUE(item->isEnabled());
+    EXPECT_TRUE(form->Mark1->isChecked());
+    EXPECT_FALSE(form->Mark2->isChecked());
+    EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1));
+    EXPECT_TRUE(form->Frame2->isVisibleTo(form->Picture1));
+    ExpectCursors(kCursorMarker1);
+    // 1000 samples in view: both at sample 1 + 500, in the middle of every window.
+    EXPECT_EQ(V().varMarker1Sample, 501);
+    EXPECT_EQ(V().lngMarker2Sample, 501);
+    EXPECT_EQ(form->Text2->text(), "t :  0.000000 s");
+    EXPECT_EQ(form->Text3->text(), "t :  --infinite-- 1/s");
+    const QImage shown = Window(2).Picture();
+    int line = -1;
+    for (int x = 0; x < shown.width() && line < 0; ++x)
+        if (CountColour(shown, kBlue, QRect(x, 0, 1, shown.height())) == shown.height()) line = x;
+    EXPECT_LE(std::abs(line - W() / 2.0), 0.5);
+    const QImage digital = Window(3).Picture();  // the digital window shows them too
+    EXPECT_EQ(CountColour(digital, kBlue, QRect(line, 0, 1, digital.height())), digital.height());
+
+    // Choosing the other marker changes the cursor and the check, nothing else.
+    form->Mark2->trigger();
+    EXPECT_TRUE(form->Mark2->isChecked());
+    EXPECT_FALSE(form->Mark1->isChecked());
+    ExpectCursors(kCursorMarker2);
+    form->Mark2->trigger();  // choosing it again keeps it chosen
+    EXPECT_TRUE(form->Mark2->isChecked());
+    EXPECT_EQ(V().lngMarker2Sample, 501);
+    form->Mark1->trigger();
+    ExpectCursors(kCursorMarker1);
+
+    PressAt(100);
+    ASSERT_NE(V().varMarker1Sample, 501);
+    form->Command1->click();
+    EXPECT_EQ(form->Command1->text(), "Markers: OFF");
+    for (QAction* item : {form->gotom1, form->gotom2, form->Mark1, form->Mark2}) EXPECT_FALSE(item->isEnabled());
+    EXPECT_FALSE(form->Frame1->isVisibleTo(form->Picture1));
+    ExpectCursors(kCursorZoom);
+    for (long i = 1; i <= 3; ++i) EXPECT_EQ(CountColour(Window(i).Picture(), kBlue), 0) << i;
+
+    // On again: both back in the middle.
+    form->Command1->click();
+    EXPECT_EQ(V().varMarker1Sample, 501);
+    EXPECT_EQ(V().lngMarker2Sample, 501);
+}
+
+TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
+{
+    Load(1001);  // 1000 samples in view, 1 ms apart
+    Activate(1);
+    form->Command1->click();
+    const double w = W();
+    // The marker lands 7 pixels right of the pointer, under the cursor's line.
+    PressAt(100);
+    EXPECT_EQ(V().varMarker1Sample, 1 + qRound(107 * 1000 / w));
+    Mouse(1, QEvent::MouseMove, Qt::NoButton, QPointF(200, 30), Qt::LeftButton);
+    EXPECT_EQ(V().varMarker1Sample, 1 + qRound(207 * 1000 / w));
+    Window(1).Form_MouseMove(2, 0, 300, 30);  // the left button not held: nothing
+    EXPECT_EQ(V().varMarker1Sample, 1 + qRound(207 * 1000 / w));
+    Mouse(1, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(200, 30));
+    EXPECT_EQ(V().lngMarker2Sample, 501);
+
+    // Near the left edge the offset shrinks: 3 + 3 x 7 / 6 = 6.5; M1 keeps the half, M2 rounds it to 6.
+    PressAt(3);
+    EXPECT_EQ(V().varMarker1Sample, 1 + qRound(6.5 * 1000 / w));
+    form->Mark2->trigger();
+    PressAt(3);
+    EXPECT_EQ(V().lngMarker2Sample, 1 + qRound(6.0 * 1000 / w));
+    ASSERT_NE(qRound(6.5 * 1000 / w), qRound(6.0 * 1000 / w));
+
+    // Past either end of the window: the first or the last sample, read out as such.
+    PressAt(static_cast<float>(w + 80));
+    EXPECT_EQ(V().lngMarker2Sample, 1001);
+    EXPECT_EQ(V().lngMarker2X, W() - 1);
+    form->Mark1->trigger();
+    PressAt(-40);
+    EXPECT_EQ(V().varMarker1Sample, 1);
+    EXPECT_EQ(form->Text2->text(), "t :  1.000000 s");
+    EXPECT_EQ(form->Text3->text(), "t :  1.0000 1/s");
+
+    // The arrow keys step one sample, and stop at the record's ends.
+    Key(&Window(1), Qt::Key_Left);
+    EXPECT_EQ(V().varMarker1Sample, 1);
+    Key(&Window(1), Qt::Key_Right);
+    Key(&Window(1), Qt::Key_Right);
+    EXPECT_EQ(V().varMarker1Sample, 3);
+    form->Mark2->trigger();
+    Key(&Window(3), Qt::Key_Right);  // the digital window moves them too
+    EXPECT_EQ(V().lngMarker2Sample, 1001);
+    Key(&Window(1), Qt::Key_Left);
+    EXPECT_EQ(V().lngMarker2Sample, 1000);
+    EXPECT_EQ(form->Text2->text(), "t :  0.997000 s");
+    EXPECT_EQ(form->Text3->text(), "t :  1.0030 1/s");
+
+    // Both on one sample.
+    form->Mark1->trigger();
+    PressAt(static_cast<float>(w + 80));
+    Key(&Window(1), Qt::Key_Left);
+    EXPECT_EQ(V().varMarker1Sample, 1000);
+    EXPECT_EQ(form->Text2->text(), "t :  0.000000 s");
+    EXPECT_EQ(form->Text3->text(), "t :  --infinite-- 1/s");
+
+    // With the markers off the arrows leave the markers alone.
+    form->Command1->click();
+    Key(&Window(1), Qt::Key_Left);
+    EXPECT_EQ(V().varMarker1Sample, 1000);
+}
+
+TEST_F(MarkerCommands, RightButtonOpensTheMarkerMenuOnlyWhileTheyAreOn)
+{
+    Load(1001);
+    Activate(1);
+    ChooseZoom("90 %");
+    Click(1, Qt::RightButton, QPointF(50, 20));
+    EXPECT_EQ(form->Combo1->currentText(), "95 %");  // markers off: five steps out
+    EXPECT_FALSE(form->Pop->isVisible());
+    EXPECT_EQ(form->State().model.lngViewSamples, 950);
+    ChooseZoom("97 %");  // fewer than five steps left: the last item
+    Click(1, Qt::RightButton, QPointF(50, 20));
+    EXPECT_EQ(form->Combo1->currentText(), "100 %");
+    ChooseZoom("95 %");
+    form->Command1->click();
+    Click(1, Qt::RightButton, QPointF(50, 20));
+    EXPECT_TRUE(form->Pop->isVisible());
+    EXPECT_EQ(form->Combo1->currentText(), "95 %");
+    form->Pop->hide();
+}
+
+TEST_F(MarkerCommands, JumpsCentreTheViewOnTheMarkerOrTheTrigger)
+{
+    testing::RecordingText rec = testing::SamplesOf(1001);
+    rec.trigger = "01/01/00,00:00:00.990000";  // sample 991, near the end
+    Load(rec);
+    Activate(1);
+    ChooseZoom("10 %");  // 100 samples in view, scroll range 1..901
+    ASSERT_EQ(form->Scroll1->maximum(), 901);
+    ViewState& v = V();
+
+    form->gotom1_Click();  // markers off: nothing moves, even when the command is run
+    form->gotom2_Click();
+    EXPECT_EQ(v.lngFirstSample, 1);
+
+    form->Scroll1->setValue(500);
+    form->Command1->click();
+    ASSERT_EQ(v.varMarker1Sample, 550);
+    form->Scroll1->setValue(1);
+    form->gotom1->trigger();
+    EXPECT_EQ(v.lngFirstSample, 500);  // 550 - 100 / 2: the marker in the middle
+
+    // Near the start: the very start.
+    PressAt(0);
+    ASSERT_EQ(v.varMarker1Sample, 500);
+    form->Scroll1->setValue(300);
+    v.lngMarker2Sample = 40;
+    form->gotom2->trigger();
+    EXPECT_EQ(v.lngFirstSample, 1);
+
+    // The trigger near the end: as far as the scroll bar goes, the trigger right of the middle.
+    form->TrPoint->trigger();
+    EXPECT_EQ(v.lngFirstSample, 901);
+    EXPECT_EQ(form->State().model.lngTriggerSample, 991);
+}
+
+TEST(Cursors, MotifsAndHotSpots)
+{
+    const QRgb black = qRgba(0, 0, 0, 255), white = qRgba(255, 255, 255, 255);
+    for (int id : {kCursorMarker1, kCursorMarker2}) {
+        const QImage img = ChannelCursorImage(id);
+        ASSERT_EQ(img.size(), QSize(32, 32));
+        EXPECT_EQ(ChannelCursorHotSpot(id), QPoint(0, 0));
+        EXPECT_EQ(ChannelCursor(id).hotSpot(), QPoint(0, 0));
+        // The marker line, two pixels wide, seven right of the hot spot, with a white rim.
+        for (int y = 0; y < 32; ++y) {
+            EXPECT_EQ(img.pixel(7, y), black) << y;
+            EXPECT_EQ(img.pixel(8, y), black) << y;
+            EXPECT_TRUE(y == 16 || img.pixel(6, y) != black) << y;  // only the arrow crosses, at 16
+        }
+        EXPECT_EQ(img.pixel(9, 28), white);
+        // The double arrow across it, with heads at both ends.
+        for (int x = 1; x <= 14; ++x) EXPECT_EQ(img.pixel(x, 16), black) << x;
+        for (const QPoint head : {QPoint(3, 14), QPoint(3, 18), QPoint(12, 14), QPoint(12, 18)})
+            EXPECT_EQ(img.pixel(head), black) << head.x() << "," << head.y();
+        EXPECT_EQ(qAlpha(img.pixel(25, 28)), 0);  // transparent away from the motif
+    }
+    // Only the marker's name tells them apart: the same "M" (top corners 11 and 15), another digit beside it.
+    const QImage m1 = ChannelCursorImage(kCursorMarker1), m2 = ChannelCursorImage(kCursorMarker2);
+    EXPECT_EQ(std::tuple(m1.pixel(11, 2), m1.pixel(13, 2) == black, m1.pixel(15, 2)), std::tuple(black, false, black));
+    EXPECT_EQ(m1.copy(0, 0, 17, 32), m2.copy(0, 0, 17, 32));
+    EXPECT_NE(m1.copy(17, 0, 15, 12), m2.copy(17, 0, 15, 12));
+    EXPECT_EQ(m1.copy(0, 12, 32, 20), m2.copy(0, 12, 32, 20));
+
+    // The cursors show exactly the pictures: black where black, white where white, nothing elsewhere.
+    for (int id : {kCursorMarker1, kCursorMarker2, kCursorZoom}) {
+        const QImage picture = ChannelCursorImage(id);
+        const QCursor cursor = ChannelCursor(id);
+        const QImage bits = cursor.bitmap().toImage(), mask = cursor.mask().toImage();
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                ASSERT_EQ(qGray(mask.pixel(x, y)) < 128, qAlpha(picture.pixel(x, y)) > 0) << id << " " << x << "," << y;
+                const bool shown = qAlpha(picture.pixel(x, y)) > 0;
+                ASSERT_TRUE(!shown || (qGray(bits.pixel(x, y)) < 128) == (picture.pixel(x, y) == black)) << id;
+            }
+    }
+
+    const QImage lens = ChannelCursorImage(kCursorZoom);
+    EXPECT_EQ(ChannelCursor(kCursorZoom).hotSpot(), QPoint(9, 8));
+    EXPECT_EQ(qAlpha(lens.pixel(9, 8)), 0);  // the lens is seen through
+    for (const QPoint rim : {QPoint(15, 8), QPoint(3, 8), QPoint(9, 2), QPoint(9, 14)})
+        EXPECT_EQ(lens.pixel(rim), black) << rim.x() << "," << rim.y();
+    EXPECT_EQ(lens.pixel(20, 19), black);  // the handle, down to the right
+    EXPECT_EQ(lens.pixel(4, 25), qRgba(0, 0, 0, 0));
 }
 
 }  // namespace

@@ -29,10 +29,8 @@ TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
     for (const auto& [fullScale, scale] : scales) EXPECT_EQ(InitialScale(fullScale), scale) << fullScale;
 
     // The scroll bar holds at most 32767 positions.
-    EXPECT_EQ(ScrollFactor(32767), 1.0);
-    EXPECT_EQ(ScrollFactor(1), 1.0);
-    EXPECT_DOUBLE_EQ(ScrollFactor(40000), 0.819175);
-    EXPECT_EQ(ScrollFactor(32768), 32767.0 / 32768);
+    for (const auto& [samples, factor] : {std::pair{32767, 1.0}, {1, 1.0}, {40000, 0.819175}, {32768, 32767.0 / 32768}})
+        EXPECT_DOUBLE_EQ(ScrollFactor(samples), factor) << samples;
 
     // Short records step by their sample share (100 / 60 rounds to 2), long ones by one percent.
     EXPECT_EQ(ZoomListItems(8),
@@ -89,7 +87,7 @@ TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
     }
 }
 
-RecordingModel SmallModel(long nA, long nD, std::int32_t samples)
+RecordingModel SmallModel(long nA, long nD, std::int32_t samples, const char* trigger = "01/01/00,00:00:00.002000")
 {
     RecordingModel m;
     m.varAnalogChannels = static_cast<double>(nA);
@@ -97,7 +95,7 @@ RecordingModel SmallModel(long nA, long nD, std::int32_t samples)
     m.lngLastSample = samples;
     m.lngSampleRate = 1000;
     m.varStartStamp = "01/01/00,00:00:00.000000";
-    m.strTriggerStamp = "01/01/00,00:00:00.002000";
+    m.strTriggerStamp = trigger;
     if (nA > 0) {
         m.arrFullScale.Redim(1, nA);
         m.arrChannelScale.Redim(1, nA);
@@ -117,38 +115,30 @@ TEST(PrepareChannels, FillsScalesSelectionAndNames)
     Captured seen;
     ASSERT_TRUE(PrepareChannels(m, seen));
     EXPECT_TRUE(seen.messages.empty());
-    EXPECT_EQ(m.intHasDigital, 1);
-    EXPECT_EQ(m.arrChannelScale(1), 101.0);
-    EXPECT_EQ(m.arrChannelScale(2), 201.0);
-    EXPECT_EQ(m.arrDigitalSelection(0), 1);
-    EXPECT_EQ(m.arrDigitalSelection(4), 3);
-    EXPECT_EQ(m.arrDigitalSelection(1), 0);
+    // Digital present, scales, the selection's first, count and one channel, trigger and view samples.
+    const auto d = [](auto value) { return static_cast<double>(value); };
+    EXPECT_EQ((std::vector<double>{d(m.intHasDigital), m.arrChannelScale(1), m.arrChannelScale(2),
+                                   d(m.arrDigitalSelection(0)), d(m.arrDigitalSelection(4)), d(m.arrDigitalSelection(1)),
+                                   d(m.lngTriggerSample), d(m.lngViewSamples)}),
+              (std::vector<double>{1, 101, 201, 1, 3, 0, 3, 10}));
     EXPECT_EQ(m.strDigitalNames, "1:D1, 2:D2, 3:D3");
-    EXPECT_EQ(m.lngTriggerSample, 3);
     EXPECT_DOUBLE_EQ(m.dblScrollFactor, 0.819175);
-    EXPECT_EQ(m.lngViewSamples, 10);
 }
 
 // A record without samples is in the command-line tests.
 TEST(PrepareChannels, MessagesOfTheViewer)
 {
-    Captured seen;
-    auto none = SmallModel(0, 0, 10);
-    EXPECT_FALSE(PrepareChannels(none, seen));
-    EXPECT_EQ(seen.messages, std::vector<std::string>{"Error occured while trying to display data."});
-
-    seen = {};
-    auto late = SmallModel(1, 0, 2);  // trigger at sample 3 of 2
-    EXPECT_TRUE(PrepareChannels(late, seen));
-    EXPECT_EQ(late.intHasDigital, 0);
-    EXPECT_EQ(seen.messages, std::vector<std::string>{"Trigger point is out of record"});
-
-    seen = {};
-    auto bad = SmallModel(0, 1, 10);
-    bad.strTriggerStamp = "garbage";
-    EXPECT_FALSE(PrepareChannels(bad, seen));
-    EXPECT_EQ(seen.messages,
-              std::vector<std::string>{"Error in file: Time stamps are not meeting COMTRADE specifications!"});
+    // No channel at all; a trigger at sample 3 of 2 (still shown, without digital channels); a bad time stamp.
+    std::tuple<RecordingModel, bool, const char*> cases[] = {
+        {SmallModel(0, 0, 10), false, "Error occured while trying to display data."},
+        {SmallModel(1, 0, 2), true, "Trigger point is out of record"},
+        {SmallModel(0, 1, 10, "garbage"), false, "Error in file: Time stamps are not meeting COMTRADE specifications!"}};
+    for (auto& [m, shown, message] : cases) {
+        Captured seen;
+        EXPECT_EQ(PrepareChannels(m, seen), shown) << message;
+        EXPECT_EQ(seen.messages, std::vector<std::string>{message});
+        EXPECT_TRUE(!shown || m.intHasDigital == 0);
+    }
 }
 
 }  // namespace

@@ -13,11 +13,10 @@ using testing::TempDir;
 
 TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnly)
 {
-    EXPECT_EQ(DataFileNameFor("/rec/F1.CFG"), "/rec/F1.dat");
-    EXPECT_EQ(DataFileNameFor("/faults/2024.03/F1.cfg"), "/faults/2024.03/F1.dat");
-    EXPECT_EQ(DataFileNameFor("/rec/F1.old.cfg"), "/rec/F1.dat");
-    EXPECT_EQ(DataFileNameFor("F1.cfg"), "F1.dat");
-    EXPECT_EQ(DataFileNameFor("/rec/noext"), "/rec/noext.dat");
+    for (const auto& [cfg, dat] : {std::pair{"/rec/F1.CFG", "/rec/F1.dat"}, {"/rec/F1.old.cfg", "/rec/F1.dat"},
+                                   {"/faults/2024.03/F1.cfg", "/faults/2024.03/F1.dat"}, {"F1.cfg", "F1.dat"},
+                                   {"/rec/noext", "/rec/noext.dat"}})
+        EXPECT_EQ(DataFileNameFor(cfg), dat);
 }
 
 TEST(DataFileName, ResolvedWithoutRegardToCase)
@@ -92,27 +91,18 @@ TEST(LineReader, LinesAcrossReadChunksFromAFile)
     EXPECT_FALSE(r.ReadFailed());
 }
 
-TEST(LineReader, MovedReaderGoesOnWhereItWas)
+TEST(LineReader, MovedReaderGoesOnWhereItWasMissingFileAndFolderDoNotOpen)
 {
     TempDir dir;
-    LineReader a(dir.Write("a.txt", "x\ny\nz"));
+    LineReader a(dir.Write("a.txt", "x\ny\nz")), b, missing(dir / "nope"), folder(dir.Path());
     std::string_view line;
     ASSERT_TRUE(a.ReadLine(line));
     EXPECT_EQ(a.Peek(3), "y\nz");
-    LineReader b;
     b = std::move(a);
     EXPECT_EQ(AllLines(b), (std::vector<std::string>{"y", "z"}));
     EXPECT_TRUE(AllLines(a).empty());
-}
-
-TEST(LineReader, MissingFileAndFolderDoNotOpen)
-{
-    TempDir dir;
-    LineReader missing(dir / "nope");
     EXPECT_FALSE(missing.IsOpen());
-    std::string_view line;
     EXPECT_FALSE(missing.ReadLine(line));
-    LineReader folder(dir.Path());
     EXPECT_FALSE(folder.IsOpen());
 }
 

@@ -38,23 +38,20 @@ std::string ReadAll(const std::string& path)
 
 TEST(TextBasics, TrimmingCaseAndNulCutting)
 {
-    // Only spaces are blanks.
-    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
-    EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
-    EXPECT_EQ(TrimBlanks("    "), "");
-    EXPECT_EQ(TrimTrailingBlanks("  a  "), "  a");
-    EXPECT_EQ(TrimTrailingBlanks("a\t "), "a\t");
-    EXPECT_EQ(TrimTrailingBlanks("   "), "");
-    // ASCII letters only.
-    EXPECT_TRUE(EqualsIgnoreCase("Sevrana AZ", "sEVRANA az"));
-    EXPECT_TRUE(EqualsIgnoreCase("", ""));
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
-    EXPECT_FALSE(EqualsIgnoreCase("[", "{"));  // differ by 0x20 but are not letters
-    EXPECT_FALSE(EqualsIgnoreCase("\xC3\xA4", "\xC3\x84"));
+    // Only spaces are blanks: text, trimmed at both ends, trimmed at the end.
+    for (const auto& [text, both, trailing] : {std::tuple{"  a b  ", "a b", "  a b"}, {"\ta\t", "\ta\t", "\ta\t"},
+                                               {"    ", "", ""}, {"  a  ", "a", "  a"}, {"a\t ", "a\t", "a\t"}}) {
+        EXPECT_EQ(TrimBlanks(text), both) << '"' << text << '"';
+        EXPECT_EQ(TrimTrailingBlanks(text), trailing) << '"' << text << '"';
+    }
+    // ASCII letters only: '[' and '{' differ by 0x20 but are not letters.
+    for (const auto& [a, b, equal] : {std::tuple{"Sevrana AZ", "sEVRANA az", true}, {"", "", true},
+                                      {"abc", "abcd", false}, {"[", "{", false}, {"\xC3\xA4", "\xC3\x84", false}})
+        EXPECT_EQ(EqualsIgnoreCase(a, b), equal) << a << " " << b;
     EXPECT_EQ(ToUpperAscii("abc-xyz \xC3\xA4{}"), "ABC-XYZ \xC3\xA4{}");
-    EXPECT_EQ(CutAtNul("abc"), "abc");
-    EXPECT_EQ(CutAtNul(std::string_view("ab\0cd\0", 6)), "ab");
-    EXPECT_EQ(CutAtNul(std::string_view("\0abc", 4)), "");
+    for (const auto& [text, cut] : {std::pair<std::string_view, const char*>{"abc", "abc"},
+                                    {std::string_view("ab\0cd\0", 6), "ab"}, {std::string_view("\0abc", 4), ""}})
+        EXPECT_EQ(CutAtNul(text), cut);
 }
 
 TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
@@ -180,37 +177,20 @@ TEST(ReadProfileString, PrivateProfileRules)
     // Section and key are matched without regard to case or surrounding blanks. Trailing blanks go, leading ones
     // inside quotes stay; one pair of matching quotes goes. The first '=' splits, the first match wins, and only
     // the first section of a name is looked at. A value is cut to 254 characters, and at a NUL.
+    // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        {"SEVRANA", "Geometry", "10,20,300,400"},
-        {" sevrana ", "geometry", "10,20,300,400"},
-        {"Sevrana", "WINDOWSTATE", "2 with  blanks"},
-        {"Other", "Geometry", "wrong"},
-        {"T", "onlyInT", "1"},
-        {"SEVRANA", "late", ""},
-        {"Missing", "Geometry", ""},
-        {"SEVRANA", "other", ""},
-        {"SEVRANA", "empty", ""},
-        {"SEVRANA", "blank", ""},
-        {"SEVRANA", "quoted", ""},
-        {"SEVRANA", "noequals", ""},
-        {"SEVRANA", "k", "value"},
-        {"SEVRANA", "q", "  inside"},
-        {"SEVRANA", "d", "a, b"},
-        {"SEVRANA", "s", "x"},
-        {"SEVRANA", "mixed", "\"x'"},
-        {"SEVRANA", "one", "\""},
-        {"SEVRANA", "inner", "a \"b\" c"},
-        {"SEVRANA", "twice", "\"a\""},
-        {"SEVRANA", "eq", "a=b"},
-        {"SEVRANA", "c", "real"},
-        {"SEVRANA", ";c", ""},
-        {"SEVRANA", "latin", "Sy\xC3\xB6tt\xC3\xB6 1"},
-        {"SEVRANA", "long", std::string(250, 'x') + "abcd"},
-        {"SEVRANA", "utf8", std::string(253, 'y') + "\xC3\xA4"},
-        {"SEVRANA", "exact", std::string(254, 'e')},
-        {"SEVRANA", "cut", std::string(250, 'z')},
-        {"SEVRANA", "longquoted", std::string(254, 'q')},
+        {"SEVRANA", "Geometry", "10,20,300,400"}, {" sevrana ", "geometry", "10,20,300,400"},
+        {"Sevrana", "WINDOWSTATE", "2 with  blanks"}, {"Other", "Geometry", "wrong"}, {"T", "onlyInT", "1"},
+        {"SEVRANA", "late", ""}, {"Missing", "Geometry", ""}, {"SEVRANA", "other", ""}, {"SEVRANA", "empty", ""},
+        {"SEVRANA", "blank", ""}, {"SEVRANA", "quoted", ""}, {"SEVRANA", "noequals", ""}, {"SEVRANA", "k", "value"},
+        {"SEVRANA", "q", "  inside"}, {"SEVRANA", "d", "a, b"}, {"SEVRANA", "s", "x"}, {"SEVRANA", "mixed", "\"x'"},
+        {"SEVRANA", "one", "\""}, {"SEVRANA", "inner", "a \"b\" c"}, {"SEVRANA", "twice", "\"a\""},
+        {"SEVRANA", "eq", "a=b"}, {"SEVRANA", "c", "real"}, {"SEVRANA", ";c", ""},
+        {"SEVRANA", "latin", "Sy\xC3\xB6tt\xC3\xB6 1"}, {"SEVRANA", "long", std::string(250, 'x') + "abcd"},
+        {"SEVRANA", "utf8", std::string(253, 'y') + "\xC3\xA4"}, {"SEVRANA", "exact", std::string(254, 'e')},
+        {"SEVRANA", "cut", std::string(250, 'z')}, {"SEVRANA", "longquoted", std::string(254, 'q')},
         {"SEVRANA", "nul", "ab"}};
+    // clang-format on
     for (const auto& [section, key, value] : cases)
         EXPECT_EQ(ReadProfileString(path, section, key), value) << section << " " << key;
     EXPECT_EQ(ReadProfileString(dir.Write("b.ini", "top=outside\n[S]\n"), "S", "top"), "");  // before any section
