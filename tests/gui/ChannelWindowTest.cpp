@@ -23,7 +23,35 @@ namespace {
 using testing::CountColour;
 using testing::LoadedForm;
 
-class ChannelWindow : public LoadedForm {};
+const QRgb kBlue = qRgb(0, 0, 255);
+
+/// Which of the three cursors a window shows (0 for none of them).
+int CursorOf(const QWidget& w)
+{
+    for (int id : {kCursorMarker1, kCursorMarker2, kCursorZoom}) {
+        const QCursor expected = ChannelCursor(id);
+        if (w.cursor().shape() == Qt::BitmapCursor && w.cursor().hotSpot() == expected.hotSpot() &&
+            w.cursor().bitmap().toImage() == expected.bitmap().toImage())
+            return id;
+    }
+    return 0;
+}
+
+class ChannelWindow : public LoadedForm {
+protected:
+    ViewState& V() { return form->State().view; }
+    void ExpectCursors(int id)
+    {
+        for (long i = 1; i <= 3; ++i) EXPECT_EQ(CursorOf(Window(i)), id) << "window " << i;
+    }
+    /// Marker x of the mouse: where the left button is pressed in window 1.
+    void PressAt(float x) { Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(x, 20), Qt::LeftButton); }
+    int W() { return Window(1).width(); }
+    /// Both markers' samples, and the two read-outs joined by "|".
+    std::pair<double, long> Samples() { return {V().varMarker1Sample, V().lngMarker2Sample}; }
+    QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
+};
+using MarkerCommands = ChannelWindow;
 
 TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdge)
 {
@@ -97,15 +125,14 @@ TEST_F(ChannelWindow, ArrowKeysStepTheZoomList)
 {
     Load(1001);
     Activate(2);
-    Key(&Window(2), Qt::Key_Up);
-    EXPECT_EQ(form->Combo1->currentText(), "99 %");
-    EXPECT_EQ(form->State().model.lngViewSamples, 990);
-    Key(&Window(2), Qt::Key_Down);
-    Key(&Window(2), Qt::Key_Down);  // already the last item
-    EXPECT_EQ(form->Combo1->currentText(), "100 %");
-    ChooseZoom("1 %");
-    Key(&Window(2), Qt::Key_Up);  // already the first item
-    EXPECT_EQ(form->Combo1->currentText(), "1 %");
+    // Up one step and back; Down at the last item and Up at the first stay.
+    for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"}, {"99 %", Qt::Key_Down, "100 %"},
+                                        {"100 %", Qt::Key_Down, "100 %"}, {"1 %", Qt::Key_Up, "1 %"}}) {
+        ChooseZoom(from);
+        Key(&Window(2), key);
+        EXPECT_EQ(form->Combo1->currentText(), to) << from;
+        EXPECT_EQ(form->State().model.lngViewSamples, QString(to).remove(" %").toInt() * 10) << from;
+    }
 }
 
 TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
@@ -167,39 +194,9 @@ TEST_F(ChannelWindow, KeepsItsCursorThroughARedraw)
     form->Mark2->trigger();
     form->Scroll1->setValue(1);
     ChooseZoom("50 %");  // a full redraw with the busy cursor
-    const QCursor marker2 = ChannelCursor(kCursorMarker2);
-    for (long i = 1; i <= 3; ++i) {
-        EXPECT_EQ(Window(i).cursor().shape(), Qt::BitmapCursor) << i;
-        EXPECT_EQ(Window(i).cursor().bitmap().toImage(), marker2.bitmap().toImage()) << i;
-    }
+    ExpectCursors(kCursorMarker2);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
-
-const QRgb kBlue = qRgb(0, 0, 255);
-
-/// Which of the three cursors a window shows (0 for none of them).
-int CursorOf(const QWidget& w)
-{
-    for (int id : {kCursorMarker1, kCursorMarker2, kCursorZoom}) {
-        const QCursor expected = ChannelCursor(id);
-        if (w.cursor().shape() == Qt::BitmapCursor && w.cursor().hotSpot() == expected.hotSpot() &&
-            w.cursor().bitmap().toImage() == expected.bitmap().toImage())
-            return id;
-    }
-    return 0;
-}
-
-class MarkerCommands : public LoadedForm {
-protected:
-    ViewState& V() { return form->State().view; }
-    void ExpectCursors(int id)
-    {
-        for (long i = 1; i <= 3; ++i) EXPECT_EQ(CursorOf(Window(i)), id) << "window " << i;
-    }
-    /// Marker x of the mouse: where the left button is pressed in window 1.
-    void PressAt(float x) { Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(x, 20), Qt::LeftButton); }
-    int W() { return Window(1).width(); }
-};
 
 TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
 {
@@ -216,10 +213,8 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
     EXPECT_TRUE(form->Frame2->isVisibleTo(form->Picture1));
     ExpectCursors(kCursorMarker1);
     // 1000 samples in view: both at sample 1 + 500, in the middle of every window.
-    EXPECT_EQ(V().varMarker1Sample, 501);
-    EXPECT_EQ(V().lngMarker2Sample, 501);
-    EXPECT_EQ(form->Text2->text(), "t :  0.000000 s");
-    EXPECT_EQ(form->Text3->text(), "t :  --infinite-- 1/s");
+    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
+    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
     const QImage shown = Window(2).Picture();
     int line = -1;
     for (int x = 0; x < shown.width() && line < 0; ++x)
@@ -250,8 +245,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
 
     // On again: both back in the middle.
     form->Command1->click();
-    EXPECT_EQ(V().varMarker1Sample, 501);
-    EXPECT_EQ(V().lngMarker2Sample, 501);
+    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
 }
 
 TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
@@ -284,9 +278,8 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
     EXPECT_EQ(V().lngMarker2X, W() - 1);
     form->Mark1->trigger();
     PressAt(-40);
-    EXPECT_EQ(V().varMarker1Sample, 1);
-    EXPECT_EQ(form->Text2->text(), "t :  1.000000 s");
-    EXPECT_EQ(form->Text3->text(), "t :  1.0000 1/s");
+    EXPECT_EQ(Samples(), std::pair(1.0, 1001L));
+    EXPECT_EQ(ReadOuts(), "t :  1.000000 s|t :  1.0000 1/s");
 
     // The arrow keys step one sample, and stop at the record's ends.
     Key(&Window(1), Qt::Key_Left);
@@ -298,17 +291,15 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
     Key(&Window(3), Qt::Key_Right);  // the digital window moves them too
     EXPECT_EQ(V().lngMarker2Sample, 1001);
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(V().lngMarker2Sample, 1000);
-    EXPECT_EQ(form->Text2->text(), "t :  0.997000 s");
-    EXPECT_EQ(form->Text3->text(), "t :  1.0030 1/s");
+    EXPECT_EQ(Samples(), std::pair(3.0, 1000L));
+    EXPECT_EQ(ReadOuts(), "t :  0.997000 s|t :  1.0030 1/s");
 
     // Both on one sample.
     form->Mark1->trigger();
     PressAt(static_cast<float>(w + 80));
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(V().varMarker1Sample, 1000);
-    EXPECT_EQ(form->Text2->text(), "t :  0.000000 s");
-    EXPECT_EQ(form->Text3->text(), "t :  --infinite-- 1/s");
+    EXPECT_EQ(Samples(), std::pair(1000.0, 1000L));
+    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
 
     // With the markers off the arrows leave the markers alone.
     form->Command1->click();

@@ -50,18 +50,11 @@ TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
 
 TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
 {
-    struct Case {
-        const char* start;
-        const char* trigger;
-        std::int32_t rate;
-        TriggerResult result;
-        double time;
-        std::int32_t sample;
-    };
     // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
     // last sample, or before the first, is out of the record. A malformed stamp or a zero rate is refused, and so
     // is a sample number beyond 32 bits (decades apart at a high rate).
-    const Case cases[] = {
+    // Start, trigger, rate; result, trigger time and sample.
+    const std::tuple<const char*, const char*, std::int32_t, TriggerResult, double, std::int32_t> cases[] = {
         {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", 1000, TriggerResult::InRecord, 0.1, 101},
         {"01/01/00,00:00:00.900000", "01/01/00,00:00:01.100000", 1000, TriggerResult::InRecord, 0.2, 201},
         {"12/31/99,23:59:59.999000", "01/01/00,00:00:00.001000", 1000, TriggerResult::InRecord, 0.002, 3},
@@ -73,17 +66,15 @@ TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
         {"01/01/00,00:00:00.000000", "01/01/2000,00:00:00.000000", 1000, TriggerResult::BadTimeStamps, 0, 0},
         {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 0, TriggerResult::BadTimeStamps, 0, 0},
         {"01/01/30,00:00:00.000000", "01/01/29,00:00:00.000000", 2000000000, TriggerResult::BadTimeStamps, NAN, 0}};
-    for (const Case& c : cases) {
+    for (const auto& [start, trigger, rate, result, time, sample] : cases) {
         RecordingModel m;
-        m.varStartStamp = c.start;
-        m.strTriggerStamp = c.trigger;
-        m.lngSampleRate = c.rate;
+        m.varStartStamp = start;
+        m.strTriggerStamp = trigger;
+        m.lngSampleRate = rate;
         m.lngLastSample = 1000;
-        EXPECT_EQ(ComputeTriggerPoint(m), c.result) << c.trigger;
-        if (!std::isnan(c.time)) {
-            EXPECT_NEAR(m.varTriggerTime, c.time, 1e-9) << c.trigger;
-        }
-        EXPECT_EQ(m.lngTriggerSample, c.sample) << c.trigger;
+        EXPECT_EQ(ComputeTriggerPoint(m), result) << trigger;
+        EXPECT_TRUE(std::isnan(time) || std::abs(m.varTriggerTime - time) < 1e-9) << trigger << " " << m.varTriggerTime;
+        EXPECT_EQ(m.lngTriggerSample, sample) << trigger;
     }
 }
 

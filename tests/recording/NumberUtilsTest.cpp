@@ -15,6 +15,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -193,15 +194,10 @@ TEST(IntegerConversions, RoundThenCheckTheRange)
 
 TEST(FormatPattern, ShapesRoundingAndSigns)
 {
-    struct Case {
-        double value;
-        const char* pattern;
-        const char* text;
-    };
     // Rounding is to nearest on the exact binary value, halves to even: 0.0005 and 0.12345 lie a little above the
     // half, 0.0000005 and 2.675 a little below it, 0.125 and 0.375 are exact ties. Zero shows without a sign.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<double, const char*, const char*> cases[] = {
         {0.0, "#####0.000", "0.000"}, {1.5, "#####0.000", "1.500"}, {-12.25, "#####0.000", "-12.250"},
         {0.0005, "#####0.000", "0.001"}, {0.0015, "#####0.000", "0.002"}, {1234567.0, "#####0.000", "1234567.000"},
         {0.5, "####0.000000", "0.500000"}, {1.0 / 3.0, "##0.000000", "0.333333"}, {2.0 / 3.0, "####0.0000", "0.6667"},
@@ -219,7 +215,7 @@ TEST(FormatPattern, ShapesRoundingAndSigns)
         {7.0, "000.0", "007.0"}, {-7.0, "000.0", "-007.0"}, {7.0, "0.#", "7"}, {kNaN, "#####0.000", "NaN"},
         {kInf, "#####0.000", "Infinity"}, {-kInf, "#####0.0###", "-Infinity"}};
     // clang-format on
-    for (const Case& c : cases) EXPECT_EQ(FormatPattern(c.value, c.pattern), c.text) << c.value << " " << c.pattern;
+    for (const auto& [value, pattern, text] : cases) EXPECT_EQ(FormatPattern(value, pattern), text) << value << " " << pattern;
     EXPECT_EQ(FormatPattern(kMax, "0.0").size(), 311u);
     EXPECT_EQ(FormatPattern(-kMax, "#####0.000").substr(0, 6), "-17976");
 }
@@ -241,12 +237,8 @@ std::string ReferencePattern(double value, int minDecimals, int maxDecimals)
 
 TEST(FormatPattern, MatchesPrintfOnEveryPatternInUse)
 {
-    struct Shape {
-        const char* pattern;
-        int minDecimals;
-        int maxDecimals;
-    };
-    const Shape shapes[] = {{"#####0.000", 3, 3},      {"#####0.0###", 1, 4},  {"#######0.00#####", 2, 7},
+    // Pattern, least and most decimals.
+    const std::tuple<const char*, int, int> shapes[] = {{"#####0.000", 3, 3},      {"#####0.0###", 1, 4},  {"#######0.00#####", 2, 7},
                             {"#######0.0#####", 1, 6}, {"####0.000000", 6, 6}, {"##0.000000", 6, 6},
                             {"####0.0000", 4, 4},      {"0.000000", 6, 6}};
     std::mt19937_64 rng(5);
@@ -255,10 +247,8 @@ TEST(FormatPattern, MatchesPrintfOnEveryPatternInUse)
     for (int i = 0; i < 5000; ++i) {
         const double values[] = {moderate(rng), moderate(rng) * 1e-6, ties(rng) / 1024.0, RandomDouble(rng)};
         for (const double value : values)
-            for (const Shape& shape : shapes)
-                ASSERT_EQ(FormatPattern(value, shape.pattern),
-                          ReferencePattern(value, shape.minDecimals, shape.maxDecimals))
-                    << shape.pattern << " " << value;
+            for (const auto& [pattern, least, most] : shapes)
+                ASSERT_EQ(FormatPattern(value, pattern), ReferencePattern(value, least, most)) << pattern << " " << value;
     }
 }
 
