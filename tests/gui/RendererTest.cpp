@@ -33,7 +33,6 @@ struct Scene {
         model.intHasDigital = nD > 0 ? 1 : 0;
         model.lngLastSample = samples;
         model.lngSampleRate = rate;
-        model.lngTriggerSample = 0;
         if (nA > 0) {
             model.arrAnalogSamples.Redim(nA, samples + 1);
             for (auto* a : {&model.arrChannelScale, &model.arrFullScale, &model.arrFactorA, &model.arrFactorB})

@@ -11,16 +11,13 @@ namespace {
 
 using testing::TempDir;
 
-TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnly)
+TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnlyResolvedWithoutRegardToCase)
 {
     for (const auto& [cfg, dat] : {std::pair{"/rec/F1.CFG", "/rec/F1.dat"}, {"/rec/F1.old.cfg", "/rec/F1.dat"},
                                    {"/faults/2024.03/F1.cfg", "/faults/2024.03/F1.dat"}, {"F1.cfg", "F1.dat"},
                                    {"/rec/noext", "/rec/noext.dat"}})
         EXPECT_EQ(DataFileNameFor(cfg), dat);
-}
-
-TEST(DataFileName, ResolvedWithoutRegardToCase)
-{
+    // On disk it is found without regard to case.
     TempDir dir;
     dir.Write("2024.03/F1.cfg", "x");
     dir.Write("2024.03/F1.DAT", "y");
