@@ -169,9 +169,9 @@ TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheP
     RecordingModel& m = form->State().model;
     Window(1).resize(300, 120);
     const QImage picture = Window(1).Picture();
-    EXPECT_GT(CountColour(picture, qRgb(255, 0, 0)), 150);    // the trace
-    EXPECT_GT(CountColour(picture, qRgb(0, 128, 0)), 150);    // the grid
-    EXPECT_GT(CountColour(picture, qRgb(64, 64, 64)), 10);    // the trigger line, at the first sample
+    EXPECT_GT(CountColour(picture, qRgb(255, 0, 0)), 150);  // the trace
+    EXPECT_GT(CountColour(picture, qRgb(0, 128, 0)), 150);  // the grid
+    EXPECT_GT(CountColour(picture, qRgb(64, 64, 64)), 10);  // the trigger line, at the first sample
 
     // Restored with no digital channel chosen: all chosen again, nothing drawn yet.
     m.arrDigitalSelection(0) = 0;

@@ -24,7 +24,7 @@ struct Scene {
     MinMaxPyramid pyramid;
     DigitalEdges edges;
     TraceColumnCache columns;  // shared by every reduced drawing of the scene, as in the viewer
-    bool titles = true;  // no channel name printed unless a test wants it
+    bool titles = true;        // no channel name printed unless a test wants it
 
     Scene(long nA, long nD, std::int32_t samples, std::int32_t rate = 1000)
     {
@@ -332,7 +332,9 @@ TEST(Trace, SharedTableIsNotReusedForOtherDataChannelsOrWidths)
     };
     fill(0);
     s.model.lngViewSamples = N - 1;
-    auto drawBoth = [&](long ch, int width) { return Differences(s.Draw(ch, width, 90, false), s.Draw(ch, width, 90)); };
+    auto drawBoth = [&](long ch, int width) {
+        return Differences(s.Draw(ch, width, 90, false), s.Draw(ch, width, 90));
+    };
     for (long ch : {1L, nA / 2, TraceColumnCache::kChannelsPerTable, TraceColumnCache::kChannelsPerTable + 1, nA})
         for (int width : {500, 499, 500, 733, 212, 500})  // more widths than the cache keeps
             ASSERT_EQ(drawBoth(ch, width), "") << "channel " << ch << " width " << width;

@@ -109,8 +109,8 @@ TEST(PrepareChannels, FillsScalesSelectionAndNames)
     // Digital present, scales, the selection's first, count and one channel, trigger and view samples.
     const auto d = [](auto value) { return static_cast<double>(value); };
     EXPECT_EQ((std::vector<double>{d(m.intHasDigital), m.arrChannelScale(1), m.arrChannelScale(2),
-                                   d(m.arrDigitalSelection(0)), d(m.arrDigitalSelection(4)), d(m.arrDigitalSelection(1)),
-                                   d(m.lngTriggerSample), d(m.lngViewSamples)}),
+                                   d(m.arrDigitalSelection(0)), d(m.arrDigitalSelection(4)),
+                                   d(m.arrDigitalSelection(1)), d(m.lngTriggerSample), d(m.lngViewSamples)}),
               (std::vector<double>{1, 101, 201, 1, 3, 0, 3, 10}));
     EXPECT_EQ(m.strDigitalNames, "1:D1, 2:D2, 3:D3");
     EXPECT_DOUBLE_EQ(m.dblScrollFactor, 0.819175);
@@ -123,7 +123,8 @@ TEST(PrepareChannels, MessagesOfTheViewer)
     std::tuple<RecordingModel, bool, const char*> cases[] = {
         {SmallModel(0, 0, 10), false, "Error occured while trying to display data."},
         {SmallModel(1, 0, 2), true, "Trigger point is out of record"},
-        {SmallModel(0, 1, 10, "garbage"), false, "Error in file: Time stamps are not meeting COMTRADE specifications!"}};
+        {SmallModel(0, 1, 10, "garbage"), false,
+         "Error in file: Time stamps are not meeting COMTRADE specifications!"}};
     for (auto& [m, shown, message] : cases) {
         Captured seen;
         EXPECT_EQ(PrepareChannels(m, seen), shown) << message;

@@ -125,8 +125,8 @@ TEST(ParseNumber, AcceptsWholeNumbersWithSurroundingBlanksOnly)
                              {"-2e-324", -0.0}};
     for (const auto& [text, value] : cases) EXPECT_TRUE(SameDouble(*ParseNumber(text), value)) << '"' << text << '"';
     // clang-format off
-    for (const char* text : {"", "  ", ".", "+", "-", "6A", "1e", "1e+", "e5", "1 2", "+-5", "++5", "--5", "inf", "-inf",
-                             "nan", "infinity", "0x10", "1,5", "1.5.3", "1e5.0", ". 5", "\n5", "1e999",
+    for (const char* text : {"", "  ", ".", "+", "-", "6A", "1e", "1e+", "e5", "1 2", "+-5", "++5", "--5", "inf",
+                             "-inf", "nan", "infinity", "0x10", "1,5", "1.5.3", "1e5.0", ". 5", "\n5", "1e999",
                              "1.7976931348623159e308"})
         EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
     // clang-format on
@@ -190,7 +190,8 @@ TEST(IntegerConversions, RoundThenCheckTheRange)
         EXPECT_THROW(ToInt32(value), ConversionError) << value;
 
     // Text "converted to an integer": the whole text a number, then rounded.
-    for (const auto& [text, expected] : std::vector<std::pair<const char*, int>>{{" 50 ", 50}, {"2.5", 2}, {"-1e2", -100}})
+    for (const auto& [text, expected] :
+         std::vector<std::pair<const char*, int>>{{" 50 ", 50}, {"2.5", 2}, {"-1e2", -100}})
         EXPECT_EQ(TextToInt16(text), expected) << text;
     EXPECT_EQ(TextToInt32("+2147483647"), 2147483647);
     for (const char* text : {"50Hz", "", "32768"}) EXPECT_THROW(TextToInt16(text), ConversionError) << text;
@@ -220,7 +221,8 @@ TEST(FormatPattern, ShapesRoundingAndSigns)
         {7.0, "000.0", "007.0"}, {-7.0, "000.0", "-007.0"}, {7.0, "0.#", "7"}, {kNaN, "#####0.000", "NaN"},
         {kInf, "#####0.000", "Infinity"}, {-kInf, "#####0.0###", "-Infinity"}};
     // clang-format on
-    for (const auto& [value, pattern, text] : cases) EXPECT_EQ(FormatPattern(value, pattern), text) << value << " " << pattern;
+    for (const auto& [value, pattern, text] : cases)
+        EXPECT_EQ(FormatPattern(value, pattern), text) << value << " " << pattern;
     EXPECT_EQ(FormatPattern(kMax, "0.0").size(), 311u);
     EXPECT_EQ(FormatPattern(-kMax, "#####0.000").substr(0, 6), "-17976");
 }
@@ -243,9 +245,9 @@ std::string ReferencePattern(double value, int minDecimals, int maxDecimals)
 TEST(FormatPattern, MatchesPrintfOnEveryPatternInUse)
 {
     // Pattern, least and most decimals.
-    const std::tuple<const char*, int, int> shapes[] = {{"#####0.000", 3, 3},      {"#####0.0###", 1, 4},  {"#######0.00#####", 2, 7},
-                            {"#######0.0#####", 1, 6}, {"####0.000000", 6, 6}, {"##0.000000", 6, 6},
-                            {"####0.0000", 4, 4},      {"0.000000", 6, 6}};
+    const std::tuple<const char*, int, int> shapes[] = {
+        {"#####0.000", 3, 3},   {"#####0.0###", 1, 4}, {"#######0.00#####", 2, 7}, {"#######0.0#####", 1, 6},
+        {"####0.000000", 6, 6}, {"##0.000000", 6, 6},  {"####0.0000", 4, 4},       {"0.000000", 6, 6}};
     std::mt19937_64 rng(5);
     std::uniform_real_distribution<double> moderate(-1e6, 1e6);
     std::uniform_int_distribution<int> ties(-200000, 200000);
@@ -253,7 +255,8 @@ TEST(FormatPattern, MatchesPrintfOnEveryPatternInUse)
         const double values[] = {moderate(rng), moderate(rng) * 1e-6, ties(rng) / 1024.0, RandomDouble(rng)};
         for (const double value : values)
             for (const auto& [pattern, least, most] : shapes)
-                ASSERT_EQ(FormatPattern(value, pattern), ReferencePattern(value, least, most)) << pattern << " " << value;
+                ASSERT_EQ(FormatPattern(value, pattern), ReferencePattern(value, least, most))
+                    << pattern << " " << value;
     }
 }
 
