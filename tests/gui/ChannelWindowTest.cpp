@@ -53,7 +53,7 @@ protected:
 };
 using MarkerCommands = ChannelWindow;
 
-TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdge)
+TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeAClickOnlyRedraws)
 {
     Load(1001);  // 1000 samples in view at 100 %
     Activate(1);
@@ -102,12 +102,8 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdge)
     EXPECT_EQ(form->State().view.varZoomPercent, 50);
     Mouse(1, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(3 * w, 40));
     EXPECT_EQ(form->Combo1->currentText(), "50 %");
-}
 
-TEST_F(ChannelWindow, ClickWithoutMovingRedrawsAndChangesNothing)
-{
-    Load(1001);
-    Activate(1);
+    // A click without moving redraws and changes nothing.
     ChooseZoom("30 %");
     form->Scroll1->setValue(200);
     Canvas& canvas = Window(2).canvas();
@@ -186,19 +182,7 @@ TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheP
     EXPECT_TRUE(Window(1).Frame()->isVisible());
 }
 
-TEST_F(ChannelWindow, KeepsItsCursorThroughARedraw)
-{
-    Load(1001);
-    Activate(1);
-    form->Command1->click();
-    form->Mark2->trigger();
-    form->Scroll1->setValue(1);
-    ChooseZoom("50 %");  // a full redraw with the busy cursor
-    ExpectCursors(kCursorMarker2);
-    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
+TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThroughARedraw)
 {
     Load(1001);
     Activate(1);
@@ -246,6 +230,13 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgain)
     // On again: both back in the middle.
     form->Command1->click();
     EXPECT_EQ(Samples(), std::pair(501.0, 501L));
+
+    // The chosen marker's cursor stays through a full redraw with the busy cursor.
+    form->Mark2->trigger();
+    form->Scroll1->setValue(1);
+    ChooseZoom("50 %");
+    ExpectCursors(kCursorMarker2);
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)

@@ -11,7 +11,7 @@ namespace {
 
 using testing::TempDir;
 
-TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnlyResolvedWithoutRegardToCase)
+TEST(CompanionFiles, DataFileNameCutAtTheFirstDotFilesFoundWithoutRegardToCase)
 {
     for (const auto& [cfg, dat] : {std::pair{"/rec/F1.CFG", "/rec/F1.dat"}, {"/rec/F1.old.cfg", "/rec/F1.dat"},
                                    {"/faults/2024.03/F1.cfg", "/faults/2024.03/F1.dat"}, {"F1.cfg", "F1.dat"},
@@ -28,11 +28,7 @@ TEST(DataFileName, CutAtTheFirstDotOfTheFileNameOnlyResolvedWithoutRegardToCase)
     EXPECT_TRUE(FileExists(dir / "2024.03/F1.cfg"));
     EXPECT_FALSE(FileExists(dir / "2024.03"));
     EXPECT_FALSE(FileExists(dir / "nothing"));
-}
-
-TEST(InfoFile, FoundBesideTheConfigurationWhateverItsCase)
-{
-    TempDir dir;
+    // The information file too.
     EXPECT_EQ(FindInfoFile(dir / "rec.cfg"), "");
     dir.Write("rec.inf", "[a]");
     EXPECT_EQ(FindInfoFile(dir / "rec.cfg"), dir / "rec.inf");
