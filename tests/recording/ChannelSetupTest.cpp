@@ -32,11 +32,8 @@ TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
     for (const auto& [samples, factor] : {std::pair{32767, 1.0}, {1, 1.0}, {40000, 0.819175}, {32768, 32767.0 / 32768}})
         EXPECT_DOUBLE_EQ(ScrollFactor(samples), factor) << samples;
 
-    // Short records step by their sample share (100 / 60 rounds to 2), long ones by one percent.
-    EXPECT_EQ(ZoomListItems(8),
-              (std::vector<std::string>{"12 %", "24 %", "36 %", "48 %", "60 %", "72 %", "84 %", "100 %"}));
-    EXPECT_EQ(ZoomListItems(3), (std::vector<std::string>{"33 %", "66 %", "100 %"}));
-    EXPECT_EQ(ZoomListItems(1), (std::vector<std::string>{"100 %"}));
+    // Short records step by their sample share (100 / 60 rounds to 2), long ones by one percent; the whole lists of
+    // the shortest records are checked in the zoom box.
     for (const auto& [samples, count, first, nextToLast] :
          {std::tuple{60, 60u, "2 %", "118 %"}, {100, 100u, "1 %", "99 %"}, {10000000, 100u, "1 %", "99 %"}}) {
         const auto items = ZoomListItems(samples);
