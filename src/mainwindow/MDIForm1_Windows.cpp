@@ -79,6 +79,7 @@ Pohja* MDIForm1::CreateChannelWindow(long index)
     if (!TitlesOn()) flags |= Qt::FramelessWindowHint;
     QMdiSubWindow* sub = mdiArea->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(windowIcon());  // else its title bar, minimized too, shows the toolkit's logo
     sub->installEventFilter(new CloseGuard(*window, sub));
     // Without title bars a minimized window would have nothing left to show or to restore
     // it by: while minimized it has its title bar, with the channel's name.
@@ -132,7 +133,10 @@ void MDIForm1::Hor_Click()
     for (long i = 1; i <= limit; ++i) {
         Pohja* w = ChannelWindow(i);
         if (w == nullptr || w->Frame() == nullptr) continue;
-        if (w->IsMinimized()) --shown;
+        if (w->IsMinimized())
+            --shown;
+        else if (w->Frame()->isMaximized())
+            w->Frame()->showNormal();  // it would keep covering the area, whatever its share
         w->Frame()->hide();
         QApplication::processEvents();
     }
