@@ -79,7 +79,6 @@ Pohja* MDIForm1::CreateChannelWindow(long index)
     if (!TitlesOn()) flags |= Qt::FramelessWindowHint;
     QMdiSubWindow* sub = mdiArea->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(windowIcon());  // else its title bar, minimized too, shows the toolkit's logo
     sub->installEventFilter(new CloseGuard(*window, sub));
     // Without title bars a minimized window would have nothing left to show or to restore
     // it by: while minimized it has its title bar, with the channel's name.
