@@ -1,13 +1,13 @@
 // The viewer: one main window on the real desktop; the command line may name
 // a recording's configuration file to open at once.
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
 
+#include "Application.h"
 #include "MDIForm1.h"
 #include "Platform.h"
 
@@ -15,10 +15,9 @@ int main(int argc, char* argv[])
 {
     QElapsedTimer started;
     started.start();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Sevrana"));
-
+    sevrana::Application app(argc, argv);
     sevrana::QtPlatform platform;
+    app.ReportFailuresTo(&platform);
     sevrana::MDIForm1 form(platform);
     QStringList arguments = QApplication::arguments();
     if (!arguments.isEmpty()) arguments.removeFirst();
@@ -35,5 +34,7 @@ int main(int argc, char* argv[])
         std::fflush(stdout);
         QApplication::quit();
     });
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    app.ReportFailuresTo(nullptr);  // the platform goes before the application
+    return code;
 }

@@ -31,9 +31,9 @@
 #include <tuple>
 
 #include "MDIForm1.h"
-#include "ProductPicture.h"
 #include "Messages.h"
 #include "NumberUtils.h"
+#include "ProgramIcon.h"
 #include "TimeNavigation.h"
 
 namespace sevrana {
@@ -41,6 +41,7 @@ namespace sevrana {
 MDIForm1::MDIForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(platform)
 {
     setWindowTitle(QString::fromLatin1(messages::kAppTitle));
+    setWindowIcon(ProgramIcon());  // its dialogs and channel windows show it too
     setAcceptDrops(true);  // a recording dropped from the file manager opens like File > Open
     BuildMenus();
     BuildToolBars();
@@ -68,8 +69,22 @@ MDIForm1::~MDIForm1()
     Picture2 = nullptr;
 }
 
+bool MDIForm1::IsMenuShortcut(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : findChildren<QAction*>())
+        if (action->shortcuts().contains(pressed)) return true;
+    return false;
+}
+
 bool MDIForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    // The tool bar's boxes claim many control keys for editing (Ctrl+C copies, Ctrl+E goes
+    // to the end); a menu item's shortcut runs the item instead, wherever the focus is.
+    if (event->type() == QEvent::ShortcutOverride && IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
     // Once per release, from the control that has the focus (a release the control does not
     // take passes on to its tool bar, which must not see it again).
     if (event->type() == QEvent::KeyRelease && watched == QApplication::focusWidget()) {

@@ -28,6 +28,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -248,6 +249,8 @@ protected:
 
 private:
     void BuildMenus();
+    /// True when the key is the shortcut of one of the menus' items.
+    bool IsMenuShortcut(const QKeyEvent& key) const;
     void BuildToolBars();
     /// Widens the tool bars' controls whose texts would not fit, moving the ones after them along.
     void FitToolBarTexts();

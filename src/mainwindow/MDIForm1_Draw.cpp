@@ -141,11 +141,22 @@ void MDIForm1::ShowChannelInToolBar(Pohja& window)
             Text6->setEnabled(true);
             Text8->setEnabled(true);
         }
-        if (Val(Text6->text().toStdString()) != m.arrChannelScale(i))
+        // A number too large to read (typed, never entered) is reported as Enter reports it,
+        // once the box shows the channel's scale again: the message box hands the focus back
+        // to this window, which must not find the same text there.
+        std::exception_ptr unreadable;
+        double typed = 0;
+        try {
+            typed = Val(Text6->text().toStdString());
+        } catch (const ConversionError&) {
+            unreadable = std::current_exception();
+        }
+        if (unreadable || typed != m.arrChannelScale(i))
             Text6->setText(QString::fromStdString(FormatPattern(m.arrChannelScale(i), "#######0.00#####")));
         Text8->setText(QString::fromStdString(m.arrAnalogUnits(i)));
         SetCheck1(m.arrAutoScale(i) == kTrue);
         SetScaleLabel(QString::fromStdString(m.arrAnalogNames(i)));
+        if (unreadable) ReportFailure(unreadable);
     } else {
         Text6->setEnabled(false);
         Text8->setEnabled(false);

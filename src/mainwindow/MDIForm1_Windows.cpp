@@ -132,7 +132,10 @@ void MDIForm1::Hor_Click()
     for (long i = 1; i <= limit; ++i) {
         Pohja* w = ChannelWindow(i);
         if (w == nullptr || w->Frame() == nullptr) continue;
-        if (w->IsMinimized()) --shown;
+        if (w->IsMinimized())
+            --shown;
+        else if (w->Frame()->isMaximized())
+            w->Frame()->showNormal();  // it would keep covering the area, whatever its share
         w->Frame()->hide();
         QApplication::processEvents();
     }

@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTest>
+
+#include <cmath>
 
 #include "FormFixture.h"
 
@@ -60,6 +63,35 @@ TEST_F(Arrangement, HorizontalStackingSharesTheHeightAmongTheShownWindows)
     EXPECT_EQ(Frame(3).y(), Frame(1).y());
     EXPECT_EQ(Frame(2).windowTitle(), "");
     EXPECT_TRUE(Frame(2).windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+TEST_F(Arrangement, HorizontalBringsAMaximizedWindowBackFirst)
+{
+    form->Titles->setChecked(true);
+    Load(100);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QSize client = form->ClientSize();
+    // Each maximized in turn, with the digital window as an icon the second time.
+    for (const bool iconToo : {false, true}) {
+        SCOPED_TRACE(iconToo);
+        if (iconToo) Frame(3).showMinimized();
+        Frame(1).showMaximized();
+        QApplication::processEvents();
+        ASSERT_TRUE(Frame(1).isMaximized());
+        QTest::keyClick(form.get(), Qt::Key_H, Qt::ControlModifier);
+        const int height = iconToo ? Frame(3).y() : client.height();
+        const long shown = iconToo ? 2 : 3;
+        for (long i = 1; i <= shown; ++i) {
+            EXPECT_FALSE(Frame(i).isMaximized()) << i;
+            EXPECT_TRUE(Frame(i).isVisible()) << i;
+            // Equal shares, the edges rounded halves to even.
+            const int top = static_cast<int>(std::lrint((i - 1) * height / static_cast<double>(shown)));
+            const int bottom = static_cast<int>(std::lrint(i * height / static_cast<double>(shown)));
+            EXPECT_EQ(Frame(i).geometry(), QRect(0, top, client.width(), bottom - top)) << i;
+        }
+        EXPECT_EQ(Frame(3).isMinimized(), iconToo);
+    }
 }
 
 TEST_F(Arrangement, ToolBarShowsTheWindowReallyActiveAfterStacking)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "Application.h"
 #include "FakePlatform.h"
 #include "MDIForm1.h"
 #include "RecordingText.h"
@@ -49,6 +50,23 @@ inline int CountColour(const QImage& image, QRgb colour, QRect area = QRect())
             if (image.rect().contains(x, y) && image.pixel(x, y) == colour) ++n;
     return n;
 }
+
+/// While it lives, a failure that escapes an event handler is shown on this fake
+/// (elsewhere it fails the running test).
+class FailuresShownOn {
+public:
+    explicit FailuresShownOn(Platform& platform) : app_(*qobject_cast<Application*>(QCoreApplication::instance()))
+    {
+        previous_ = app_.ReportFailuresTo(&platform);
+    }
+    ~FailuresShownOn() { app_.ReportFailuresTo(previous_); }
+    FailuresShownOn(const FailuresShownOn&) = delete;
+    FailuresShownOn& operator=(const FailuresShownOn&) = delete;
+
+private:
+    Application& app_;
+    Platform* previous_ = nullptr;
+};
 
 class LoadedForm : public ::testing::Test {
 protected:

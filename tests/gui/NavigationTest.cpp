@@ -355,6 +355,51 @@ TEST_F(NavigationWindow, ScaleEntry)
     EXPECT_EQ(platform.messages.size(), 2);
 }
 
+TEST_F(NavigationWindow, NumberTooLargeForTheScaleBoxIsReportedAlsoWhenAWindowTakesTheFocus)
+{
+    const testing::FailuresShownOn shown(platform);
+    Load(100);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Activate(1);
+    const QString tooLarge(320, QLatin1Char('9'));
+    form->Text6->setFocus();
+    form->Text6->clear();
+    QTest::keyClicks(form->Text6, tooLarge);
+    QTest::keyClick(form->Text6, Qt::Key_Return);
+    ASSERT_EQ(form->Text6->text(), tooLarge);
+    // A click into another channel window: the same message, and the box shows that channel's scale.
+    QTest::mouseClick(&Window(2), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(platform.messages, QStringList({"Error #  6 Overflow", "Error #  6 Overflow"}));
+    EXPECT_EQ(form->ActiveChannelWindow(), &Window(2));
+    EXPECT_EQ(form->Text6->text(), "1001.00");
+    EXPECT_EQ(form->State().model.arrChannelScale(1), 101);
+}
+
+TEST_F(NavigationWindow, MenuShortcutsRunFromEveryToolBarBox)
+{
+    Load(100);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Command1_Click();  // markers on: their read-outs show
+    const RecordingModel& m = form->State().model;
+    QMdiSubWindow& second = *Window(2).Frame();
+    for (QLineEdit* box : {form->Text6, form->Text8, form->Text2, form->Text3, form->Text4, form->Text5}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        Activate(1);
+        form->Disautoscaleall_Click();
+        form->Hor_Click();
+        ASSERT_EQ(second.x(), 0);
+        box->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);  // Cascade
+        EXPECT_GT(second.x(), 0);
+        QTest::keyClick(box, Qt::Key_E, Qt::ControlModifier);  // Enable auto-scaling on all channels
+        EXPECT_EQ(m.arrAutoScale(1), kTrue);
+        EXPECT_EQ(m.arrAutoScale(2), kTrue);
+    }
+}
+
 TEST_F(NavigationWindow, ActivationWatchRedrawsMarkersOnReturn)
 {
     ViewState& v = form->State().view;
