@@ -190,9 +190,13 @@ void DrawAnalogPage(const Page& page, long i)
     printer.SetDrawStyle(Qt::SolidLine);
 
     d.lngTriggerPlotPoint = TriggerPlotPoint(m, s0, E);
-    const QString value = Q(m.arrAnalogNames(i)) + " = " +
-                          Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " + Q(m.arrAnalogUnits(i));
-    DrawTrigger(page, d.lngTriggerPlotPoint, &value);
+    // The trigger's value exists only where its line is drawn: a trigger outside the record has none.
+    if (d.lngTriggerPlotPoint > 0) {
+        const QString value = Q(m.arrAnalogNames(i)) + " = " +
+                              Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " +
+                              Q(m.arrAnalogUnits(i));
+        DrawTrigger(page, d.lngTriggerPlotPoint, &value);
+    }
     DrawMarkers(page, [&](std::int32_t M) {
         return Q(m.arrAnalogNames(i)) + " = " + Q(GeneralNumber(m.arrAnalogSamples(i, M))) + " " +
                Q(m.arrAnalogUnits(i));

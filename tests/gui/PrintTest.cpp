@@ -287,6 +287,27 @@ TEST_F(Printing, AFailingPageSaysSoOnceAndAbandonsTheJob)
     EXPECT_TRUE(form->isEnabled());
 }
 
+TEST_F(Printing, TriggerOutsideTheRecordPrintsEveryPage)
+{
+    // Before the first sample and well after the last: no trigger line. One after the last:
+    // the line at the last sample.
+    for (auto [start, trigger, annotated] : std::vector<std::tuple<const char*, const char*, bool>>{
+             {"01/01/00,00:00:01.000000", "01/01/00,00:00:00.990000", false},
+             {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", true},
+             {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.200000", false}}) {
+        RecordingText rec = Recording();
+        rec.start = start;
+        rec.trigger = trigger;
+        Load(rec, std::string("rec") + trigger[18]);
+        platform.messages.clear();
+        const PdfText text = Print();
+        EXPECT_EQ(text.pages, 3) << trigger;
+        EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+        EXPECT_EQ(Titles(text).size(), 3) << trigger;
+        EXPECT_EQ(Words(text, 1, "Trigger").size(), annotated ? 1u : 0u) << trigger;
+    }
+}
+
 TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
 {
     Array1<std::int16_t>& chosen = form->State().model.arrDigitalSelection;
