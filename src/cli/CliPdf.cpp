@@ -1,6 +1,7 @@
 #include "CliPdf.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPrinter>
@@ -49,6 +50,36 @@ private:
     QPrinter printer_{QPrinter::HighResolution};
 };
 
+/// While it lives, Qt's own remarks (the missing runtime folder, what the off-screen
+/// platform cannot do, a painter that did not start) are dropped: a batch run says only
+/// what the program has to say.
+class QuietQt {
+public:
+    QuietQt() : previous_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {}
+    ~QuietQt() { qInstallMessageHandler(previous_); }
+    QuietQt(const QuietQt&) = delete;
+    QuietQt& operator=(const QuietQt&) = delete;
+
+private:
+    QtMessageHandler previous_;
+};
+
+/// Whether the PDF file can be written, found without changing what is there;
+/// otherwise says which file and why.
+bool CheckWritable(const std::string& path, std::ostream& err)
+{
+    const QString name = QString::fromStdString(path);
+    const bool existed = QFileInfo::exists(name);
+    QFile probe(name);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        err << "Cannot write " << path << ": " << probe.errorString().toStdString() << '\n';
+        return false;
+    }
+    probe.close();
+    if (!existed) probe.remove();
+    return true;
+}
+
 }  // namespace
 
 int RunPdf(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
@@ -60,8 +91,10 @@ int RunPdf(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
     }
-    // No display needed: the viewer draws off screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!CheckWritable(args[2], err)) return kExitNotLoaded;
+    const QuietQt quiet;
+    // The viewer draws off screen, whatever display the environment names (or lacks).
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QApplication> app;
     static int argc = 1;
     static char name[] = "sevrana-cli";

@@ -70,9 +70,11 @@ void MDIForm1::PrintActive_Click()
         };
         std::vector<std::int16_t> windows;  // the pages to print, in order
         if (!setup->selection) {
+            // A copy's pages are the windows shown, in order; the range picks among them.
+            int shown = 0;
             for (long k = 1; k <= m.intHasDigital + m.AnalogCount(); ++k)
                 if (const Pohja* w = ChannelWindow(k); w == nullptr || !w->IsMinimized())
-                    windows.push_back(static_cast<std::int16_t>(k));
+                    if (setup->Wants(++shown)) windows.push_back(static_cast<std::int16_t>(k));
         } else {
             const Pohja* active = ActiveChannelWindow();
             if (active == nullptr) throw ProgramError(91, "Object variable or With block variable not set");
@@ -108,7 +110,8 @@ void MDIForm1::PrintScreen(int keyCode, int shift)
             Printer printer(*setup->printer);
             const QImage picture = platform_.ClipboardImage();
             if (picture.isNull()) throw ProgramError(481, "Invalid picture");
-            for (int copy = 1; copy <= setup->copies; ++copy) {
+            // The picture is a copy's only page: a range that starts later leaves the document empty.
+            for (int copy = 1; copy <= setup->copies && setup->Wants(1); ++copy) {
                 // Stretched to the whole page: the aspect is not kept.
                 printer.PaintPicture(picture, 0, 0, printer.ScaleWidth(), printer.ScaleHeight());
                 if (copy < setup->copies) printer.NewPage();

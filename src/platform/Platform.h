@@ -13,12 +13,21 @@ class QWidget;
 namespace sevrana {
 
 /// What the printer dialog settled: the printer (the platform keeps it), how many
-/// copies the program itself is to print, and whether only the selection is wanted.
-/// The printer's own copy count is left at one, so copies are never printed twice.
+/// copies the program itself is to print, whether only the selection is wanted, and
+/// the pages wanted. The printer's own copy count is left at one, so copies are never
+/// printed twice.
+///
+/// Pages are counted from 1 in document order within one copy, and the range applies
+/// to every copy alike: "from 2 to 3" with two copies prints pages 2 and 3 of each.
 struct PrintSetup {
     QPrinter* printer = nullptr;
     int copies = 1;
     bool selection = false;
+    int fromPage = 0;  // 0: from the first page
+    int toPage = 0;    // 0: to the last page
+
+    /// Whether page (from 1) of a copy is to be printed.
+    bool Wants(int page) const { return page >= fromPage && (toPage == 0 || page <= toPage); }
 };
 
 class Platform {
@@ -34,8 +43,8 @@ public:
     virtual void ShowHelp(const QString& path) = 0;
     /// Folder of the program (for the settings and help files).
     virtual QString ProgramFolder() = 0;
-    /// The printer dialog (printer, copies, and the range All or, when offered, Selection);
-    /// nothing when cancelled.
+    /// The printer dialog (printer, copies, and the range All, a range of pages or, when
+    /// offered, Selection); nothing when cancelled.
     virtual std::optional<PrintSetup> PrintDialog(QWidget* parent, bool offerSelection) = 0;
     /// Modal message box with Yes and No; true for Yes.
     virtual bool AskYesNo(const QString& text) = 0;

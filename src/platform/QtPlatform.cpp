@@ -100,13 +100,17 @@ std::optional<PrintSetup> QtPlatform::PrintDialog(QWidget* parent, bool offerSel
     // Printing into a PDF file stays offered: many Linux desktops have no printer at all.
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     PrintSetup setup;
     setup.printer = printer_.get();
     setup.copies = std::max(1, printer_->copyCount());
     setup.selection = offerSelection && printer_->printRange() == QPrinter::Selection;
+    if (printer_->printRange() == QPrinter::PageRange) {
+        setup.fromPage = printer_->fromPage();
+        setup.toPage = printer_->toPage();
+    }
     printer_->setCopyCount(1);  // the program prints each copy itself
     return setup;
 }

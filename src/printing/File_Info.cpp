@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include <vector>
 
 #include "FileReport.h"
 #include "Platform.h"
@@ -59,6 +60,43 @@ QStringList File_Info::Lines() const
     return lines;
 }
 
+namespace {
+
+/// One printed line of the report: where it starts and what it says.
+struct PrintedLine {
+    double x = 0, y = 0;
+    QString text;
+};
+
+/// The report's pages, each a copy's page in order. Lines too wide for the paper wrap,
+/// their continuation indented by two tab stops; a page ends after the line that reaches
+/// two margins above its bottom, and no page is started after the last line.
+std::vector<std::vector<PrintedLine>> PaginateReport(const Printer& printer, const QStringList& lines)
+{
+    const double margin = kPageMarginTwips;
+    const double width = printer.ScaleWidth() - 2 * margin;
+    const double indent = 2 * TabStopFor(printer.Font());
+    std::vector<PrintedLine> flow;  // every printed line, y left open
+    for (const QString& line : lines) {
+        const QStringList parts = printer.Wrap(line, width, width - indent);
+        for (qsizetype k = 0; k < parts.size(); ++k) flow.push_back({margin + (k > 0 ? indent : 0), 0, parts[k]});
+    }
+    std::vector<std::vector<PrintedLine>> pages(1);
+    double y = margin;
+    for (std::size_t i = 0; i < flow.size(); ++i) {
+        flow[i].y = y;
+        pages.back().push_back(flow[i]);
+        y += printer.TextHeight();
+        if (y >= printer.ScaleHeight() - 2 * margin && i + 1 < flow.size()) {
+            pages.emplace_back();
+            y = margin;
+        }
+    }
+    return pages;
+}
+
+}  // namespace
+
 void File_Info::Command2_Click()
 {
     const std::optional<PrintSetup> setup = platform_.PrintDialog(this, false);
@@ -66,30 +104,25 @@ void File_Info::Command2_Click()
     try {
         Printer printer(*setup->printer);
         printer.SetFont(PrinterFontFamily({"Times", "Helvetica", "Arial"}), 10);
-        const double pageHeight = printer.ScaleHeight();
-        const double margin = kPageMarginTwips;
-        const QStringList lines = Lines();
-        for (int copy = 1; copy <= setup->copies; ++copy) {
-            printer.CurrentX = margin;
-            printer.CurrentY = margin;
-            printer.Print(Q(FileInformationTitle(model_)));
-            printer.CurrentX = margin;
-            printer.Print(QString(125, QLatin1Char('-')));
-            for (qsizetype i = 0; i < lines.size(); ++i) {
-                printer.CurrentX = margin;
-                printer.Print(static_cast<std::size_t>(i) == kStationIdLine ? Q(PrintedStationIdLine(model_))
-                                                                            : lines[i]);
-                // A page ends two margins above the bottom; the last line never starts one.
-                if (printer.CurrentY >= pageHeight - 2 * margin && i != lines.size() - 1) {
-                    printer.NewPage();
-                    printer.CurrentY = margin;
+        QStringList lines = Lines();
+        lines[static_cast<qsizetype>(kStationIdLine)] = Q(PrintedStationIdLine(model_));  // one tab more on paper
+        lines.prepend(QString(125, QLatin1Char('-')));
+        lines.prepend(Q(FileInformationTitle(model_)));
+        const auto pages = PaginateReport(printer, lines);
+        // Each copy in full, on pages of its own; the range picks the same pages of every copy.
+        bool first = true;
+        for (int copy = 1; copy <= setup->copies; ++copy)
+            for (std::size_t p = 0; p < pages.size(); ++p) {
+                if (!setup->Wants(static_cast<int>(p) + 1)) continue;
+                if (!first) printer.NewPage();
+                first = false;
+                for (const PrintedLine& line : pages[p]) {
+                    printer.CurrentX = line.x;
+                    printer.CurrentY = line.y;
+                    printer.Print(line.text);
                 }
             }
-            if (copy == setup->copies)
-                printer.EndDoc();
-            else
-                printer.NewPage();  // each copy starts on a page of its own
-        }
+        printer.EndDoc();
     } catch (...) {
         ReportPrintFailure(platform_);
     }

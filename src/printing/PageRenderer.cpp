@@ -1,5 +1,6 @@
 #include "PageRenderer.h"
 
+#include <QFontMetricsF>
 #include <QString>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "Printer.h"
 #include "ProgramError.h"
 #include "SignalRenderer.h"
+#include "TabbedItemDelegate.h"
 
 namespace sevrana {
 
@@ -103,11 +105,33 @@ void DrawMarkers(const Page& page, const std::function<QString(std::int32_t)>& v
     printer.SetForeColor(kBlack);
 }
 
+/// Makes a line fit the room (in twips): its tab stops shrink, down to one blank's width,
+/// and then its font steps down a point at a time, down to 6 points, until it fits; the
+/// widest tab stops of the largest font that fits stay set.
+void FitToWidth(Printer& printer, const QString& line, double room)
+{
+    constexpr int kSteps = 16;  // tab stops tried between the font's own and one blank
+    constexpr double kSmallestPoints = 6;
+    const QString family = printer.Font().family();
+    for (double points = printer.FontPoints();; points -= 1) {
+        printer.SetFont(family, points);
+        const double own = TabStopFor(printer.Font());
+        const double blank = QFontMetricsF(printer.Font()).horizontalAdvance(QLatin1Char(' '));
+        for (int k = 0; k <= kSteps; ++k) {
+            printer.SetTabStop(own - (own - blank) * k / kSteps);
+            if (printer.TextWidth(line) <= room) return;
+        }
+        if (points - 1 < kSmallestPoints) return;  // as small as it goes: it may still run off
+    }
+}
+
 /// The title line at the foot of the page, with the delta t read-outs while the markers are on.
 void DrawTitle(const Page& page, const QString& title)
 {
     Printer& printer = page.printer;
     const DrawingState& d = page.source.drawing;
+    const QString family = printer.Font().family();
+    const double points = printer.FontPoints();
     QString line = title;
     if (page.source.view.blnMarkersOn == kTrue) {
         const double dt = std::fabs(d.dblMarker2Time - d.varMarker1Time);
@@ -116,9 +140,12 @@ void DrawTitle(const Page& page, const QString& title)
                        : QStringLiteral("1/delta t :  --infinite-- 1/s");
     }
     printer.SetForeColor(kBlack);
+    FitToWidth(printer, line, page.W - 500);
     printer.CurrentX = 500;
-    printer.CurrentY = page.H - page.h - 20;
+    printer.CurrentY = page.H - printer.TextHeight() - 20;
     printer.Print(line);
+    printer.SetTabStop(0);
+    printer.SetFont(family, points);
 }
 
 void DrawAnalogAxes(const Page& page, long i)
@@ -190,9 +217,13 @@ void DrawAnalogPage(const Page& page, long i)
     printer.SetDrawStyle(Qt::SolidLine);
 
     d.lngTriggerPlotPoint = TriggerPlotPoint(m, s0, E);
-    const QString value = Q(m.arrAnalogNames(i)) + " = " +
-                          Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " + Q(m.arrAnalogUnits(i));
-    DrawTrigger(page, d.lngTriggerPlotPoint, &value);
+    // The trigger's value exists only where its line is drawn: a trigger outside the record has none.
+    if (d.lngTriggerPlotPoint > 0) {
+        const QString value = Q(m.arrAnalogNames(i)) + " = " +
+                              Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " +
+                              Q(m.arrAnalogUnits(i));
+        DrawTrigger(page, d.lngTriggerPlotPoint, &value);
+    }
     DrawMarkers(page, [&](std::int32_t M) {
         return Q(m.arrAnalogNames(i)) + " = " + Q(GeneralNumber(m.arrAnalogSamples(i, M))) + " " +
                Q(m.arrAnalogUnits(i));

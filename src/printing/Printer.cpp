@@ -115,9 +115,36 @@ void Printer::SetFont(const QString& family, double points)
 
 double Printer::TextHeight() const { return QFontMetricsF(font_).height(); }
 
-double Printer::TabStop() const { return TabStopFor(font_); }
+double Printer::TabStop() const { return tabStop_ > 0 ? tabStop_ : TabStopFor(font_); }
 
 double Printer::TextWidth(const QString& text) const { return LaidOut(text, font_, TabStop()).Width(); }
+
+QStringList Printer::Wrap(const QString& text, double width, double nextWidth) const
+{
+    QStringList lines;
+    QString rest = text;
+    for (double room = width; rest.size() > 1 && TextWidth(rest) > room; room = nextWidth) {
+        // The longest head that fits (a text only grows as it gets longer); one character at least.
+        qsizetype low = 1, high = rest.size() - 1;
+        while (low < high) {
+            const qsizetype middle = (low + high + 1) / 2;
+            if (TextWidth(rest.left(middle)) <= room)
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '), low);
+        if (blank > 0) {
+            lines << rest.left(blank);
+            rest = rest.mid(blank + 1);
+        } else {
+            lines << rest.left(low);
+            rest = rest.mid(low);
+        }
+    }
+    if (!rest.isEmpty() || lines.isEmpty()) lines << rest;
+    return lines;
+}
 
 void Printer::SetDrawStyle(Qt::PenStyle style)
 {

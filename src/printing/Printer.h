@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 
@@ -56,9 +57,16 @@ public:
 
     void SetFont(const QString& family, double points);
     const QFont& Font() const { return font_; }
+    double FontPoints() const { return font_.pixelSize() / 20.0; }
+    /// Distance of the tab stops in twips; 0 for the font's own (eight average character widths).
+    void SetTabStop(double twips) { tabStop_ = twips; }
     /// Height of one line of text, and a text's width (tabs expanded), in twips.
     double TextHeight() const;
     double TextWidth(const QString& text) const;
+    /// The text cut into lines no wider than width (the first line) and nextWidth (the
+    /// others): at the last blank that fits, which is dropped, or inside a word that is
+    /// wider than a line by itself.
+    QStringList Wrap(const QString& text, double width, double nextWidth) const;
 
     /// Text colour; line style (solid, dashed, dotted) and width in dots.
     void SetForeColor(const QColor& colour) { foreColour_ = colour; }
@@ -66,7 +74,7 @@ public:
     void SetDrawWidth(int dots);
 
     /// Prints text at the current position in the text colour, tabs advancing to the next
-    /// stop of eight average character widths from where the text starts; then the current
+    /// stop counted from where the text starts; then the current
     /// position goes to the start of the next line (x 0, y one line lower).
     void Print(const QString& text);
     /// A straight line in the pen's style and width; its end becomes the current position.
@@ -98,6 +106,7 @@ private:
     QPainter painter_;
     QFont font_;
     QColor foreColour_ = Qt::black;
+    double tabStop_ = 0;
     Qt::PenStyle drawStyle_ = Qt::SolidLine;
     int drawWidth_ = 1;
     QPolygonF path_;  // the open run of LineTo segments

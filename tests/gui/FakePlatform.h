@@ -45,6 +45,8 @@ public:
         bool selection = false;
         QPrinter::ColorMode colour = QPrinter::Color;
         QPageSize pageSize = QPageSize(QPageSize::A4);
+        int fromPage = 0;  // the range "Pages from ... to ...", 0 and 0 for all
+        int toPage = 0;
     };
 
     /// Answers with the next queued printer; a queued nullopt (or an empty queue) is a cancel.
@@ -64,7 +66,7 @@ public:
         printer->setPageMargins(QMarginsF(0, 0, 0, 0));  // page and printable area alike
         printer->setColorMode(answer.colour);
         printers.push_back(std::move(printer));
-        return PrintSetup{printers.back().get(), answer.copies, answer.selection};
+        return PrintSetup{printers.back().get(), answer.copies, answer.selection, answer.fromPage, answer.toPage};
     }
 
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -59,11 +60,12 @@ long ReportLines(long nA, long nD) { return 2 + 13 + nA + nD; }
 class FileInfo : public ::testing::Test {
 protected:
     /// Prints the report of the model through the fake printer dialog into out.pdf.
-    testing::PdfText Print(const RecordingModel& model, int copies = 1)
+    testing::PdfText Print(const RecordingModel& model, FakePlatform::PrintAnswer answer = {})
     {
         File_Info window(model, platform);
         window.Form_Load();
-        platform.printAnswers.push_back(FakePlatform::PrintAnswer{pdf, copies});
+        answer.outputFile = pdf;
+        platform.printAnswers.push_back(answer);
         window.Command2_Click();
         EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
         EXPECT_FALSE(window.blnClosed);
@@ -183,14 +185,64 @@ TEST_F(FileInfo, LongReportBreaksTwoMarginsAboveTheBottomWithNoEmptyLastPage)
     EXPECT_EQ(lines[lines.size() - 2].page, 1);
 }
 
-TEST_F(FileInfo, CopiesEachStartAPageOfOneDocument)
+TEST_F(FileInfo, CopiesEachStartAPageOfOneDocumentAndTheRangePicksTheSamePagesOfEach)
 {
-    const testing::PdfText text = Print(ModelWith(1, 0), 2);
+    testing::PdfText text = Print(ModelWith(1, 0), {QString(), 2});
     ASSERT_EQ(text.pages, 2);
     QStringList first, second;
     for (const PdfLine& line : text.Lines()) (line.page == 1 ? first : second) << line.Text();
     EXPECT_EQ(first, second);
     EXPECT_EQ(second.first(), "COMTRADE File Information - /data/rec/F1.cfg");
+
+    // 150 channels: three pages a copy; pages 2 to 3 of two copies are four pages.
+    const RecordingModel model = ModelWith(150, 0);
+    auto firstLines = [](const testing::PdfText& t) {
+        QStringList starts;
+        int page = 0;
+        for (const PdfLine& line : t.Lines())
+            if (line.page != page) starts << line.Text(), page = line.page;
+        return starts;
+    };
+    const QStringList all = firstLines(Print(model));
+    ASSERT_EQ(all.size(), 3);
+    const auto range = [](int copies, int from, int to) {
+        return FakePlatform::PrintAnswer{QString(), copies, false, QPrinter::Color, QPageSize(QPageSize::A4), from, to};
+    };
+    EXPECT_EQ(firstLines(Print(model, range(2, 2, 3))), QStringList({all[1], all[2], all[1], all[2]}));
+    EXPECT_EQ(firstLines(Print(model, range(1, 3, 7))), QStringList{all[2]});
+    text = Print(model, range(1, 4, 4));
+    EXPECT_EQ(text.pages, 1);
+    EXPECT_TRUE(text.words.empty());
+}
+
+TEST_F(FileInfo, WideLinesWrapInsideThePaperWithTheirContinuationIndented)
+{
+    RecordingModel model = ModelWith(1, 0);
+    model.varStationName =
+        "Kallio 110 kV substation, feeder bay J04 north, line protection relay panel A, "
+        "recorded during the commissioning tests of the new breaker";
+    model.arrAnalogNames(1) = std::string(150, 'I');  // wider than a line by itself
+    File_Info window(model, platform);
+    window.Form_Load();
+    QString expected = "COMTRADE File Information - /data/rec/F1.cfg" + QString(125, '-');
+    for (const QString& line : window.Lines()) expected += line;
+    expected.remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const QPageSize& size : {QPageSize(QPageSize::A4), QPageSize(QPageSize::A6)}) {
+        const testing::PdfText text = Print(model, {QString(), 1, false, QPrinter::Color, size});
+        const std::vector<PdfLine> lines = text.Lines();
+        QString printed;
+        for (const PdfLine& line : lines) printed += line.words.join(QString());
+        EXPECT_EQ(printed, expected) << text.pageWidth;
+        // Inside the margins of 50 pt; the continuations two tab stops further in.
+        for (const testing::PdfWord& w : text.words) {
+            EXPECT_GE(w.xMin, 50 - 0.5) << w.text.toStdString();
+            EXPECT_LE(w.xMax, text.pageWidth - 50 + 0.5) << w.text.toStdString();
+        }
+        int continued = 0;
+        for (std::size_t k = 1; k < lines.size(); ++k)
+            if (std::abs(lines[k].x - (50 + 2 * 47.2)) < 0.5) ++continued;
+        EXPECT_GE(continued, text.pageWidth < 400 ? 8 : 2) << text.pageWidth;
+    }
 }
 
 TEST_F(FileInfo, CancelPrintsNothingAndAFailingPrinterSaysSoAndKeepsTheWindow)

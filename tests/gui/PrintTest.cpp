@@ -242,6 +242,44 @@ TEST_F(Printing, MarkersOnOneSampleSplitTheirTextsAndReadInfinite)
     EXPECT_GT(std::max(samples[0].xMin, samples[1].xMin), text.pageWidth - 60);
 }
 
+TEST_F(Printing, TitleLinesFitThePrintableWidthWithAllTheirTexts)
+{
+    form->Command1->click();  // markers on
+    ViewState& v = form->State().view;
+    const std::string wide = "Kallio 110 kV substation, feeder bay J04 north, line protection relay panel A";
+    struct Case {
+        std::string station;
+        std::int32_t m1, m2;
+        QString tail;
+        double points;  // the title's font size
+    };
+    for (const auto& [station, m1, m2, tail, points] :
+         std::vector<Case>{{"Kallio 110 kV", 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 10},
+                           {"Kallio 110 kV", 20, 20, "delta t : 0.000000 s 1/delta t : --infinite-- 1/s", 10},
+                           {wide, 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 9}}) {
+        form->State().model.varStationName = station;
+        v.varMarker1Sample = m1;
+        v.lngMarker2Sample = m2;
+        const PdfText text = Print();
+        const QStringList titles = Titles(text);
+        ASSERT_EQ(titles.size(), 3) << station;
+        const QString head = QString::fromStdString(station);
+        for (const QString& title : titles) {
+            EXPECT_TRUE(title.startsWith(head)) << title.toStdString();
+            EXPECT_TRUE(title.endsWith(tail)) << title.toStdString();
+        }
+        EXPECT_TRUE(titles[0].contains("IA, Scale: -100...100 delta")) << titles[0].toStdString();
+        for (const testing::PdfWord& w : text.words) {
+            EXPECT_GE(w.xMin, 0) << w.text.toStdString();
+            EXPECT_LE(w.xMax, text.pageWidth) << w.text.toStdString();
+            EXPECT_LE(w.yMax, text.pageHeight) << w.text.toStdString();
+        }
+        // The font of the title, as tall as its words' boxes (about 1.12 em).
+        const testing::PdfWord kallio = First(text, 1, "Kallio");
+        EXPECT_NEAR(kallio.yMax - kallio.yMin, points * 1.117, 0.2) << station;
+    }
+}
+
 TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
 {
     EXPECT_EQ(Titles(Print({QString(), 2})),
@@ -257,8 +295,24 @@ TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
     text = Print({QString(), 1, true});
     EXPECT_EQ(Titles(text), QStringList{"Kallio UA, Scale: -1001...1001"});
     EXPECT_EQ(platform.printDialogsOfferingSelection, std::vector<bool>(3, true));
+    // A range counts the windows shown, and picks the same pages of every copy.
+    const QString ia = "Kallio IA, Scale: -100...100", ua = "Kallio UA, Scale: -1001...1001";
+    Window(3).Frame()->showNormal();
+    struct Range {
+        int copies, from, to;
+        QStringList titles;
+    };
+    for (const auto& [copies, from, to, titles] : std::vector<Range>{
+             {1, 2, 2, {ua}}, {2, 1, 2, {ia, ia, ua, ua}}, {1, 3, 9, {"Kallio Digital Channels"}}, {2, 4, 5, {}}}) {
+        text = Print({QString(), copies, false, QPrinter::Color, QPageSize(QPageSize::A4), from, to});
+        EXPECT_EQ(Titles(text), titles) << from << ".." << to;
+        EXPECT_EQ(text.pages, std::max<int>(1, static_cast<int>(titles.size()))) << from << ".." << to;
+    }
+    Window(1).Frame()->showMinimized();
+    QApplication::processEvents();
+    EXPECT_EQ(Titles(Print({QString(), 1, false, QPrinter::Color, QPageSize(QPageSize::A4), 1, 1})), QStringList{ua});
     // Everything minimized: the document is ended with nothing on it.
-    for (long i : {1, 2}) Window(i).Frame()->showMinimized();
+    for (long i : {2, 3}) Window(i).Frame()->showMinimized();
     QApplication::processEvents();
     text = Print();
     EXPECT_EQ(text.pages, 1);
@@ -285,6 +339,27 @@ TEST_F(Printing, AFailingPageSaysSoOnceAndAbandonsTheJob)
     form->PrintActive->trigger();
     EXPECT_TRUE(platform.messages.isEmpty());
     EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(Printing, TriggerOutsideTheRecordPrintsEveryPage)
+{
+    // Before the first sample and well after the last: no trigger line. One after the last:
+    // the line at the last sample.
+    for (auto [start, trigger, annotated] : std::vector<std::tuple<const char*, const char*, bool>>{
+             {"01/01/00,00:00:01.000000", "01/01/00,00:00:00.990000", false},
+             {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", true},
+             {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.200000", false}}) {
+        RecordingText rec = Recording();
+        rec.start = start;
+        rec.trigger = trigger;
+        Load(rec, std::string("rec") + trigger[18]);
+        platform.messages.clear();
+        const PdfText text = Print();
+        EXPECT_EQ(text.pages, 3) << trigger;
+        EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+        EXPECT_EQ(Titles(text).size(), 3) << trigger;
+        EXPECT_EQ(Words(text, 1, "Trigger").size(), annotated ? 1u : 0u) << trigger;
+    }
 }
 
 TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
@@ -355,6 +430,12 @@ TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
     EXPECT_TRUE(near(page.pixel(3 * w / 4, h / 4), kBlue));
     EXPECT_TRUE(near(page.pixel(w / 4, 3 * h / 4), kBlue));
     EXPECT_TRUE(near(page.pixel(w - 2, h - 2), kBlue));
+    // The picture is each copy's first and only page: a range from the second prints nothing.
+    platform.printAnswers.push_back(
+        FakePlatform::PrintAnswer{pdf, 2, false, QPrinter::Color, QPageSize(QPageSize::A4), 2, 2});
+    form->PrintScreen(44, 4);
+    ASSERT_EQ(testing::ReadPdf(pdf).pages, 1);
+    EXPECT_EQ(testing::CountColour(testing::RenderPdfPage(pdf, 1, 36), kBlue), 0);
 }
 
 TEST(PrintCli, WritesThePagesOfAllWindowsIntoAPdf)

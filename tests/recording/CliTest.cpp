@@ -56,6 +56,8 @@ CliRun RunBinary(const std::vector<std::string>& args, const TempDir& dir)
 {
     std::string command = "'" SEVRANA_CLI "'";
     for (const auto& arg : args) command += " '" + arg + "'";
+    // No display and no runtime folder: a batch run must not need one, nor mention it.
+    command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR " + command;
     const int status = std::system((command + " >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
 }
@@ -300,6 +302,31 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
     for (const auto& args : {std::vector<std::string>{"check", "--", "-x.cfg"}, std::vector<std::string>{"check", "-"}})
         EXPECT_EQ(RunInProcess(args).err, std::string(kFileNotExist) + "\n") << args.back();
 }
+
+#ifdef SEVRANA_CLI_PDF
+TEST_F(CliTest, PdfPrintsTriggersOutsideTheRecordAndSaysOnlyItsOwnMessages)
+{
+    // Before the first sample, and one after the last: the load's remark, then every page.
+    for (const auto& [start, trigger] :
+         std::vector<std::pair<std::string, std::string>>{{"01/01/00,00:00:01.000000", "01/01/00,00:00:00.500000"},
+                                                          {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.200000"}}) {
+        RecordingText r = TriggeredRecording();
+        r.start = start;
+        r.trigger = trigger;
+        const std::string out = dir / (trigger.substr(18, 1) + ".pdf");
+        const CliRun run = RunBinary({"pdf", Write(r), out}, dir);
+        EXPECT_EQ(run.code, 0) << trigger;
+        EXPECT_EQ(run.err, "message: Trigger point is out of record\n") << trigger;
+        EXPECT_GT(ReadFile(out).size(), 1000u) << trigger;
+    }
+    for (const std::string& out : {dir / "none/x.pdf", dir.Path()}) {
+        const CliRun run = RunBinary({"pdf", Write(TriggeredRecording()), out}, dir);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.err, "Cannot write " + out + ": " +
+                               (out == dir.Path() ? "Is a directory" : "No such file or directory") + "\n");
+    }
+}
+#endif
 
 TEST_F(CliTest, InfoWritesTheFileInformationReport)
 {
