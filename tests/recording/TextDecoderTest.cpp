@@ -22,19 +22,15 @@ std::string Joined(const Lines& lines, const char* encoding)
     return text;
 }
 
-/// The lines of a 1991 configuration from a Russian recorder: 129 of them, digital
-/// channels named as that recorder names them.
+/// The 129 lines of a 1991 configuration from a Russian recorder: few words, most
+/// of them abbreviations, as that recorder names its digital channels.
 Lines RussianRecorder()
 {
-    Lines lines = {"Горшечное-Бекетово,РЕГ-1,1991", "128,16A,110D"};
-    const char* analog[] = {"Напряжение фазы А", "Напряжение фазы В", "Напряжение фазы С", "Ток фазы А"};
-    const char* digital[] = {"DI_Неиспр.ТН", "DI_Неиспр.ВЧ", "DI_Пуск осциллографа", "DI_Откл. выключателя",
-                             "DI_Работа ДЗ"};
-    for (int i = 1; i <= 16; ++i)
-        lines.push_back(std::to_string(i) + "," + analog[i % 4] + " " + std::to_string(i) +
-                        ",,,кВ,0.01,0,0,-32767,32767");
-    for (int i = 1; i <= 110; ++i)
-        lines.push_back(std::to_string(16 + i) + "," + digital[i % 5] + " (" + std::to_string(i) + "),0");
+    Lines lines = {"Горшечное-Бекетово,РЕГ-1,1991", "126,2A,124D", "1,Ua,,,kV,0.01,0,0,-32767,32767",
+                   "2,Ia,,,A,0.01,0,0,-32767,32767"};
+    const char* digital[] = {"DI_Неиспр.ТН", "DI_Неиспр.ВЧ", "DI_Пуск", "DI_Откл", "DI_РПВ", "DI_РПО", "DI_Неиспр.ЦН"};
+    for (int i = 1; i <= 124; ++i)
+        lines.push_back(std::to_string(2 + i) + "," + digital[i % 7] + " (" + std::to_string(i) + "),0");
     lines.push_back("50");
     return lines;
 }
