@@ -12,6 +12,7 @@
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
+#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana::cli {
@@ -19,10 +20,12 @@ namespace sevrana::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json]\n"
-    "       sevrana-cli csv FILE.cfg\n"
-    "       sevrana-cli info FILE.cfg\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf\n"
+    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME]\n"
+    "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
+    "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
+    "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
+    "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 
 /// Continuation lines of a multi-line message line up under its first line.
@@ -112,7 +115,7 @@ const char* OutcomeName(CheckOutcome outcome)
     return "failed";
 }
 
-CheckedRecording CheckRecording(const std::string& configPath)
+CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage)
 {
     CheckedRecording result;
     RecordingModel& model = result.model;
@@ -128,7 +131,7 @@ CheckedRecording CheckRecording(const std::string& configPath)
     LineReader config(configPath);
     LineReader data(model.strDataFile);
     CollectingObserver observer(result.messages);
-    switch (LoadRecording(model, config, data, observer)) {
+    switch (LoadRecording(model, config, data, observer, 0, codePage)) {
     case LoadOutcome::Loaded:
     case LoadOutcome::LoadedUnsupportedType:
         result.outcome = PrepareChannels(model, observer) ? CheckOutcome::Loaded : CheckOutcome::Failed;
@@ -224,6 +227,7 @@ void WriteSummary(const CheckedRecording& recording, std::ostream& out)
     out << "outcome: " << OutcomeName(recording.outcome) << '\n'
         << "configuration file: " << m.varConfigFile << '\n'
         << "data file: " << m.strDataFile << '\n'
+        << "encoding: " << m.strEncoding << '\n'
         << "station: " << m.varStationName << '\n'
         << "device: " << m.varDeviceId << '\n'
         << "record information: " << m.strRecordInfo << '\n'
@@ -278,6 +282,7 @@ void WriteJson(const CheckedRecording& recording, std::ostream& out)
     json += JsonString(OutcomeName(recording.outcome));
     json += ",\n  \"config_file\": " + JsonString(m.varConfigFile);
     json += ",\n  \"data_file\": " + JsonString(m.strDataFile);
+    json += ",\n  \"encoding\": " + JsonString(m.strEncoding);
     json += ",\n  \"model\": {";
     json += "\n    \"station\": " + JsonString(m.varStationName);
     json += ",\n    \"device\": " + JsonString(m.varDeviceId);
@@ -371,9 +376,9 @@ void WriteCsv(const RecordingModel& m, std::ostream& out)
     out.flush();
 }
 
-int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err)
+int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err, const CodePage* codePage)
 {
-    const CheckedRecording recording = CheckRecording(configPath);
+    const CheckedRecording recording = CheckRecording(configPath, codePage);
     if (json) {
         WriteJson(recording, out);
     } else if (recording.filesMissing) {
@@ -390,9 +395,9 @@ namespace {
 
 /// Loads the recording; when it loaded, writes it with the writer, else says why.
 template <class Write>
-int RunOnLoaded(const std::string& configPath, std::ostream& err, Write write)
+int RunOnLoaded(const std::string& configPath, const CodePage* codePage, std::ostream& err, Write write)
 {
-    const CheckedRecording recording = CheckRecording(configPath);
+    const CheckedRecording recording = CheckRecording(configPath, codePage);
     if (recording.filesMissing) {
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
@@ -408,9 +413,9 @@ int RunOnLoaded(const std::string& configPath, std::ostream& err, Write write)
 
 }  // namespace
 
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err)
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
 {
-    return RunOnLoaded(configPath, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
+    return RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
 }
 
 void WriteInfo(const RecordingModel& model, std::ostream& out)
@@ -418,12 +423,42 @@ void WriteInfo(const RecordingModel& model, std::ostream& out)
     for (const std::string& line : FileInformationLines(model)) out << line << '\n';
 }
 
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err)
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
 {
-    return RunOnLoaded(configPath, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
+    return RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+std::optional<std::string> TakeEncoding(std::vector<std::string>& args, const CodePage*& codePage)
+{
+    codePage = nullptr;
+    for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        const std::string& arg = args[i];
+        constexpr std::string_view kOption = "--encoding";
+        if (arg.compare(0, kOption.size(), kOption) != 0) continue;
+        std::string name;
+        std::size_t taken = 1;
+        if (arg.size() > kOption.size() && arg[kOption.size()] == '=') {
+            name = arg.substr(kOption.size() + 1);
+        } else if (arg.size() == kOption.size()) {
+            if (i + 1 >= args.size()) return "missing code page after --encoding";
+            name = args[i + 1];
+            taken = 2;
+        } else {
+            continue;  // another option, told as unknown by the command
+        }
+        // "Automatic" is the judging that happens anyway.
+        if (!EqualsIgnoreCase(name, "automatic")) {
+            codePage = FindCodePage(name);
+            if (codePage == nullptr) return "unknown encoding '" + name + "'";
+        }
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i + taken));
+        --i;
+    }
+    return std::nullopt;
+}
+
+int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
 {
     if (args.empty()) return Usage(err, "no command given");
     const std::string& command = args[0];
@@ -432,6 +467,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitLoaded;
     }
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
+    const CodePage* codePage = nullptr;
+    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
 
     bool json = false;
     bool optionsEnded = false;
@@ -453,8 +490,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (files.size() > 1) return Usage(err, "more than one configuration file");
 
     try {
-        if (command == "check") return RunCheck(files[0], json, out, err);
-        return command == "csv" ? RunCsv(files[0], out, err) : RunInfo(files[0], out, err);
+        if (command == "check") return RunCheck(files[0], json, out, err, codePage);
+        return command == "csv" ? RunCsv(files[0], out, err, codePage) : RunInfo(files[0], out, err, codePage);
     } catch (const std::exception& e) {
         // Anything the loader does not report itself means the recording cannot be used.
         err << "sevrana-cli: " << e.what() << '\n';

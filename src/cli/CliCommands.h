@@ -6,11 +6,16 @@
 // whole tool runs in-process as well.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "RecordingModel.h"
+
+namespace sevrana {
+struct CodePage;
+}
 
 namespace sevrana::cli {
 
@@ -31,8 +36,9 @@ struct CheckedRecording {
 };
 
 /// Loads the configuration file and its data file and runs the channel set-up,
-/// collecting the messages the viewer would show.
-CheckedRecording CheckRecording(const std::string& configPath);
+/// collecting the messages the viewer would show. The texts are read in codePage
+/// when one is given, else in the code page judged from them.
+CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage = nullptr);
 
 /// The text as a quoted JSON string; bytes that are not UTF-8 are read as Latin-1.
 std::string JsonString(std::string_view text);
@@ -50,14 +56,20 @@ void WriteCsv(const RecordingModel& model, std::ostream& out);
 /// The file information report's lines, one per text line, LF line ends.
 void WriteInfo(const RecordingModel& model, std::ostream& out);
 
-int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err);
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err);
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err);
+int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err,
+             const CodePage* codePage = nullptr);
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr);
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr);
+
+/// Takes "--encoding NAME" (or "--encoding=NAME") out of the arguments and sets
+/// codePage to the code page named (nullptr for "Automatic" or no option). The
+/// problem with it, when the name is missing or names no known code page.
+std::optional<std::string> TakeEncoding(std::vector<std::string>& args, const CodePage*& codePage);
 
 /// "sevrana-cli: <problem>" and the usage text on err; returns the usage exit code.
 int Usage(std::ostream& err, const std::string& problem);
 
 /// The whole command line after the program name; returns the exit code.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace sevrana::cli

@@ -82,8 +82,10 @@ bool CheckWritable(const std::string& path, std::ostream& err)
 
 }  // namespace
 
-int RunPdf(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
+int RunPdf(std::vector<std::string> args, std::ostream&, std::ostream& err)
 {
+    const CodePage* codePage = nullptr;
+    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
     if (args.size() < 3) return Usage(err, args.size() < 2 ? "missing configuration file" : "missing PDF file");
     if (args.size() > 3) return Usage(err, "too many arguments");
     const std::string& config = args[1];
@@ -105,7 +107,7 @@ int RunPdf(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     BatchPlatform platform(pdf, err);
     MDIForm1 viewer(platform);
     viewer.show();
-    viewer.OpenRecording(QString::fromStdString(config));
+    viewer.OpenRecording(QString::fromStdString(config), codePage);
     if (viewer.State().view.blnDataLoaded != kTrue) return kExitNotLoaded;
     const int before = platform.messages;
     viewer.PrintActive_Click();

@@ -8,7 +8,8 @@
 
 namespace sevrana::cli {
 
-/// args: "pdf", the configuration file and the PDF file to write; returns the exit code.
-int RunPdf(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+/// args: "pdf", the configuration file and the PDF file to write, and "--encoding
+/// NAME" anywhere after "pdf"; returns the exit code.
+int RunPdf(std::vector<std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace sevrana::cli

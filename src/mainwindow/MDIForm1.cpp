@@ -173,7 +173,7 @@ void MDIForm1::closeEvent(QCloseEvent* event)
 
 void MDIForm1::SetRecordingCommandsEnabled(bool enabled)
 {
-    for (QMenu* menu : {Win, View}) {
+    for (QMenu* menu : {Win, View, Reopen}) {
         menu->setEnabled(enabled);
         menu->menuAction()->setEnabled(enabled);
     }

@@ -59,7 +59,10 @@ public:
     void Exit_Click();
     void Cont_Click();
     /// Opens a recording: removes the old windows, pairs the data file, checks both exist, loads.
-    void OpenRecording(const QString& configPath);
+    /// Its texts are read in codePage when one is given, else in the code page judged from them.
+    void OpenRecording(const QString& configPath, const CodePage* codePage = nullptr);
+    /// File > Reopen with encoding: the current recording again, read in codePage (nullptr: judged again).
+    void ReopenWithEncoding(const CodePage* codePage);
     /// Loads the opened recording (configuration, data, channel windows).
     void LoadData();
     /// Saves geometry and closes the channel windows (the close procedure).
@@ -203,6 +206,7 @@ public:
     // Menus and items.
     QMenu* File = nullptr;
     QAction* Open = nullptr;
+    QMenu* Reopen = nullptr;  // "Automatic" and one item per known code page
     QAction* PrintActive = nullptr;
     QAction* Exit = nullptr;
     QMenu* View = nullptr;
@@ -286,6 +290,7 @@ private:
     Pohja* template_ = nullptr;
     QString lastOpenName_;
     LineReader cfgReader_, datReader_;  // the opened recording's two files, read and closed by the loader
+    const CodePage* codePage_ = nullptr;  // the one the load in progress reads the texts in; nullptr: judged
     bool text4Held_ = false;
     bool text5Held_ = false;
     bool closing_ = false;

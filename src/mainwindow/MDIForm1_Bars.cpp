@@ -33,6 +33,7 @@
 #include "ProductPicture.h"
 #include "Messages.h"
 #include "NumberUtils.h"
+#include "TextDecoder.h"
 #include "TimeNavigation.h"
 
 namespace sevrana {
@@ -121,6 +122,18 @@ void MDIForm1::BuildMenus()
     File = bar->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
     Open = Item(File, "Open", QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Reopen = File->addMenu(QStringLiteral("Reopen with encoding"));
+    Reopen->setObjectName(QStringLiteral("Reopen"));
+    connect(Item(Reopen, "Automatic", QStringLiteral("Automatic")), &QAction::triggered, this,
+            [this] { ReopenWithEncoding(nullptr); });
+    for (const CodePage& page : KnownCodePages()) {
+        const QString name = QString::fromLatin1(page.name.data(), static_cast<qsizetype>(page.name.size()));
+        QAction* item = Reopen->addAction(name);
+        item->setObjectName(name);
+        connect(item, &QAction::triggered, this, [this, &page] { ReopenWithEncoding(&page); });
+    }
+    Reopen->setEnabled(false);  // a load enables it
+    Reopen->menuAction()->setEnabled(false);
     PrintActive = Item(File, "PrintActive", QStringLiteral("Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
     Separator(File, "line1");
     Exit = Item(File, "Exit", QStringLiteral("Exit"));

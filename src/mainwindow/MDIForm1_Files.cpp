@@ -211,7 +211,13 @@ void MDIForm1::dropEvent(QDropEvent* event)
     });
 }
 
-void MDIForm1::OpenRecording(const QString& configPath)
+void MDIForm1::ReopenWithEncoding(const CodePage* codePage)
+{
+    if (loading_ || state_.view.blnDataLoaded != kTrue) return;
+    OpenRecording(QString::fromStdString(state_.model.varConfigFile), codePage);
+}
+
+void MDIForm1::OpenRecording(const QString& configPath, const CodePage* codePage)
 {
     RecordingModel& m = state_.model;
     UnloadChannelWindows(true);
@@ -226,7 +232,9 @@ void MDIForm1::OpenRecording(const QString& configPath)
     }
     cfgReader_ = LineReader(m.varConfigFile);
     datReader_ = LineReader(m.strDataFile);
+    codePage_ = codePage;  // for this load only: the next open judges again
     LoadData();
+    codePage_ = nullptr;
 }
 
 void MDIForm1::LoadData()
@@ -269,7 +277,7 @@ void MDIForm1::LoadStages()
     state_.edges.Clear();
     columns_.Clear();
 
-    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this);
+    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this, 0, codePage_);
     if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {
         fail();
         return;

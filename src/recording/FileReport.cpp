@@ -1,6 +1,7 @@
 #include "FileReport.h"
 
 #include "NumberUtils.h"
+#include "TextDecoder.h"
 
 namespace sevrana {
 
@@ -43,7 +44,12 @@ std::vector<std::string> FileInformationLines(const RecordingModel& m)
     return lines;
 }
 
-std::string FileInformationTitle(const RecordingModel& m) { return kReportTitle + m.varConfigFile; }
+std::string FileInformationTitle(const RecordingModel& m)
+{
+    // ASCII reads alike in every code page: then there is nothing to tell.
+    const bool read = !m.strEncoding.empty() && m.strEncoding != kAsciiText;
+    return kReportTitle + m.varConfigFile + (read ? " (" + m.strEncoding + ")" : std::string());
+}
 
 std::string PrintedStationIdLine(const RecordingModel& m) { return "Station ID:\t\t\t" + m.varDeviceId; }
 

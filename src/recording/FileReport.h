@@ -15,7 +15,8 @@ inline constexpr const char* kReportTitle = "COMTRADE File Information - ";
 /// The report's lines in order; tabs separate labels from values.
 std::vector<std::string> FileInformationLines(const RecordingModel& model);
 
-/// "COMTRADE File Information - " and the configuration file's path.
+/// "COMTRADE File Information - " and the configuration file's path, then the
+/// code page its texts were read in, in brackets, when they were not all ASCII.
 std::string FileInformationTitle(const RecordingModel& model);
 
 /// Index of the "Station ID:" line, which paper gets with one tab more.

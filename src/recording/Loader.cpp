@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <limits>
 #include <string_view>
 
@@ -27,8 +28,9 @@ struct Rejection {
 
 class Loader {
 public:
-    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, unsigned threads)
-        : m_(model), config_(config), data_(data), observer_(observer), threads_(threads)
+    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, unsigned threads,
+           const CodePage* codePage)
+        : m_(model), config_(config), data_(data), observer_(observer), threads_(threads), codePage_(codePage)
     {
     }
 
@@ -63,6 +65,25 @@ private:
         return decoder_.Decode(raw);
     }
 
+    /// The configuration's text and the record information's, which the same
+    /// recorder wrote: judged together, a few words of either are not judged alone.
+    std::string TextToJudge()
+    {
+        std::string text(config_.Peek(TextDecoder::kSampleBytes));
+        try {
+            const std::string infoFile = FindInfoFile(CfgPath());
+            std::ifstream info(infoFile, std::ios::binary);
+            std::string bytes(TextDecoder::kSampleBytes, '\0');
+            info.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<std::size_t>(info.gcount()));
+            text += '\n';
+            text += bytes;
+        } catch (...) {
+            // Reported when the record information is read; the configuration is judged alone.
+        }
+        return text;
+    }
+
     long Split(const std::string& line) { return SplitFields(line, ",", fields_); }
     std::string_view Field(long i) const { return fields_(i); }
 
@@ -70,7 +91,8 @@ private:
     {
         m_.dblScrollFactor = 1.0;
         observer_.SetCaption(messages::OpeningCaption(CfgPath()));
-        decoder_ = TextDecoder(config_.Peek(TextDecoder::kSampleBytes));
+        decoder_ = codePage_ != nullptr ? TextDecoder(*codePage_) : TextDecoder::Judge(TextToJudge());
+        m_.strEncoding = decoder_.Encoding();
 
         // Line 1: station, device, revision.
         SetLine(1);
@@ -90,8 +112,7 @@ private:
         const std::string infoFile = FindInfoFile(CfgPath());
         if (!infoFile.empty()) {
             currentError_ = messages::ErrorInFile(infoFile);
-            // The recorder that wrote the configuration wrote this too, and a few
-            // words of record information are too little to judge alone.
+            // Read in the configuration's code page: the two were judged together.
             std::string info =
                 ReadProfileString(infoFile, "Public Record_Information", "Record_Information", decoder_.Encoding());
             if (!info.empty()) m_.strRecordInfo = std::move(info);
@@ -270,6 +291,7 @@ private:
     LineReader& data_;
     LoadObserver& observer_;
     unsigned threads_;
+    const CodePage* codePage_;  // chosen by the user; nullptr: judged from the text
     std::string currentError_;
     TextDecoder decoder_;  // the configuration's text
     Array1<std::string_view> fields_;
@@ -278,9 +300,9 @@ private:
 }  // namespace
 
 LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
-                          unsigned threads)
+                          unsigned threads, const CodePage* codePage)
 {
-    Loader loader(model, config, data, observer, threads);
+    Loader loader(model, config, data, observer, threads, codePage);
     return loader.Run();
 }
 

@@ -11,6 +11,8 @@
 
 namespace sevrana {
 
+struct CodePage;
+
 /// Receives what the loader has to say to the user.
 class LoadObserver {
 public:
@@ -31,8 +33,10 @@ enum class LoadOutcome {
 /// Reads configuration and data into the model. model.varConfigFile and
 /// model.strDataFile name the files (for messages and the information file);
 /// config and data are their opened readers, both closed on every path. threads
-/// limits the cores the data stage uses (0: all of them).
+/// limits the cores the data stage uses (0: all of them). The text is read in
+/// codePage when one is given, else in the code page judged from it; either way
+/// model.strEncoding names it.
 LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
-                          unsigned threads = 0);
+                          unsigned threads = 0, const CodePage* codePage = nullptr);
 
 }  // namespace sevrana

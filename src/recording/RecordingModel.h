@@ -24,6 +24,7 @@ struct RecordingModel {
     std::string varStationName;
     std::string varDeviceId;
     std::string strRecordInfo;
+    std::string strEncoding;  // the code page the texts were read in ("ASCII": nothing to read)
     double varTotalChannels = 0;
     double varAnalogChannels = 0;  // integral
     std::int16_t intDigitalCount = 0;

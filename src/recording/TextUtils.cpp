@@ -235,9 +235,10 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string DecodeText(std::string_view bytes)
+std::string DecodeText(std::string_view bytes) { return IsValidUtf8(bytes) ? std::string(bytes) : Latin1Text(bytes); }
+
+std::string Latin1Text(std::string_view bytes)
 {
-    if (IsValidUtf8(bytes)) return std::string(bytes);
     std::string text;
     text.reserve(bytes.size() * 2);
     for (const char byte : bytes) {
@@ -306,7 +307,7 @@ std::string_view CutAtNul(std::string_view text)
 }
 
 std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
-                              std::string_view likelyEncoding)
+                              std::string_view encoding)
 {
     try {
         const std::optional<std::string> bytes = ReadFileBytes(path);
@@ -315,9 +316,12 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
         key = TrimBlanksAndTabs(key);
         bool inSection = false;
         bool sectionSeen = false;
-        TextDecoder decoder(*bytes, likelyEncoding);
+        const CodePage* page = FindCodePage(encoding);
+        TextDecoder decoder = page != nullptr ? TextDecoder(*page) : TextDecoder::Judge(*bytes);
         for (const std::string_view raw : SplitLines(SkipBom(*bytes))) {
-            const std::string line = decoder.Decode(raw);
+            // Without a given code page the file may be a settings file this program wrote
+            // values into as UTF-8: those lines stay as they are.
+            const std::string line = page == nullptr && IsValidUtf8(raw) ? std::string(raw) : decoder.Decode(raw);
             const ParsedLine parsed = ParseProfileLine(line);
             if (parsed.kind == ParsedLine::Kind::Section) {
                 if (sectionSeen) break;  // only the first matching section counts

@@ -21,6 +21,9 @@ bool IsValidUtf8(std::string_view bytes);
 /// read with a TextDecoder, which knows the file's encoding.
 std::string DecodeText(std::string_view bytes);
 
+/// Every byte as the Latin-1 character of its value, in UTF-8.
+std::string Latin1Text(std::string_view bytes);
+
 /// ASCII letters compared without regard to case.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 std::string ToUpperAscii(std::string_view text);
@@ -37,9 +40,10 @@ std::string_view CutAtNul(std::string_view text);
 /// The value of key in section of a profile file, section and key matched without
 /// regard to case; at most 254 characters, trailing blanks stripped. Empty when
 /// the file, section or key is missing or the value is empty. The file's text is
-/// decoded as a TextDecoder built from its bytes and likelyEncoding decodes it.
+/// read in the code page named by encoding, or, when that names none, in the one
+/// its own text is judged to be in, lines of UTF-8 staying as they are.
 std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
-                              std::string_view likelyEncoding = {});
+                              std::string_view encoding = {});
 
 /// Writes key = value into section, keeping every other line of the file;
 /// creates the file or section when missing. Returns false when the file cannot be written.

@@ -40,7 +40,9 @@
 #include <string>
 #include <vector>
 
+#include "Encode.h"
 #include "FakePlatform.h"
+#include "FileReport.h"
 #include "FormFixture.h"
 #include "FileFilter.h"
 #include "MDIForm1.h"
@@ -245,6 +247,50 @@ TEST_F(MainWindowFiles, LoadShowsProgressThenStationCaptionAndOneWindowPerChanne
     // Channel 1 is the active one and its scale is on the tool bar.
     EXPECT_TRUE(form->Label1->text().startsWith("IA"));
     EXPECT_EQ(form->Text8->text(), "A");
+}
+
+TEST_F(MainWindowFiles, ReopenWithEncodingReadsTheRecordingAgainInTheChosenCodePage)
+{
+    QStringList items;
+    for (const QAction* item : form->Reopen->actions()) items << item->text();
+    EXPECT_EQ(form->Reopen->menuAction()->text(), "Reopen with encoding");
+    EXPECT_TRUE(form->File->actions().contains(form->Reopen->menuAction()));
+    EXPECT_EQ(items, (QStringList{"Automatic", "UTF-8", "Windows-1251", "IBM866", "KOI8-R", "GB18030", "Big5",
+                                  "Shift-JIS", "EUC-KR", "Windows-1252"}));
+    EXPECT_FALSE(form->Reopen->menuAction()->isEnabled());  // nothing to reopen yet
+
+    RecordingText rec;
+    rec.header = "Горшечное-Бекетово,РЕГ-1,1991";
+    dir.Write("F1.dat", rec.Data());
+    const std::string cfg = dir.Write("F1.cfg", testing::Encode(rec.Config(), "IBM866"));
+    auto reopen = [&](const char* page) {
+        for (QAction* item : form->Reopen->actions())
+            if (item->text() == page) item->trigger();
+        QApplication::processEvents();
+    };
+    auto expectRead = [&](const std::string& station, const std::string& page) {
+        EXPECT_EQ(form->windowTitle().toStdString(), "Sevrana - " + station + " (" + cfg + ")");
+        EXPECT_EQ(FileInformationTitle(form->State().model), "COMTRADE File Information - " + cfg + " (" + page + ")");
+        EXPECT_EQ(form->OpenChannelWindows(), 3);
+    };
+    Open(cfg);
+    expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_TRUE(form->Reopen->menuAction()->isEnabled());
+
+    reopen("KOI8-R");
+    expectRead("┐╝ЮХ╔Г╜╝╔-│╔╙╔Б╝╒╝", "KOI8-R");
+    reopen("Automatic");
+    expectRead("Горшечное-Бекетово", "IBM866");
+    // The choice holds for its reload only: the next open judges again.
+    reopen("KOI8-R");
+    Open(cfg);
+    expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+
+    // A failed load leaves nothing to reopen.
+    dir.Write("F1.cfg", "Kallio\n");
+    Open(cfg);
+    EXPECT_FALSE(form->Reopen->menuAction()->isEnabled());
 }
 
 TEST_F(MainWindowFiles, RecordingsWithoutDigitalOrAnalogChannels)

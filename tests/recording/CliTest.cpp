@@ -25,10 +25,12 @@ using testing::RecordingText;
 using testing::TempDir;
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json]\n"
-    "       sevrana-cli csv FILE.cfg\n"
-    "       sevrana-cli info FILE.cfg\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf\n"
+    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME]\n"
+    "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
+    "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
+    "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
+    "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 constexpr const char* kFileNotExist = "COMTRADE configuration or data file not exist in specified location!";
 
@@ -114,6 +116,7 @@ TEST_F(CliTest, JsonReportOfAGoodRecording)
                            R"(",
   "data_file": ")" + dat +
                            R"(",
+  "encoding": "ASCII",
   "model": {
     "station": "Kallio",
     "device": "REL-1",
@@ -145,8 +148,8 @@ TEST_F(CliTest, JsonReportOfAGoodRecording)
 TEST_F(CliTest, SummaryAlignsNonAsciiNamesAndIndentsMessageLines)
 {
     RecordingText r = TriggeredRecording();
-    r.analog[1] = "2,J\xC3\xA4nnite,A,,kV,0,0,0,-1000,2000";  // UTF-8; a = 0 warns, the load goes on
-    r.digital[0] = "3,L\xE4ht\xF6,0";                         // Latin-1
+    r.analog[1] = "2,J\xE4nnite,A,,kV,0,0,0,-1000,2000";  // a = 0 warns, the load goes on
+    r.digital[0] = "3,L\xE4ht\xF6,0";
     const CliRun run = RunInProcess({"check", Write(r)});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
@@ -162,6 +165,7 @@ TEST_F(CliTest, SummaryAlignsNonAsciiNamesAndIndentsMessageLines)
                   "data file: " +
                   dat +
                   "\n"
+                  "encoding: Windows-1252\n"
                   "station: Kallio\n"
                   "device: REL-1\n"
                   "record information: \n"
@@ -193,9 +197,43 @@ TEST_F(CliTest, JsonShowsCodePageNamesAsUtf8)
     dir.Write("F1.cfg", Encode(r.Config(), "WINDOWS-1251"));
     const CliRun run = RunInProcess({"check", cfg, "--json"});
     EXPECT_EQ(run.code, 0);
-    for (const char* piece : {R"("station": "Подстанция Северная")", R"("device": "РЗА-1")",
-                              R"({"name": "Напряжение фазы В", "unit": "кВ")", R"({"name": "Выключатель отключен")"})
+    for (const char* piece : {R"("encoding": "Windows-1251")", R"("station": "Подстанция Северная")",
+                              R"("device": "РЗА-1")", R"({"name": "Напряжение фазы В", "unit": "кВ")",
+                              R"({"name": "Выключатель отключен")"})
         EXPECT_NE(run.out.find(piece), std::string::npos) << piece << run.out;
+
+    // A code page the user names reads every text, whatever the judging says; "Automatic" judges.
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> overrides = {
+        {{"check", "--encoding", "koi8-r", cfg, "--json"}, {R"("encoding": "KOI8-R")", R"("device": "пгю-1")"}},
+        {{"check", cfg, "--encoding=Automatic"}, {"encoding: Windows-1251\n", "device: РЗА-1\n"}},
+        {{"info", cfg, "--encoding", "IBM866"}, {"Station ID:\t\t╨╟└-1\n"}},
+        {{"csv", "--encoding", "CP1252", cfg}, {"sample,time_s,Òîê ôàçû À,"}}};
+    for (const auto& [args, pieces] : overrides) {
+        const CliRun chosen = RunInProcess(args);
+        EXPECT_EQ(chosen.code, 0) << args[0];
+        for (const std::string& piece : pieces)
+            EXPECT_NE(chosen.out.find(piece), std::string::npos) << piece << chosen.out;
+    }
+}
+
+TEST_F(CliTest, RussianRecorderTextIsReadInItsCodePage)
+{
+    // A station and digital channels from a 1991 recorder in IBM866, one in Windows-1251.
+    RecordingText r = TriggeredRecording();
+    r.header = "Горшечное-Бекетово,РЕГ-1,1991";
+    r.digital = {"3,DI_Неиспр.ТН (1),0"};
+    dir.Write("F1.dat", r.Data());
+    dir.Write("F1.cfg", Encode(r.Config(), "IBM866"));
+    CliRun run = RunInProcess({"check", cfg, "--json"});
+    for (const char* piece : {R"("encoding": "IBM866")", R"("station": "Горшечное-Бекетово")",
+                              R"x({"name": "DI_Неиспр.ТН (1)")x"})
+        EXPECT_NE(run.out.find(piece), std::string::npos) << piece << run.out;
+
+    r.header = "РП-110/ДФЗ_ВЛ-107,,1991";
+    r.digital = {"3,TRIP,0"};
+    dir.Write("F1.cfg", Encode(r.Config(), "WINDOWS-1251"));
+    run = RunInProcess({"check", cfg});
+    EXPECT_NE(run.out.find("encoding: Windows-1251\nstation: РП-110/ДФЗ_ВЛ-107\n"), std::string::npos) << run.out;
 }
 
 TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
@@ -275,7 +313,8 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
     EXPECT_EQ(json.code, 2);
     EXPECT_EQ(json.out.substr(0, json.out.find("\n  \"model\"")),
               "{\n  \"messages\": [\"" + std::string(kFileNotExist) + "\"],\n  \"outcome\": \"failed\",\n" +
-                  "  \"config_file\": \"" + noData + "\",\n  \"data_file\": \"" + (dir / "F1.dat") + "\",");
+                  "  \"config_file\": \"" + noData + "\",\n  \"data_file\": \"" + (dir / "F1.dat") + "\",\n" +
+                  "  \"encoding\": \"\",");
     EXPECT_NE(json.out.find("\"trigger_sample\": 0,\n    \"analog\": [],\n    \"digital\": []\n  }\n}\n"),
               std::string::npos);
 
@@ -285,7 +324,10 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
         {{"check"}, "missing configuration file"}, {{"check", "--json"}, "missing configuration file"},
         {{"check", noData, "--pretty"}, "unknown option '--pretty'"},
         {{"csv", noData, "--json"}, "unknown option '--json'"},
-        {{"check", noData, noData}, "more than one configuration file"}};
+        {{"check", noData, noData}, "more than one configuration file"},
+        {{"info", noData, "--encoding", "Klingon"}, "unknown encoding 'Klingon'"},
+        {{"check", "--encoding=cp1250", noData}, "unknown encoding 'cp1250'"},
+        {{"csv", noData, "--encoding"}, "missing code page after --encoding"}};
     // clang-format on
     for (const auto& [args, problem] : usageErrors) {
         const CliRun run = RunInProcess(args);
@@ -426,6 +468,13 @@ TEST_F(CliTest, CsvWritesSamplesOrNothing)
     EXPECT_EQ(failed.code, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err, "message: " + LineError(10, dat) + "\noutcome: failed\n");
+
+    // The built tool takes the option on every command, the PDF one too.
+    for (const char* command : {"csv", "pdf"}) {
+        failed = RunBinary({command, Write(r), "--encoding", "EBCDIC", dir / "out.pdf"}, dir);
+        EXPECT_EQ(failed.code, 2);
+        EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')), "sevrana-cli: unknown encoding 'EBCDIC'");
+    }
 
     r.header = "Kallio,REL-1,1999";
     failed = RunBinary({"csv", Write(r)}, dir);

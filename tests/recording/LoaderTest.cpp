@@ -381,7 +381,7 @@ TEST_F(LoaderTest, NamesAndRecordInformationInTheRecordersCodePage)
     EXPECT_EQ(model.strRecordInfo, "Короткое замыкание на линии 110 кВ");
 }
 
-TEST_F(LoaderTest, Utf8StaysAsItIsAndMixedTextKeepsEveryByte)
+TEST_F(LoaderTest, Utf8StaysAsItIsAndEveryLineIsReadInTheFilesCodePage)
 {
     const Names names{"Подстанция Северная", {"Ток фазы А"}, {"А"}, {"Выключатель отключен"}, "Пуск защиты"};
     const RecordingText r = Named(names);
@@ -394,8 +394,8 @@ TEST_F(LoaderTest, Utf8StaysAsItIsAndMixedTextKeepsEveryByte)
         EXPECT_EQ(model.strRecordInfo, "Пуск защиты");
     }
 
-    // Mostly Windows-1251, with a line of UTF-8 and one of Latin-1: the UTF-8 line stays, the Latin-1 one is
-    // read in the file's code page, every byte as a letter of it.
+    // Mostly Windows-1251, with a line that is valid UTF-8 and one of Latin-1: both are read in the file's
+    // code page, every byte as a letter of it.
     std::filesystem::remove(dir / "F1.INF");
     const RecordingText mixed = Named({"Подстанция Северная 110 кВ",
                                        {"Ток фазы А", "@UTF8@", "Напряжение фазы С"},
@@ -408,8 +408,9 @@ TEST_F(LoaderTest, Utf8StaysAsItIsAndMixedTextKeepsEveryByte)
         text.replace(text.find(mark), std::string_view(mark).size(), bytes);
     ASSERT_EQ(LoadText(text, mixed.Data()), LoadOutcome::Loaded);
     EXPECT_EQ(model.varStationName, "Подстанция Северная 110 кВ");
-    EXPECT_EQ(model.arrAnalogNames(2), "Ток фазы В");
-    EXPECT_EQ(model.arrAnalogUnits(2), "А");
+    EXPECT_EQ(model.strEncoding, "Windows-1251");
+    EXPECT_EQ(model.arrAnalogNames(2), "РўРѕРє С„Р°Р·С‹ Р’");
+    EXPECT_EQ(model.arrAnalogUnits(2), "Рђ");
     EXPECT_EQ(model.arrAnalogNames(3), "Напряжение фазы С");
     EXPECT_EQ(model.arrDigitalNames(2), "Lдhtц");
 }

@@ -11,15 +11,12 @@
 #include <tuple>
 #include <vector>
 
-#include "Encode.h"
 #include "TempDir.h"
-#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana {
 namespace {
 
-using testing::Encode;
 using testing::TempDir;
 using Fields = std::vector<std::string>;
 
@@ -72,33 +69,6 @@ TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
     EXPECT_EQ(DecodeText("\260C \377\200"), "\302\260C \303\277\302\200");  // octal: B0 'C' FF 80
     // One invalid byte makes the whole text Latin-1, even valid sequences in it.
     EXPECT_EQ(DecodeText("\xC3\xA4\xE4"), "\xC3\x83\xC2\xA4\xC3\xA4");
-}
-
-// The loader's tests show the code pages; these are the edges. The file's bytes are judged, then a line is decoded.
-TEST(TextDecoder, JudgesTheFileOnceAndNeverLosesAByte)
-{
-    const std::string breaker = Encode("7,Выключатель отключен,0", "WINDOWS-1251");
-    // File, likely encoding, line, line decoded.
-    const std::vector<std::tuple<std::string, const char*, std::string, std::string>> cases = {
-        // Nothing to judge in ASCII or UTF-8 (a likely encoding is not taken): a stray line is Latin-1.
-        {"Kallio,REL-1,1991\r\n", "", "Kes\xE4 \x80", "Kes\xC3\xA4 \xC2\x80"},
-        {"\xEF\xBB\xBFJ\xC3\xA4nnite\r\n", "KOI8-R", "Kes\xE4", "Kes\xC3\xA4"},
-        // UTF-16 changes ASCII, so its lines cannot be split as bytes: it is not used.
-        {std::string("\xFF\xFEK\0a\0l\0l\0i\0o\0,\0\xE4\0\r\0\n\0", 20), "", "K\x80", "K\xC2\x80"},
-        // One word is too little to judge, but the encoding of a sibling file can be given.
-        {"\xF0\xCF\xC4\xD3\xD4\xC1\xCE\xC3\xC9\xD1\r\n", "KOI8-R", "\xF0\xCF\xC4\xD3\xD4\xC1\xCE\xC3\xC9\xD1",
-         "Подстанция"},
-        // Lines of UTF-8 (a file edited by a newer tool) do not mislead the judging of the others.
-        {"Подстанция Северная,REL-670,1991\r\n1,Ток фазы А,,,А\r\n2,Ток фазы В,,,А\r\n3,Напряжение фазы А,,,кВ\r\n" +
-             breaker + "\r\n",
-         "", breaker, "7,Выключатель отключен,0"},
-        // UTF-8 lines stay; a line cut inside a character, or with a byte the page lacks, is Latin-1.
-        {"\x93\x8C\x8B\x9E\r\n", "CP932", "\x93\x8C\x8B\x9E", "東京"},
-        {"\x93\x8C\x8B\x9E\r\n", "CP932", "東京", "東京"},
-        {"\x93\x8C\x8B\x9E\r\n", "CP932", "\x93\x8C\x8B", "\xC2\x93\xC2\x8C\xC2\x8B"},
-        {"\xCA\xEB\xFE\xF7\r\n", "WINDOWS-1251", "\xCA\xEB\x98", "\xC3\x8A\xC3\xAB\xC2\x98"}};
-    for (const auto& [file, likely, line, expected] : cases)
-        EXPECT_EQ(TextDecoder(file, likely).Decode(line), expected) << ::testing::PrintToString(file);
 }
 
 TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiter)
