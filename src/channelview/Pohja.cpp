@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -99,6 +100,8 @@ void Pohja::ShowTitleBar(bool on)
     if (frame == nullptr || frame->windowFlags().testFlag(Qt::FramelessWindowHint) == !on) return;
     const bool visible = frame->isVisible();
     const Qt::WindowStates state = frame->windowState();
+    // The window keeps its state: passing through the normal one below is no restore.
+    const QScopedValueRollback keepingState(keepingState_, true);
     frame->setWindowFlag(Qt::FramelessWindowHint, !on);  // this hides the frame
     // A minimized window's icon takes its size from the frame it has when it is minimized:
     // minimized once more, with the new frame.
@@ -271,7 +274,8 @@ void Pohja::Form_Resize()
     if (host_.IsTemplate(*this)) return;
     const bool loaded = v.blnDataLoaded == kTrue;
     const long nD = m.DigitalCount();
-    if (loaded && Index() == m.AnalogCount() + 1 && !IsMinimized() && m.arrDigitalSelection(nD + 1) <= 0) {
+    if (loaded && !keepingState_ && Index() == m.AnalogCount() + 1 && !IsMinimized() &&
+        m.arrDigitalSelection(nD + 1) <= 0) {
         // Restored with no digital channel chosen: all of them are shown again.
         m.arrDigitalSelection(nD + 1) = static_cast<std::int16_t>(nD);
         m.arrDigitalSelection(0) = 1;

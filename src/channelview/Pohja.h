@@ -85,8 +85,9 @@ private:
 
     PohjaHost& host_;
     Canvas canvas_;
-    QRect shownOverlay_;             // overlay area on screen since the last ShowChanges
+    QRect shownOverlay_;               // overlay area on screen since the last ShowChanges
     quint64 shownPersistent_ = ~0ull;  // persistent image revision on screen
+    bool keepingState_ = false;        // the frame changes, the window state stays (ShowTitleBar)
 };
 
 /// The main window as its channel windows see it: the shared state, the

@@ -4,9 +4,9 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -125,6 +125,52 @@ TEST_F(Dialogs, RestoringTheDigitalWindowWithNoneChosenShowsThemAllAgain)
     QApplication::processEvents();
     EXPECT_EQ(Selection(4), 3);
     EXPECT_EQ(Selection(0), 1);
+}
+
+TEST_F(Dialogs, TheCountIsTheTickedChannelsOnScreenWithTitleBarsOffOrOn)
+{
+    // The digital window's bands fill it: the last one's label (red, smoothed) or trace lies
+    // in its bottom eighth (a count above the channels shown leaves the bottom empty).
+    auto bandsFill = [&] {
+        const QImage picture = Window(3).Picture();
+        for (int y = picture.height() * 7 / 8; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (qRed(picture.pixel(x, y)) > 160 && qGreen(picture.pixel(x, y)) < 100) return true;
+        return false;
+    };
+    // Ticks in the dialog as the user gives them: the icon titles follow between two clicks.
+    auto select = [&](std::initializer_list<int> clicks, const QStringList& ticksBefore) {
+        WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
+            EXPECT_EQ(Items(*dialog.List1), ticksBefore);
+            for (int k : clicks) {
+                ClickItem(*dialog.List1, k);
+                QApplication::processEvents();
+            }
+            dialog.Command1_Click();
+        });
+    };
+    for (bool titles : {false, true}) {
+        SCOPED_TRACE(titles ? "title bars on" : "title bars off");
+        Load(ThreeDigitals());
+        if (form->TitlesOn() != titles) form->Titles->trigger();
+        select({2, 3, 4, 3}, {"IA+", "UA+", "PU+", "TRIP+", "CB+"});
+        EXPECT_EQ(Selection(4), 1);
+        EXPECT_EQ(Selection(0), 0);
+        EXPECT_FALSE(Minimized(3));
+        EXPECT_TRUE(bandsFill());
+        select({3}, {"IA+", "UA+", "PU", "TRIP+", "CB"});
+        // The icon gets or loses its title bar with the switch: still none chosen.
+        for (int k = 0; k < 2; ++k) {
+            form->Titles->trigger();
+            QApplication::processEvents();
+            EXPECT_EQ(Selection(4), 0);
+            EXPECT_TRUE(Minimized(3));
+        }
+        select({2, 3, 4}, {"IA+", "UA+", "PU", "TRIP", "CB"});
+        EXPECT_EQ(Selection(4), 3);
+        EXPECT_EQ(Selection(0), 1);
+        EXPECT_TRUE(bandsFill());
+    }
 }
 
 TEST_F(Dialogs, UntickedAnalogWindowIsMinimizedAndTheOthersShareTheAreaAfterOk)
