@@ -55,17 +55,13 @@ inline int CountColour(const QImage& image, QRgb colour, QRect area = QRect())
 /// (elsewhere it fails the running test).
 class FailuresShownOn {
 public:
-    explicit FailuresShownOn(Platform& platform) : app_(*qobject_cast<Application*>(QCoreApplication::instance()))
-    {
-        previous_ = app_.ReportFailuresTo(&platform);
-    }
-    ~FailuresShownOn() { app_.ReportFailuresTo(previous_); }
-    FailuresShownOn(const FailuresShownOn&) = delete;
-    FailuresShownOn& operator=(const FailuresShownOn&) = delete;
+    explicit FailuresShownOn(Platform& platform) : previous_(App().ReportFailuresTo(&platform)) {}
+    ~FailuresShownOn() { App().ReportFailuresTo(previous_); }
+    Q_DISABLE_COPY(FailuresShownOn)
 
 private:
-    Application& app_;
-    Platform* previous_ = nullptr;
+    static Application& App() { return *qobject_cast<Application*>(QCoreApplication::instance()); }
+    Platform* previous_;
 };
 
 class LoadedForm : public ::testing::Test {
