@@ -358,26 +358,20 @@ protected:
         rng.seed(seed);
         problems.clear();
         const std::vector<Step> steps = Steps();
-        int total = 0;
-        for (const Step& s : steps) total += s.weight;
+        std::vector<int> weights;
+        for (const Step& s : steps) weights.push_back(s.weight);
+        std::discrete_distribution<std::size_t> draw(weights.begin(), weights.end());
         std::vector<std::string> log;
         for (int n = 0; n < count && problems.empty(); ++n) {
-            const Step* step = &steps.front();
-            int draw = n == 0 ? -1 : Pick(total);
-            if (n > 0)
-                for (const Step& s : steps)
-                    if ((draw -= s.weight) < 0) {
-                        step = &s;
-                        break;
-                    }
+            const Step& step = steps[n == 0 ? 0 : draw(rng)];
             mayTalk = false;
             try {
-                log.push_back(n == 0 ? Open(firstFile) : step->run());
+                log.push_back(n == 0 ? Open(firstFile) : step.run());
             } catch (const std::exception& e) {
-                log.push_back(step->name);
-                problems += std::string("exception: ") + e.what() + "\n";
+                log.push_back(step.name + std::string(": exception ") + e.what());
+                problems += "exception\n";
             } catch (...) {
-                log.push_back(step->name);
+                log.push_back(step.name + std::string(": exception"));
                 problems += "exception\n";
             }
             QApplication::processEvents();
