@@ -2,13 +2,15 @@
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
+# make soak: the random command sequences with this many more seeds on each recording.
+SOAK_SEEDS ?= 40
 EXAMPLE ?= examples/feeder_fault.cfg
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 # make install PREFIX=/usr DESTDIR=/tmp/stage; without PREFIX the configured prefix (/usr/local) holds.
 PREFIX ?=
 DESTDIR ?=
 
-.PHONY: all deps build test run install bench fuzz clean
+.PHONY: all deps build test run install bench fuzz soak clean
 
 all: build
 
@@ -41,6 +43,9 @@ fuzz: deps
 	mkdir -p fuzz/artifacts $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/bin/load_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 \
 	  -dict=fuzz/load_fuzz.dict -artifact_prefix=fuzz/artifacts/ $(FUZZ_BUILD)/corpus fuzz/corpus
+
+soak: build
+	cd $(BUILD) && SEVRANA_SOAK_SEEDS=$(SOAK_SEEDS) QT_QPA_PLATFORM=offscreen bin/gui_tests --gtest_filter='Sequence.*'
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)

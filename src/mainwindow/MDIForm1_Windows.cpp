@@ -80,9 +80,13 @@ Pohja* MDIForm1::CreateChannelWindow(long index)
     QMdiSubWindow* sub = mdiArea->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->installEventFilter(new CloseGuard(*window, sub));
-    // Without title bars a minimized window would have nothing left to show or to restore
-    // it by: while minimized it has its title bar, with the channel's name.
-    connect(sub, &QMdiSubWindow::windowStateChanged, window, [this, window](Qt::WindowStates, Qt::WindowStates now) {
+    connect(sub, &QMdiSubWindow::windowStateChanged, window, [this, window](Qt::WindowStates before,
+                                                                            Qt::WindowStates now) {
+        // Back from its icon a window often keeps its size and gets no resize event: its
+        // resize handler runs all the same, as for every restore.
+        if (before.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized)) window->Form_Resize();
+        // Without title bars a minimized window would have nothing left to show or to restore
+        // it by: while minimized it has its title bar, with the channel's name.
         if (TitlesOn() || window->Frame() == nullptr) return;
         const bool minimized = now.testFlag(Qt::WindowMinimized);
         if (minimized == window->Frame()->windowFlags().testFlag(Qt::FramelessWindowHint))

@@ -114,17 +114,24 @@ TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
 
 TEST_F(Dialogs, RestoringTheDigitalWindowWithNoneChosenShowsThemAllAgain)
 {
-    Load(ThreeDigitals());
-    SelctSign dialog(*form);
-    dialog.Form_Load();
-    for (int k : {2, 3, 4}) ClickItem(*dialog.List1, k);
-    dialog.Command1_Click();
-    ASSERT_TRUE(Minimized(3));
-    EXPECT_EQ(Selection(0), 0);
-    Window(3).Frame()->showNormal();  // by hand, from its icon
-    QApplication::processEvents();
-    EXPECT_EQ(Selection(4), 3);
-    EXPECT_EQ(Selection(0), 1);
+    for (bool titles : {false, true}) {
+        SCOPED_TRACE(titles ? "title bars on" : "title bars off");
+        Load(ThreeDigitals());
+        if (form->TitlesOn() != titles) form->Titles->trigger();
+        WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
+            for (int k : {2, 3, 4}) {
+                ClickItem(*dialog.List1, k);
+                QApplication::processEvents();
+            }
+            dialog.Command1_Click();
+        });
+        ASSERT_TRUE(Minimized(3));
+        EXPECT_EQ(Selection(0), 0);
+        Window(3).Frame()->showNormal();  // by hand, from its icon: the same size as before
+        QApplication::processEvents();
+        EXPECT_EQ(Selection(4), 3);
+        EXPECT_EQ(Selection(0), 1);
+    }
 }
 
 TEST_F(Dialogs, TheCountIsTheTickedChannelsOnScreenWithTitleBarsOffOrOn)

@@ -1,0 +1,407 @@
+// Random command sequences: thousands of steps drawn from what a person does with
+// a recording, the program's invariants checked after every one. A failure names
+// its seed and the steps that led to it. More seeds: SEVRANA_SOAK_SEEDS=n (make
+// soak); one seed again: SEVRANA_SEQUENCE_SEED=s.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <sstream>
+
+#include "FormFixture.h"
+#include "SelctSign.h"
+
+namespace sevrana {
+namespace {
+
+using testing::LoadedForm;
+using testing::RecordingText;
+
+/// Two analog channels and 24 digital ones whose edges come at different rates.
+RecordingText ManyDigitals()
+{
+    RecordingText rec;
+    constexpr int kDigital = 24, kSamples = 300;
+    rec.counts = std::to_string(2 + kDigital) + ",2A," + std::to_string(kDigital) + "D";
+    rec.digital.clear();
+    for (int k = 1; k <= kDigital; ++k) rec.digital.push_back(std::to_string(k + 2) + ",D" + std::to_string(k) + ",0");
+    rec.rate = "1000," + std::to_string(kSamples);
+    rec.trigger = "01/01/00,00:00:00.050000";
+    rec.data.clear();
+    for (int n = 1; n <= kSamples; ++n) {
+        std::string line = std::to_string(n) + "," + std::to_string((n - 1) * 1000) + "," + std::to_string(n % 97) +
+                           "," + std::to_string(n % 13 - 6);
+        for (int k = 1; k <= kDigital; ++k) line += (n / (k + 2)) % 2 ? ",1" : ",0";
+        rec.data.push_back(line);
+    }
+    return rec;
+}
+
+/// Seeds from the environment (only this test reads it), else the fixed ones.
+std::vector<unsigned> Seeds(std::vector<unsigned> fixed)
+{
+    if (const char* one = std::getenv("SEVRANA_SEQUENCE_SEED")) return {static_cast<unsigned>(std::atol(one))};
+    if (const char* soak = std::getenv("SEVRANA_SOAK_SEEDS"))
+        for (long k = 0, n = std::atol(soak); k < n; ++k) fixed.push_back(static_cast<unsigned>(1000 + k));
+    return fixed;
+}
+
+class Sequence : public LoadedForm {
+protected:
+    struct Step {
+        const char* name;
+        int weight;
+        std::function<std::string()> run;  // does it with its own random choices and says what it did
+    };
+
+    void SetUp() override
+    {
+        LoadedForm::SetUp();
+        files = {QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg")};
+        const RecordingText many = ManyDigitals();
+        files << QString::fromStdString(dir.Write("many.cfg", many.Config()));
+        dir.Write("many.dat", many.Data());
+        pdf = QString::fromStdString(dir.Path() + "/sequence.pdf");
+    }
+
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+    template <class T>
+    const T& PickOf(const std::vector<T>& items)
+    {
+        return items[static_cast<std::size_t>(Pick(static_cast<int>(items.size())))];
+    }
+
+    const RecordingModel& M() { return form->State().model; }
+    long Windows() { return M().AnalogCount() + M().intHasDigital; }
+    long Digital() { return M().intHasDigital != 0 ? M().AnalogCount() + 1 : 0; }
+    bool Minimized(long i) { return Window(i).IsMinimized(); }
+    /// Where the click lands in window i, from its left, in hundredths of its width.
+    QPointF At(long i, int percent) { return {Window(i).width() * percent / 100.0, Window(i).height() / 2.0}; }
+    static std::string Of(long i) { return " of window " + std::to_string(i); }
+    bool Trigger(QAction* action)
+    {
+        if (!action->isEnabled()) return false;  // a person cannot choose it
+        action->trigger();
+        return true;
+    }
+
+    std::string Open(int k)
+    {
+        platform.openAnswers.push_back(files[k]);
+        form->Open->trigger();
+        digitalByHand = false;
+        return "open " + files[k].section('/', -1).toStdString();
+    }
+
+    /// Select channels: a few clicks on random items, each applied as the dialog's loop runs, then OK or the close box.
+    std::string SelectChannels()
+    {
+        if (!form->SelChs->isEnabled()) return "(disabled) select channels";
+        std::string did = "select channels:";
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<SelctSign*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                problems += "the channel dialog is not up\n";
+                return;
+            }
+            for (int clicks = Pick(5); clicks > 0; --clicks) {
+                QListWidget& list = *dialog->List1;
+                const int k = Pick(list.count());
+                list.scrollToItem(list.item(k));
+                QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(k)).center());
+                QApplication::processEvents();
+                did += " " + std::to_string(k + 1);
+                if (k >= M().AnalogCount()) digitalByHand = false;  // the ticks decide the window's state again
+            }
+            if (Pick(2) == 0) {
+                did += ", OK";
+                QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+            } else {
+                did += ", close box";
+                dialog->close();
+            }
+        });
+        form->SelChs->trigger();
+        return did;
+    }
+
+    std::string WindowState()
+    {
+        const long i = 1 + Pick(static_cast<int>(Windows()));
+        QMdiSubWindow* frame = Window(i).Frame();
+        switch (Pick(3)) {
+        case 0:
+            frame->showMinimized();
+            if (i == Digital()) digitalByHand = true;
+            return "minimize" + Of(i);
+        case 1:
+            frame->showNormal();
+            if (i == Digital()) digitalByHand = false;
+            return "restore" + Of(i);
+        default:
+            frame->showMaximized();
+            if (i == Digital()) digitalByHand = false;
+            return "maximize" + Of(i);
+        }
+    }
+
+    std::string Arrange()
+    {
+        QAction* ways[] = {form->Hor, form->Til, form->Cas, form->Ico};
+        QAction* way = ways[Pick(4)];
+        if (way == form->Hor)  // TODO remove once horizontal stacking brings a maximized window back itself
+            for (long i = 1; i <= Windows(); ++i)
+                if (Window(i).Frame()->isMaximized()) Window(i).Frame()->showNormal();
+        way->trigger();
+        if (way == form->Hor) {  // one above the other, across the whole width
+            const QSize client = form->ClientSize();
+            std::vector<QRect> shown;
+            for (long i = 1; i <= Windows(); ++i)
+                if (!Minimized(i)) shown.push_back(Window(i).Frame()->geometry());
+            for (std::size_t k = 0; k < shown.size(); ++k)
+                if (shown[k].width() != client.width() || (k > 0 && shown[k].top() != shown[k - 1].bottom() + 1))
+                    problems += "the stacked windows do not follow one another across the area\n";
+        }
+        return "arrange " + way->objectName().toStdString();
+    }
+
+    std::string Scroll()
+    {
+        QScrollBar& bar = *form->Scroll1;
+        if (Pick(2) == 0) {
+            const int value = bar.minimum() + Pick(bar.maximum() - bar.minimum() + 1);
+            bar.setValue(value);
+            return "scroll to " + std::to_string(value);
+        }
+        const auto action = PickOf<QAbstractSlider::SliderAction>(
+            {QAbstractSlider::SliderSingleStepAdd, QAbstractSlider::SliderSingleStepSub,
+             QAbstractSlider::SliderPageStepAdd, QAbstractSlider::SliderPageStepSub});
+        bar.triggerAction(action);
+        return "scroll by action " + std::to_string(action);
+    }
+
+    /// A left click (markers on: the active marker goes there) or a drag (markers off: a zoom rectangle).
+    std::string Mouse()
+    {
+        const long i = 1 + Pick(static_cast<int>(Windows()));
+        if (Minimized(i)) return "no mouse: window " + std::to_string(i) + " is an icon";
+        const int from = Pick(101), to = Pick(101);
+        if (Pick(2) == 0) {
+            Click(i, Qt::LeftButton, At(i, from));
+            return "click at " + std::to_string(from) + " %" + Of(i);
+        }
+        Drag(i, At(i, from), {At(i, (from + to) / 2), At(i, to)});
+        return "drag from " + std::to_string(from) + " % to " + std::to_string(to) + " %" + Of(i);
+    }
+
+    std::string ArrowKey()
+    {
+        Pohja* active = form->ActiveChannelWindow();
+        if (active == nullptr) return "no arrow key: no active window";
+        const bool left = Pick(2) == 0;
+        Key(active, left ? Qt::Key_Left : Qt::Key_Right);
+        return left ? "left arrow" : "right arrow";
+    }
+
+    std::string Activate()
+    {
+        const long i = 1 + Pick(static_cast<int>(Windows()));
+        form->mdiArea->setActiveSubWindow(Window(i).Frame());
+        return "activate window " + std::to_string(i);
+    }
+
+    /// A scale typed into the box of a random analog window and Enter: a valid one, or
+    /// one out of range or too long for a number, which is to be refused with a message.
+    std::string TypeScale()
+    {
+        if (M().AnalogCount() == 0) return "no scale: no analog channel";
+        const long i = 1 + Pick(static_cast<int>(M().AnalogCount()));
+        form->mdiArea->setActiveSubWindow(Window(i).Frame());
+        QApplication::processEvents();
+        if (!form->Text6->isEnabled() || form->Text6->isReadOnly()) return "no scale: the box is closed" + Of(i);
+        // Valid: from the channel's full scale to 20 times it (far from both limits).
+        const std::string valid = QString::number(M().arrFullScale(i) * (1 + Pick(39) / 2.0), 'f', 3).toStdString();
+        const std::string text = PickOf<std::string>({valid, valid, "3000000", std::string(320, '9'), "0.00001"});
+        form->Text6->setText(QString::fromStdString(text));
+        Key(form->Text6, Qt::Key_Return);
+        mayTalk = text != valid;
+        if (mayTalk && platform.messages.isEmpty()) problems += "an invalid scale was taken without a word\n";
+        if (text.size() > 12)  // TODO remove once the focus path catches the overflow itself
+            form->Text6->setText(QStringLiteral("1"));
+        return "type scale " + (text.size() > 12 ? "320 nines" : text) + Of(i);
+    }
+
+    /// File > Print into a PDF: all shown windows or the active one, one to three copies.
+    std::string Print()
+    {
+        const int copies = 1 + Pick(3);
+        Pohja* active = form->ActiveChannelWindow();
+        const bool selection = active != nullptr && Pick(3) == 0;
+        long shown = 0;
+        for (long i = 1; i <= Windows(); ++i) shown += !Minimized(i);
+        QFile::remove(pdf);
+        platform.printAnswers.push_back(testing::FakePlatform::PrintAnswer{pdf, copies, selection});
+        form->PrintActive->trigger();
+        QFile file(pdf);
+        const long pages =
+            file.open(QIODevice::ReadOnly) ? file.readAll().count(QByteArrayLiteral("/Type /Page\n")) : 0;
+        const long expected = std::max(1L, (selection ? 1 : shown) * copies);  // nothing shown: one empty page
+        if (pages != expected)
+            problems += "printed " + std::to_string(pages) + " pages, not " + std::to_string(expected) + "\n";
+        return "print " + std::string(selection ? "selection" : "all") + ", " + std::to_string(copies) + " copies";
+    }
+
+    std::vector<Step> Steps()
+    {
+        auto command = [this](std::vector<QAction*> actions) {
+            return [this, actions] {
+                QAction* action = PickOf(actions);
+                return (Trigger(action) ? "" : "(disabled) ") + action->objectName().toStdString();
+            };
+        };
+        return {
+            {"open", 1, [this] { return Open(Pick(static_cast<int>(files.size()))); }},
+            {"select", 8, [this] { return SelectChannels(); }},
+            {"titles", 3, command({form->Titles})},
+            {"window state", 8, [this] { return WindowState(); }},
+            {"arrange", 6, [this] { return Arrange(); }},
+            {"zoom", 5,
+             [this] {
+                 const int k = Pick(form->Combo1->count());
+                 form->Combo1->setCurrentIndex(k);
+                 return "zoom " + form->Combo1->itemText(k).toStdString();
+             }},
+            {"scroll", 5, [this] { return Scroll(); }},
+            {"markers", 4,
+             [this] {
+                 form->Command1->click();
+                 return form->Command1->text().toStdString();
+             }},
+            {"marker choice", 3, command({form->Mark1, form->Mark2})},
+            {"mouse", 6, [this] { return Mouse(); }},
+            {"arrow key", 4, [this] { return ArrowKey(); }},
+            {"jump", 4, command({form->gotom1, form->gotom2, form->TrPoint})},
+            {"activate", 5, [this] { return Activate(); }},
+            {"auto-scale", 4,
+             [this] {
+                 if (Pick(2) == 0)
+                     return std::string(Trigger(form->Autoscaleall) ? "Autoscaleall" : "(disabled) Autoscaleall");
+                 if (!form->Check1->isEnabled()) return std::string("no auto-scale box");
+                 form->Check1->click();
+                 return std::string("auto-scale box ") + (form->Check1->isChecked() ? "on" : "off");
+             }},
+            {"no auto-scale", 1, command({form->Disautoscaleall})},
+            {"scale", 5, [this] { return TypeScale(); }},
+            {"print", 1, [this] { return Print(); }},
+        };
+    }
+
+    /// The windows not minimized that are hidden, empty or not inside the area.
+    std::string OutsideArea()
+    {
+        std::ostringstream out;
+        const QRect client(QPoint(0, 0), form->ClientSize());
+        for (long i = 1; i <= Windows(); ++i) {
+            const QMdiSubWindow* frame = Window(i).Frame();
+            const QRect at = frame->geometry();
+            if (!frame->isMinimized() && (!frame->isVisible() || at.isEmpty() || !client.contains(at)))
+                out << "window " << i << " at " << at.x() << "," << at.y() << " size " << at.width() << "x"
+                    << at.height() << (frame->isVisible() ? "" : " hidden") << " is not inside the area "
+                    << client.width() << "x" << client.height() << "\n";
+        }
+        return out.str();
+    }
+
+    /// What must hold between any two commands.
+    void Check()
+    {
+        std::ostringstream out;
+        if (!form->isEnabled()) out << "the main window stays disabled\n";
+        if (!mayTalk && !platform.messages.isEmpty())
+            out << "said: " << platform.messages.join(" | ").toStdString() << "\n";
+        platform.messages.clear();
+        if (M().intHasDigital != 0) {
+            const long nD = M().DigitalCount();
+            const auto& selection = M().arrDigitalSelection;
+            long ticked = 0;
+            for (long j = 1; j <= nD; ++j) ticked += selection(0) == 1 || selection(j) == 1;
+            const long count = selection(nD + 1);
+            if (count != ticked) out << "stored digital count " << count << " for " << ticked << " ticked\n";
+            if (count == 0 && !Minimized(Digital())) out << "no digital channel, but the digital window is shown\n";
+            if (count != 0 && Minimized(Digital()) && !digitalByHand)
+                out << count << " digital channels, but the digital window is minimized\n";
+        }
+        // The area lays out its icons on a timer of its own: scroll bars that show for a moment
+        // while an icon gets its title bar go again.
+        if (!QTest::qWaitFor([&] { return OutsideArea().empty(); }, 1000)) out << OutsideArea();
+        if (const Pohja* active = form->ActiveChannelWindow();
+            active != nullptr && form->ToolBarWindow() != active->Index())
+            out << "the tool bar shows window " << form->ToolBarWindow() << ", the active one is " << active->Index()
+                << "\n";
+        problems += out.str();
+    }
+
+    /// Runs count steps from seed, starting with an open of the first file; stops at the first broken invariant.
+    void Run(unsigned seed, int count, int firstFile)
+    {
+        rng.seed(seed);
+        problems.clear();
+        const std::vector<Step> steps = Steps();
+        std::vector<int> weights;
+        for (const Step& s : steps) weights.push_back(s.weight);
+        std::discrete_distribution<std::size_t> draw(weights.begin(), weights.end());
+        std::vector<std::string> log;
+        for (int n = 0; n < count && problems.empty(); ++n) {
+            const Step& step = steps[n == 0 ? 0 : draw(rng)];
+            mayTalk = false;
+            try {
+                log.push_back(n == 0 ? Open(firstFile) : step.run());
+            } catch (const std::exception& e) {
+                log.push_back(step.name + std::string(": exception ") + e.what());
+                problems += "exception\n";
+            } catch (...) {
+                log.push_back(step.name + std::string(": exception"));
+                problems += "exception\n";
+            }
+            QApplication::processEvents();
+            Check();
+        }
+        if (problems.empty()) return;
+        std::string trail;
+        for (std::size_t k = 0; k < log.size(); ++k) trail += std::to_string(k + 1) + ". " + log[k] + "\n";
+        ADD_FAILURE() << "seed " << seed << " (SEVRANA_SEQUENCE_SEED=" << seed << " runs it again):\n"
+                      << problems << "steps to reproduce:\n"
+                      << trail;
+    }
+
+    std::mt19937 rng;
+    QStringList files;
+    QString pdf;
+    std::string problems;
+    bool mayTalk = false;        // this step gave invalid input: a message is its answer
+    bool digitalByHand = false;  // the digital window was minimized by hand, not for want of channels
+};
+
+TEST_F(Sequence, OnTheExample)
+{
+    for (unsigned seed : Seeds({1})) Run(seed, 1000, 0);
+}
+
+TEST_F(Sequence, OnManyDigitalChannels)
+{
+    for (unsigned seed : Seeds({2})) Run(seed, 1000, 1);
+}
+
+}  // namespace
+}  // namespace sevrana
