@@ -256,27 +256,30 @@ TEST_F(Printing, TitleLinesFitThePrintableWidthWithAllTheirTexts)
     for (const auto& [station, m1, m2, tail, points] :
          std::vector<Case>{{"Kallio 110 kV", 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 10},
                            {"Kallio 110 kV", 20, 20, "delta t : 0.000000 s 1/delta t : --infinite-- 1/s", 10},
-                           {wide, 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 9}}) {
+                           {wide, 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 9},
+                           // Too wide even at the smallest font: 6 points, and the end runs off.
+                           {wide + " " + wide + " " + wide + " " + wide, 1, 100, "", 6}}) {
         form->State().model.varStationName = station;
         v.varMarker1Sample = m1;
         v.lngMarker2Sample = m2;
         const PdfText text = Print();
         const QStringList titles = Titles(text);
         ASSERT_EQ(titles.size(), 3) << station;
-        const QString head = QString::fromStdString(station);
+        const QString head = QString::fromStdString(station).left(150);  // what 6 points hold, at least
         for (const QString& title : titles) {
             EXPECT_TRUE(title.startsWith(head)) << title.toStdString();
             EXPECT_TRUE(title.endsWith(tail)) << title.toStdString();
         }
+        // The font of the title, as tall as its words' boxes (about 1.12 em).
+        const testing::PdfWord kallio = First(text, 1, "Kallio");
+        EXPECT_NEAR(kallio.yMax - kallio.yMin, points * 1.117, 0.2) << station;
+        if (tail.isEmpty()) continue;
         EXPECT_TRUE(titles[0].contains("IA, Scale: -100...100 delta")) << titles[0].toStdString();
         for (const testing::PdfWord& w : text.words) {
             EXPECT_GE(w.xMin, 0) << w.text.toStdString();
             EXPECT_LE(w.xMax, text.pageWidth) << w.text.toStdString();
             EXPECT_LE(w.yMax, text.pageHeight) << w.text.toStdString();
         }
-        // The font of the title, as tall as its words' boxes (about 1.12 em).
-        const testing::PdfWord kallio = First(text, 1, "Kallio");
-        EXPECT_NEAR(kallio.yMax - kallio.yMin, points * 1.117, 0.2) << station;
     }
 }
 
