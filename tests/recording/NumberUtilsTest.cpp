@@ -135,6 +135,8 @@ TEST(ParseNumber, AcceptsWholeNumbersWithSurroundingBlanksOnly)
     for (const std::string_view cut : {"1e5", "1e+5", "1e-5"})
         EXPECT_FALSE(ParseNumber(cut.substr(0, cut.size() - 1)).has_value()) << cut;
     EXPECT_EQ(Val(std::string_view("1e+5").substr(0, 3)), 1);
+    const std::string huge = "1" + std::string(400, '0') + "e-1000";  // 1e399 in the view, 1e-601 past it
+    EXPECT_THROW(Val(std::string_view(huge).substr(0, 404)), ConversionError);
     EXPECT_EQ(ParseNumber(std::string_view(text).substr(1, 0)), std::nullopt);
     EXPECT_EQ(ToNumber(" 2.5 "), 2.5);
     for (const char* bad : {"2,5", ""}) EXPECT_THROW(ToNumber(bad), ConversionError) << bad;
