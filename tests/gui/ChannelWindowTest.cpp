@@ -50,6 +50,8 @@ protected:
     /// Both markers' samples, and the two read-outs joined by "|".
     std::pair<double, long> Samples() { return {V().varMarker1Sample, V().lngMarker2Sample}; }
     QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
+    /// The tool bar's channel name and scale label, scale and unit, joined by "|".
+    QString ScaleFields() { return form->Label1->text() + "|" + form->Text6->text() + "|" + form->Text8->text(); }
 };
 using MarkerCommands = ChannelWindow;
 
@@ -138,23 +140,18 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     m.arrAutoScale(2) = kTrue;
     Activate(2);
     EXPECT_EQ(form->ToolBarWindow(), 2);
-    EXPECT_EQ(form->Label1->text(), "UA  Scale:");
-    EXPECT_EQ(form->Text6->text(), "35");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
-    EXPECT_EQ(form->Text8->text(), "kV");
+    EXPECT_EQ(ScaleFields(), "UA  Scale:|35|kV");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
     EXPECT_TRUE(form->Check1->isChecked());
     EXPECT_FALSE(form->Text6->isEnabled());
 
     Activate(1);
-    EXPECT_EQ(form->Label1->text(), "IA  Scale:");
-    EXPECT_EQ(form->Text6->text(), "101.00");
+    EXPECT_EQ(ScaleFields(), "IA  Scale:|101.00|A");
     EXPECT_FALSE(form->Check1->isChecked());
     EXPECT_TRUE(form->Text6->isEnabled());
     EXPECT_TRUE(form->Text8->isEnabled());
 
     Activate(3);  // the digital window has no scale
-    EXPECT_EQ(form->Label1->text(), "Scale:");
-    EXPECT_TRUE(form->Text6->text().isEmpty());
-    EXPECT_TRUE(form->Text8->text().isEmpty());
+    EXPECT_EQ(ScaleFields(), "Scale:||");
     EXPECT_FALSE(form->Text6->isEnabled());
     EXPECT_FALSE(form->Check1->isEnabled());
 }

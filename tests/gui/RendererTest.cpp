@@ -265,10 +265,8 @@ TEST(Markers, PlacedInTheMiddleLabelRuleAndTimeLimits)
     auto ctx = s.Context();
     Frame f = ComputeFrame(s.model, s.view);
     PlaceMarkers(ctx, f, 400, 1);
-    EXPECT_EQ(s.view.varMarker1Sample, 501);
-    EXPECT_EQ(s.view.lngMarker2Sample, 501);
-    EXPECT_EQ(s.view.varMarker1X, 200);
-    EXPECT_EQ(s.view.blnPlaceMarkers, kFalse);
+    EXPECT_EQ(std::tuple(s.view.varMarker1Sample, s.view.lngMarker2Sample, s.view.varMarker1X, s.view.blnPlaceMarkers),
+              std::tuple(501, 501, 200.0f, kFalse));
 
     // Same sample: M1's texts go left of the common line, M2's right of it.
     Canvas c(400, 200);
@@ -433,7 +431,7 @@ TEST(Digital, ManyChangesPerColumnAndOtherStatesDrawAsTheWalk)
     }
 }
 
-TEST(Grid, ChannelNameInDarkRedWithoutTitleBars)
+TEST(Grid, ChannelNameInDarkRedWithoutTitleBarsPutBackOnlyWhenNothingItShowsHasChanged)
 {
     Scene s(1, 0, 11);
     s.model.arrAnalogNames(1) = "IL1";
@@ -447,11 +445,8 @@ TEST(Grid, ChannelNameInDarkRedWithoutTitleBars)
     EXPECT_GT(nameRed(false, QRect(240, 0, 60, 100)), 20);
     EXPECT_EQ(nameRed(false, QRect(0, 0, 240, 200)) + nameRed(false, QRect(240, 100, 60, 100)), 0);
     EXPECT_EQ(nameRed(true, QRect(240, 0, 60, 100)), 0);
-}
 
-TEST(Grid, PutBackOnlyWhenNothingItShowsHasChanged)
-{
-    Scene s(1, 0, 11);
+    // Put back only when nothing it shows has changed.
     s.titles = false;  // the channel name is part of the grid
     auto ctx = s.Context();
     auto fresh = [&] {

@@ -106,7 +106,7 @@ TEST(ComtradeDateDifference, MicrosecondsBorrowAndCenturyTurns)
                 1e-9);
 }
 
-TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYears)
+TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYearsTooLargeChangesNothing)
 {
     // Landing exactly on .999999 or .000000 is no carry or borrow.
     ComtradeDate d = At("12/31/99,23:59:59.999998");
@@ -134,11 +134,9 @@ TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYears)
     EXPECT_EQ(e.GetDate(), "02/28/00,23:00:00.600000");
     ASSERT_TRUE(e.Add(2.0 / 24));
     EXPECT_EQ(e.GetDate(), "02/29/00,01:00:00.600000");
-}
 
-TEST(ComtradeDateShift, ShiftTooLargeToExpressChangesNothing)
-{
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    // A shift too large to express changes nothing.
+    d = At("07/15/98,13:05:09.123456");
     EXPECT_FALSE(d.Add(24856));  // 2147558400 s needs more than 32 bits
     EXPECT_FALSE(d.Subtract(24856));
     EXPECT_FALSE(d.Add(std::nan("")));
@@ -155,7 +153,7 @@ TEST(ComtradeDateShift, ShiftTooLargeToExpressChangesNothing)
     EXPECT_EQ(d.FormattedDate(), -657434);
 }
 
-TEST(ComtradeDateValues, SettersRoundToWholeSecondsAndDeriveComponents)
+TEST(ComtradeDateSetters, ValuesRoundToWholeSecondsAndDeriveComponentsComponentsKeepOnlyValuesInRange)
 {
     ComtradeDate d;
     d.SetFormattedDate(ComtradeDate::DateSerial(1850, 2, 30) + 0.25);
@@ -174,15 +172,13 @@ TEST(ComtradeDateValues, SettersRoundToWholeSecondsAndDeriveComponents)
     d.SetFormattedTime(std::nan(""));
     d.SetFormattedDate(1e300);
     EXPECT_EQ(d.GetDate(), "01/01/00,13:05:09.000000");
-}
 
-TEST(ComtradeDateComponents, SettersKeepOnlyValuesInRange)
-{
+    // Component setters keep only values in range.
     using Setter = void (ComtradeDate::*)(std::int16_t);
     const std::tuple<Setter, int, int> ranges[] = {
         {&ComtradeDate::SetMonth, 1, 12}, {&ComtradeDate::SetDay, 1, 31},     {&ComtradeDate::SetYear, 0, 99},
         {&ComtradeDate::SetHours, 0, 23}, {&ComtradeDate::SetMinutes, 0, 59}, {&ComtradeDate::SetSeconds, 0, 59}};
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    d = At("07/15/98,13:05:09.123456");
     for (const auto& [set, lowest, highest] : ranges) (d.*set)(static_cast<std::int16_t>(lowest));
     d.SetMicroSeconds(0);
     EXPECT_EQ(d.GetDate(), "01/01/00,00:00:00.000000");
