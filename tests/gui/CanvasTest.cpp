@@ -198,28 +198,25 @@ TEST(CanvasLayers, KeptBackgroundComesBackWithItsDrawingState)
     EXPECT_FALSE(c.Recall("grid A"));
 }
 
-TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmpty)
+TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmptyItsBoundsHoldEverythingDrawnOnIt)
 {
-    Canvas c(50, 40);
-    const auto empty = [&] { return PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0)).size() == 50u * 40u; };
-    Background(c);
-    c.SetAutoRedraw(false);
-    c.Cls();  // already empty: nothing to do, and the persistent picture stays
+    Canvas small(50, 40);
+    const auto empty = [&] { return PixelsOf(small.OverlayImage(), qRgba(0, 0, 0, 0)).size() == 50u * 40u; };
+    Background(small);
+    small.SetAutoRedraw(false);
+    small.Cls();  // already empty: nothing to do, and the persistent picture stays
     EXPECT_TRUE(empty());
-    EXPECT_EQ(c.PersistentImage().pixel(0, 3), kGreen.rgb());
-    c.Line(5, 0, 5, 39, Qt::blue);
+    EXPECT_EQ(small.PersistentImage().pixel(0, 3), kGreen.rgb());
+    small.Line(5, 0, 5, 39, Qt::blue);
     EXPECT_FALSE(empty());
-    c.Cls();
+    small.Cls();
     EXPECT_TRUE(empty());
-    c.Box(2, 2, 20, 20, Qt::blue);
-    c.SetAutoRedraw(true);
-    c.Cls();  // persistent clearing empties the overlay as well
+    small.Box(2, 2, 20, 20, Qt::blue);
+    small.SetAutoRedraw(true);
+    small.Cls();  // persistent clearing empties the overlay as well
     EXPECT_TRUE(empty());
-    EXPECT_EQ(c.PersistentImage().pixel(0, 3), qRgb(255, 255, 255));
-}
+    EXPECT_EQ(small.PersistentImage().pixel(0, 3), qRgb(255, 255, 255));
 
-TEST(CanvasLayers, OverlayBoundsHoldEverythingDrawnOnIt)
-{
     // Only the overlay's bounds are cleared and repainted: a pixel outside them would stay on screen.
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> x(-30, 330), y(-30, 230);

@@ -55,7 +55,7 @@ protected:
 };
 using MarkerCommands = ChannelWindow;
 
-TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeAClickOnlyRedraws)
+TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeAClickOnlyRedrawsArrowsStepTheList)
 {
     Load(1001);  // 1000 samples in view at 100 %
     Activate(1);
@@ -117,12 +117,8 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     EXPECT_EQ(form->State().view.lngFirstSample, 200);
     EXPECT_GT(canvas.PersistentRevision(), before);  // every window drawn again
     EXPECT_TRUE(canvas.OverlayBounds().isEmpty());
-}
 
-TEST_F(ChannelWindow, ArrowKeysStepTheZoomList)
-{
-    Load(1001);
-    Activate(2);
+    // The arrow keys step the zoom list in any channel window.
     // Up one step and back; Down at the last item and Up at the first stay.
     for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"}, {"99 %", Qt::Key_Down, "100 %"},
                                         {"100 %", Qt::Key_Down, "100 %"}, {"1 %", Qt::Key_Up, "1 %"}}) {

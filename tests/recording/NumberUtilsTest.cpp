@@ -200,7 +200,22 @@ TEST(IntegerConversions, RoundThenCheckTheRange)
     for (const char* text : {"2147483648", "1e999"}) EXPECT_THROW(TextToInt32(text), ConversionError) << text;
 }
 
-TEST(FormatPattern, ShapesRoundingAndSigns)
+// Reference: printf with the largest number of decimals, trailing zeros cut.
+std::string ReferencePattern(double value, int minDecimals, int maxDecimals)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.*f", maxDecimals, value);
+    std::string text = buffer;
+    if (maxDecimals > 0) {
+        const std::size_t dot = text.find('.');
+        while (text.size() > dot + 1 + static_cast<std::size_t>(minDecimals) && text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text[0] == '-' && text.find_first_of("123456789") == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
+TEST(FormatPattern, ShapesRoundingAndSignsAsPrintfOnEveryPatternInUse)
 {
     // Rounding is to nearest on the exact binary value, halves to even: 0.0005 and 0.12345 lie a little above the
     // half, 0.0000005 and 2.675 a little below it, 0.125 and 0.375 are exact ties. Zero shows without a sign.
@@ -227,25 +242,7 @@ TEST(FormatPattern, ShapesRoundingAndSigns)
         EXPECT_EQ(FormatPattern(value, pattern), text) << value << " " << pattern;
     EXPECT_EQ(FormatPattern(kMax, "0.0").size(), 311u);
     EXPECT_EQ(FormatPattern(-kMax, "#####0.000").substr(0, 6), "-17976");
-}
 
-// Reference: printf with the largest number of decimals, trailing zeros cut.
-std::string ReferencePattern(double value, int minDecimals, int maxDecimals)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.*f", maxDecimals, value);
-    std::string text = buffer;
-    if (maxDecimals > 0) {
-        const std::size_t dot = text.find('.');
-        while (text.size() > dot + 1 + static_cast<std::size_t>(minDecimals) && text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
-    }
-    if (text[0] == '-' && text.find_first_of("123456789") == std::string::npos) text.erase(0, 1);
-    return text;
-}
-
-TEST(FormatPattern, MatchesPrintfOnEveryPatternInUse)
-{
     // Pattern, least and most decimals.
     const std::tuple<const char*, int, int> shapes[] = {
         {"#####0.000", 3, 3},   {"#####0.0###", 1, 4}, {"#######0.00#####", 2, 7}, {"#######0.0#####", 1, 6},
