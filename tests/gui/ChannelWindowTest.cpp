@@ -232,7 +232,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
+TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightButtonOpensTheirMenu)
 {
     Load(1001);  // 1000 samples in view, 1 ms apart
     Activate(1);
@@ -289,12 +289,8 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
     form->Command1->click();
     Key(&Window(1), Qt::Key_Left);
     EXPECT_EQ(V().varMarker1Sample, 1000);
-}
 
-TEST_F(MarkerCommands, RightButtonOpensTheMarkerMenuOnlyWhileTheyAreOn)
-{
-    Load(1001);
-    Activate(1);
+    // The right button opens the marker menu only while they are on, else zooms out.
     ChooseZoom("90 %");
     Click(1, Qt::RightButton, QPointF(50, 20));
     EXPECT_EQ(form->Combo1->currentText(), "95 %");  // markers off: five steps out

@@ -17,7 +17,7 @@ struct Captured : LoadObserver {
     void ShowMessage(const std::string& m) override { messages.push_back(m); }
 };
 
-TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
+TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwoDateLines)
 {
     // F * 1.1 up to a whole part of 4, else F rounded (halves to even) plus 1; kept to four decimals (5.49989 is
     // 5.4999); never a zero scale (0.00004 shows as 0.0); no 16-bit limit.
@@ -43,10 +43,7 @@ TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
         EXPECT_EQ(items.back(), "100 %");
     }
     EXPECT_THROW(ZoomListItems(0), std::domain_error);
-}
 
-TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
-{
     // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
     // last sample, or before the first, is out of the record. A malformed stamp or a zero rate is refused, and so
     // is a sample number beyond 32 bits (decades apart at a high rate).

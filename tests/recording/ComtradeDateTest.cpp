@@ -21,9 +21,9 @@ ComtradeDate At(std::string_view text)
 
 constexpr double kMicrosecond = 1e-6 / 86400;
 
-TEST(ComtradeDateText, AcceptedTextReadsBackUnchangedPastMonthEndsRollOverYearsPivotAt30)
+TEST(ComtradeDateText, AcceptedTextReadsBackOtherTextIsRefusedKeepingComponentsStoredBeforeTheFailure)
 {
-    const ComtradeDate d = At("07/15/98,13:05:09.123456");
+    ComtradeDate d = At("07/15/98,13:05:09.123456");
     EXPECT_EQ((std::vector<long>{d.intMonth(), d.intDay(), d.intYear(), d.intHours(), d.intMinutes(), d.intSeconds(),
                                  d.lngMicroSeconds()}),
               (std::vector<long>{7, 15, 98, 13, 5, 9, 123456}));
@@ -41,10 +41,7 @@ TEST(ComtradeDateText, AcceptedTextReadsBackUnchangedPastMonthEndsRollOverYearsP
         EXPECT_EQ(At(text).GetDate(), back);
     }
     EXPECT_EQ(ComtradeDate().GetDate(), "00/00/00,00:00:00.000000");
-}
 
-TEST(ComtradeDateText, RefusesTextsOutOfLayoutKeepingComponentsStoredBeforeTheFailure)
-{
     // clang-format off
     const char* const texts[] = {
         "15/07/98,13:05:09.123456", "07/15/1998,13:05:09.123456", "07/15/98,13:05:09.123456 ", "",
@@ -56,7 +53,7 @@ TEST(ComtradeDateText, RefusesTextsOutOfLayoutKeepingComponentsStoredBeforeTheFa
     // clang-format on
     for (const char* text : texts) EXPECT_FALSE(ComtradeDate().SetDate(text)) << text;
 
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    d = At("07/15/98,13:05:09.123456");
     EXPECT_FALSE(d.SetDate("08/16/97,24:00:00.000000"));
     EXPECT_EQ(d.GetDate(), "08/16/97,13:05:09.123456");
     EXPECT_EQ(d.FormattedDate(), 35658);  // 16 August 1997, built before the hours check
@@ -90,7 +87,7 @@ TEST(ComtradeDateCalendar, DateSerialAndTimeSerialEveryDayOfAHundredYearsReadsBa
     }
 }
 
-TEST(ComtradeDateDifference, MicrosecondsBorrowAndCenturyTurns)
+TEST(ComtradeDateArithmetic, DifferencesAndShiftsCarryAndBorrowMicrosecondsAcrossSecondsDaysAndYears)
 {
     const ComtradeDate start = At("01/01/00,00:00:00.000000");
     EXPECT_DOUBLE_EQ(start.GetTimeDifference(At("01/01/00,00:00:00.100000")) * 86400, 0.1);
@@ -101,10 +98,7 @@ TEST(ComtradeDateDifference, MicrosecondsBorrowAndCenturyTurns)
     EXPECT_NEAR(At("12/31/99,23:59:59.500000").GetTimeDifference(start) * 86400, 0.5, 1e-9);
     EXPECT_NEAR(At("07/15/98,13:05:09.123456").GetTimeDifference(At("07/16/98,13:05:09.123457")) * 86400, 86400.000001,
                 1e-9);
-}
 
-TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYearsTooLargeChangesNothing)
-{
     // Landing exactly on .999999 or .000000 is no carry or borrow.
     ComtradeDate d = At("12/31/99,23:59:59.999998");
     ASSERT_TRUE(d.Add(kMicrosecond));

@@ -73,7 +73,7 @@ bool SameDouble(double a, double b) { return a == b && std::signbit(a) == std::s
 
 using TextCases = std::vector<std::pair<std::string, double>>;
 
-TEST(Val, ReadsTheLongestLeadingNumberOrZero)
+TEST(Val, ReadsTheLongestLeadingNumberOrZeroAsTheReferenceDoesOnRandomTexts)
 {
     // Only spaces and tabs are skipped; an exponent needs digits; 9007199254740993 is a tie, to the even neighbour.
     // clang-format off
@@ -91,10 +91,8 @@ TEST(Val, ReadsTheLongestLeadingNumberOrZero)
     EXPECT_EQ(Val(std::string(500, '0') + "1e-400"), 0);  // leading zeros are no magnitude
     for (const char* text : {"1e999", "-1e309", "1e99999999999999999999", "0.1e400"})
         EXPECT_THROW(Val(text), ConversionError) << text;
-}
 
-TEST(NumberGrammar, ValAndParseNumberMatchTheReferenceOnRandomTexts)
-{
+    // Random texts: Val and ParseNumber read them as the reference does.
     static const std::regex leading(std::string("^[ \\t]*(") + kNumber + ")");
     static const std::regex whole(std::string("^[ \\t]*(") + kNumber + ")[ \\t]*$");
     for (const unsigned seed : {20240601u, 7u}) {
@@ -142,7 +140,7 @@ TEST(ParseNumber, AcceptsWholeNumbersWithSurroundingBlanksOnly)
     for (const char* bad : {"2,5", ""}) EXPECT_THROW(ToNumber(bad), ConversionError) << bad;
 }
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheSignStaysWhateverTheRoundingMode)
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheSignStaysWhateverTheRoundingModeAsNearbyInt)
 {
     // As nearbyint, -0.3 gives -0; std::floor(x + 0.5) gets 0.49999999999999994 wrong.
     // clang-format off
@@ -158,10 +156,8 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndTheSignStaysWhateverTheRounding
     const std::vector<double> upward = {RoundHalfEven(2.5), RoundHalfEven(-3.5), RoundHalfEven(2.2)};
     std::fesetround(FE_TONEAREST);
     EXPECT_EQ(upward, (std::vector<double>{2.0, -4.0, 2.0}));
-}
 
-TEST(NumberTexts, RandomDoublesRoundTripRoundAndPrintAsTheCLibraryDoes)
-{
+    // Random doubles round as nearbyint does, and round-trip and print as the C library does.
     ASSERT_EQ(std::fegetround(), FE_TONEAREST);
     std::mt19937_64 rng(11);
     std::uniform_int_distribution<int> halves(-20000, 20000);

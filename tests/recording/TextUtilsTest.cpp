@@ -77,9 +77,14 @@ TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
 // The loader's tests show the code pages; these are the edges. The file's bytes are judged, then a line is decoded.
 TEST(TextDecoder, JudgesTheFileOnceAndNeverLosesAByte)
 {
+    struct Case {
+        std::string file;
+        const char* likely;
+        std::string line;
+        std::string expected;
+    };
     const std::string breaker = Encode("7,Выключатель отключен,0", "WINDOWS-1251");
-    // File, likely encoding, line, line decoded.
-    const std::vector<std::tuple<std::string, const char*, std::string, std::string>> cases = {
+    const std::vector<Case> cases = {
         // Nothing to judge in ASCII or UTF-8 (a likely encoding is not taken): a stray line is Latin-1.
         {"Kallio,REL-1,1991\r\n", "", "Kes\xE4 \x80", "Kes\xC3\xA4 \xC2\x80"},
         {"\xEF\xBB\xBFJ\xC3\xA4nnite\r\n", "KOI8-R", "Kes\xE4", "Kes\xC3\xA4"},
@@ -97,8 +102,10 @@ TEST(TextDecoder, JudgesTheFileOnceAndNeverLosesAByte)
         {"\x93\x8C\x8B\x9E\r\n", "CP932", "東京", "東京"},
         {"\x93\x8C\x8B\x9E\r\n", "CP932", "\x93\x8C\x8B", "\xC2\x93\xC2\x8C\xC2\x8B"},
         {"\xCA\xEB\xFE\xF7\r\n", "WINDOWS-1251", "\xCA\xEB\x98", "\xC3\x8A\xC3\xAB\xC2\x98"}};
-    for (const auto& [file, likely, line, expected] : cases)
-        EXPECT_EQ(TextDecoder(file, likely).Decode(line), expected) << ::testing::PrintToString(file);
+    for (const Case& c : cases) {
+        TextDecoder decoder(c.file, c.likely);
+        EXPECT_EQ(decoder.Decode(c.line), c.expected) << ::testing::PrintToString(c.file);
+    }
 }
 
 TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiterAsAPlainWalkOnRandomLines)
