@@ -92,7 +92,7 @@ std::string Differences(const QImage& a, const QImage& b)
     return count == 0 ? "" : std::to_string(count) + " pixels, first at " + first;
 }
 
-TEST(Mapping, ValuesAndPointsLandOnTheRightPixels)
+TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScaleAtTheEdges)
 {
     // A value equal to the scale at y = 0 (0.5 rounds to the even 0); its negative at H - 0.5 rounded (149.5 and
     // 150.5 both to the even 150); zero in the middle (75.5 to the even 76).
@@ -101,17 +101,15 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixels)
         EXPECT_EQ(ValueY(value, height, 100), y) << value << " in " << height;
     EXPECT_THROW(ValueY(1, 150, 0), ProgramError);
 
-    Scene s(1, 0, 1001);
-    s.model.lngViewSamples = 1000;
-    const Frame f = ComputeFrame(s.model, s.view);
-    EXPECT_EQ(f.E, 1001);
-    EXPECT_DOUBLE_EQ(f.D, 1.001);
-    EXPECT_NEAR(PointX(f, 500, 1001, 1000), 500, 1e-9);
-    EXPECT_EQ(PointX(f, 500, 1, 1000), 0);
-}
+    Scene wide(1, 0, 1001);
+    wide.model.lngViewSamples = 1000;
+    const Frame frame = ComputeFrame(wide.model, wide.view);
+    EXPECT_EQ(frame.E, 1001);
+    EXPECT_DOUBLE_EQ(frame.D, 1.001);
+    EXPECT_NEAR(PointX(frame, 500, 1001, 1000), 500, 1e-9);
+    EXPECT_EQ(PointX(frame, 500, 1, 1000), 0);
 
-TEST(Trace, FirstPointAtXOneAndScaleAtTheEdges)
-{
+    // The trace's first point at x = 1, the scale at the edges.
     Scene s(1, 0, 11);
     s.model.lngViewSamples = 10;
     for (long n = 1; n <= 11; ++n) s.model.arrAnalogSamples(1, n) = n % 2 ? 100 : -100;

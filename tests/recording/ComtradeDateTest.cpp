@@ -87,7 +87,7 @@ TEST(ComtradeDateCalendar, DateSerialAndTimeSerialEveryDayOfAHundredYearsReadsBa
     }
 }
 
-TEST(ComtradeDateArithmetic, DifferencesAndShiftsCarryAndBorrowMicrosecondsAcrossSecondsDaysAndYears)
+TEST(ComtradeDateValues, DifferencesShiftsAndSettersRoundCarryBorrowAndKeepOnlyValuesInRange)
 {
     const ComtradeDate start = At("01/01/00,00:00:00.000000");
     EXPECT_DOUBLE_EQ(start.GetTimeDifference(At("01/01/00,00:00:00.100000")) * 86400, 0.1);
@@ -142,11 +142,9 @@ TEST(ComtradeDateArithmetic, DifferencesAndShiftsCarryAndBorrowMicrosecondsAcros
     EXPECT_EQ(d.GetDate(), "01/01/00,13:05:09.123456");
     EXPECT_FALSE(d.Subtract(1));
     EXPECT_EQ(d.FormattedDate(), -657434);
-}
 
-TEST(ComtradeDateSetters, ValuesRoundToWholeSecondsAndDeriveComponentsComponentsKeepOnlyValuesInRange)
-{
-    ComtradeDate d;
+    // Date and time values round to whole seconds and derive the components.
+    d = ComtradeDate();
     d.SetFormattedDate(ComtradeDate::DateSerial(1850, 2, 30) + 0.25);
     EXPECT_EQ(d.FormattedDate(), -18200);  // 2 March 1850
     EXPECT_EQ(d.GetDate(), "03/02/50,00:00:00.000000");
