@@ -91,7 +91,7 @@ void Background(Canvas& c)
     c.Print("Background 123");
 }
 
-TEST(CanvasLines, SolidLinesAreTheNearestPixelsOfTheExactLine)
+TEST(CanvasLines, SolidLinesAreTheNearestPixelsOfTheExactLineAndPolylinesAndPathsLineAfterLine)
 {
     std::mt19937 rng(17);
     std::uniform_int_distribution<int> near(-30, 90), far(-5000, 5000);
@@ -105,11 +105,9 @@ TEST(CanvasLines, SolidLinesAreTheNearestPixelsOfTheExactLine)
         ASSERT_EQ(PixelsOf(c.PersistentImage(), kRed.rgb()), ReferenceLine(a, b, 61, 47))
             << a.x() << "," << a.y() << " to " << b.x() << "," << b.y();
     }
-}
 
-TEST(CanvasLines, PolylineSetsThePixelsOfItsSegments)
-{
-    std::mt19937 rng(23);
+    // A polyline sets the pixels of its segments.
+    rng.seed(23);
     std::uniform_int_distribution<int> yNear(-20, 80), step(0, 3), yFar(-100000, 100000), coin(0, 9);
     for (int t = 0; t < 300; ++t) {
         // Mostly traces that never turn back left: runs in one column, gaps, far values;
@@ -133,11 +131,9 @@ TEST(CanvasLines, PolylineSetsThePixelsOfItsSegments)
         for (const QPoint& p : points) plain.LineTo(p.x(), p.y());
         ASSERT_EQ(Difference(fast.PersistentImage(), plain.PersistentImage(), points), "") << "polyline " << t;
     }
-}
 
-TEST(CanvasLines, LinesFromCurrentAreLineAfterLine)
-{
-    std::mt19937 rng(5);
+    // Lines from the current position are line after line.
+    rng.seed(5);
     std::uniform_real_distribution<double> coordinate(-10, 110);
     for (Qt::PenStyle style : {Qt::SolidLine, Qt::DotLine}) {
         std::vector<QPointF> points;
@@ -155,6 +151,15 @@ TEST(CanvasLines, LinesFromCurrentAreLineAfterLine)
         EXPECT_EQ(path.CurrentX, 1e12);
         EXPECT_EQ(path.CurrentY, 3);
     }
+
+    // End points round halves to even, as trace points do: 412.5 to 412, 413.5 to 414, 2.5 to 2.
+    Canvas c(500, 20);
+    c.Line(412.5, 0, 412.5, 9, kRed);
+    c.Line(413.5, 10, 413.5, 19, kRed);
+    c.Line(0, 2.5, 9, 2.5, kRed);
+    for (const auto& [x, y, red] : {std::tuple{412, 5, true}, {413, 5, false}, {414, 15, true}, {413, 15, false},
+                                    {5, 2, true}, {5, 3, false}})
+        EXPECT_EQ(c.PersistentImage().pixel(x, y) == kRed.rgb(), red) << x << "," << y;
 }
 
 TEST(CanvasLayers, KeptBackgroundComesBackWithItsDrawingState)
@@ -198,28 +203,25 @@ TEST(CanvasLayers, KeptBackgroundComesBackWithItsDrawingState)
     EXPECT_FALSE(c.Recall("grid A"));
 }
 
-TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmpty)
+TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmptyItsBoundsHoldEverythingDrawnOnIt)
 {
-    Canvas c(50, 40);
-    const auto empty = [&] { return PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0)).size() == 50u * 40u; };
-    Background(c);
-    c.SetAutoRedraw(false);
-    c.Cls();  // already empty: nothing to do, and the persistent picture stays
+    Canvas small(50, 40);
+    const auto empty = [&] { return PixelsOf(small.OverlayImage(), qRgba(0, 0, 0, 0)).size() == 50u * 40u; };
+    Background(small);
+    small.SetAutoRedraw(false);
+    small.Cls();  // already empty: nothing to do, and the persistent picture stays
     EXPECT_TRUE(empty());
-    EXPECT_EQ(c.PersistentImage().pixel(0, 3), kGreen.rgb());
-    c.Line(5, 0, 5, 39, Qt::blue);
+    EXPECT_EQ(small.PersistentImage().pixel(0, 3), kGreen.rgb());
+    small.Line(5, 0, 5, 39, Qt::blue);
     EXPECT_FALSE(empty());
-    c.Cls();
+    small.Cls();
     EXPECT_TRUE(empty());
-    c.Box(2, 2, 20, 20, Qt::blue);
-    c.SetAutoRedraw(true);
-    c.Cls();  // persistent clearing empties the overlay as well
+    small.Box(2, 2, 20, 20, Qt::blue);
+    small.SetAutoRedraw(true);
+    small.Cls();  // persistent clearing empties the overlay as well
     EXPECT_TRUE(empty());
-    EXPECT_EQ(c.PersistentImage().pixel(0, 3), qRgb(255, 255, 255));
-}
+    EXPECT_EQ(small.PersistentImage().pixel(0, 3), qRgb(255, 255, 255));
 
-TEST(CanvasLayers, OverlayBoundsHoldEverythingDrawnOnIt)
-{
     // Only the overlay's bounds are cleared and repainted: a pixel outside them would stay on screen.
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> x(-30, 330), y(-30, 230);
@@ -257,18 +259,6 @@ TEST(CanvasLayers, OverlayBoundsHoldEverythingDrawnOnIt)
             EXPECT_TRUE(c.OverlayBounds().isEmpty());
         }
     }
-}
-
-TEST(CanvasLines, EndPointsRoundHalvesToEven)
-{
-    // As trace points do: 412.5 to 412, 413.5 to 414, 2.5 to 2.
-    Canvas c(500, 20);
-    c.Line(412.5, 0, 412.5, 9, kRed);
-    c.Line(413.5, 10, 413.5, 19, kRed);
-    c.Line(0, 2.5, 9, 2.5, kRed);
-    for (const auto& [x, y, red] : {std::tuple{412, 5, true}, {413, 5, false}, {414, 15, true}, {413, 15, false},
-                                    {5, 2, true}, {5, 3, false}})
-        EXPECT_EQ(c.PersistentImage().pixel(x, y) == kRed.rgb(), red) << x << "," << y;
 }
 
 }  // namespace

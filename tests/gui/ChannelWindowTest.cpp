@@ -50,10 +50,12 @@ protected:
     /// Both markers' samples, and the two read-outs joined by "|".
     std::pair<double, long> Samples() { return {V().varMarker1Sample, V().lngMarker2Sample}; }
     QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
+    /// The tool bar's channel name and scale label, scale and unit, joined by "|".
+    QString ScaleFields() { return form->Label1->text() + "|" + form->Text6->text() + "|" + form->Text8->text(); }
 };
 using MarkerCommands = ChannelWindow;
 
-TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeAClickOnlyRedraws)
+TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeAClickOnlyRedrawsArrowsStepTheList)
 {
     Load(1001);  // 1000 samples in view at 100 %
     Activate(1);
@@ -115,12 +117,8 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     EXPECT_EQ(form->State().view.lngFirstSample, 200);
     EXPECT_GT(canvas.PersistentRevision(), before);  // every window drawn again
     EXPECT_TRUE(canvas.OverlayBounds().isEmpty());
-}
 
-TEST_F(ChannelWindow, ArrowKeysStepTheZoomList)
-{
-    Load(1001);
-    Activate(2);
+    // The arrow keys step the zoom list in any channel window.
     // Up one step and back; Down at the last item and Up at the first stay.
     for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"}, {"99 %", Qt::Key_Down, "100 %"},
                                         {"100 %", Qt::Key_Down, "100 %"}, {"1 %", Qt::Key_Up, "1 %"}}) {
@@ -138,23 +136,18 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     m.arrAutoScale(2) = kTrue;
     Activate(2);
     EXPECT_EQ(form->ToolBarWindow(), 2);
-    EXPECT_EQ(form->Label1->text(), "UA  Scale:");
-    EXPECT_EQ(form->Text6->text(), "35");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
-    EXPECT_EQ(form->Text8->text(), "kV");
+    EXPECT_EQ(ScaleFields(), "UA  Scale:|35|kV");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
     EXPECT_TRUE(form->Check1->isChecked());
     EXPECT_FALSE(form->Text6->isEnabled());
 
     Activate(1);
-    EXPECT_EQ(form->Label1->text(), "IA  Scale:");
-    EXPECT_EQ(form->Text6->text(), "101.00");
+    EXPECT_EQ(ScaleFields(), "IA  Scale:|101.00|A");
     EXPECT_FALSE(form->Check1->isChecked());
     EXPECT_TRUE(form->Text6->isEnabled());
     EXPECT_TRUE(form->Text8->isEnabled());
 
     Activate(3);  // the digital window has no scale
-    EXPECT_EQ(form->Label1->text(), "Scale:");
-    EXPECT_TRUE(form->Text6->text().isEmpty());
-    EXPECT_TRUE(form->Text8->text().isEmpty());
+    EXPECT_EQ(ScaleFields(), "Scale:||");
     EXPECT_FALSE(form->Text6->isEnabled());
     EXPECT_FALSE(form->Check1->isEnabled());
 }
@@ -239,7 +232,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
+TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightButtonOpensTheirMenu)
 {
     Load(1001);  // 1000 samples in view, 1 ms apart
     Activate(1);
@@ -296,12 +289,8 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecord)
     form->Command1->click();
     Key(&Window(1), Qt::Key_Left);
     EXPECT_EQ(V().varMarker1Sample, 1000);
-}
 
-TEST_F(MarkerCommands, RightButtonOpensTheMarkerMenuOnlyWhileTheyAreOn)
-{
-    Load(1001);
-    Activate(1);
+    // The right button opens the marker menu only while they are on, else zooms out.
     ChooseZoom("90 %");
     Click(1, Qt::RightButton, QPointF(50, 20));
     EXPECT_EQ(form->Combo1->currentText(), "95 %");  // markers off: five steps out

@@ -92,7 +92,7 @@ std::string Differences(const QImage& a, const QImage& b)
     return count == 0 ? "" : std::to_string(count) + " pixels, first at " + first;
 }
 
-TEST(Mapping, ValuesAndPointsLandOnTheRightPixels)
+TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScaleAtTheEdges)
 {
     // A value equal to the scale at y = 0 (0.5 rounds to the even 0); its negative at H - 0.5 rounded (149.5 and
     // 150.5 both to the even 150); zero in the middle (75.5 to the even 76).
@@ -101,17 +101,15 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixels)
         EXPECT_EQ(ValueY(value, height, 100), y) << value << " in " << height;
     EXPECT_THROW(ValueY(1, 150, 0), ProgramError);
 
-    Scene s(1, 0, 1001);
-    s.model.lngViewSamples = 1000;
-    const Frame f = ComputeFrame(s.model, s.view);
-    EXPECT_EQ(f.E, 1001);
-    EXPECT_DOUBLE_EQ(f.D, 1.001);
-    EXPECT_NEAR(PointX(f, 500, 1001, 1000), 500, 1e-9);
-    EXPECT_EQ(PointX(f, 500, 1, 1000), 0);
-}
+    Scene wide(1, 0, 1001);
+    wide.model.lngViewSamples = 1000;
+    const Frame frame = ComputeFrame(wide.model, wide.view);
+    EXPECT_EQ(frame.E, 1001);
+    EXPECT_DOUBLE_EQ(frame.D, 1.001);
+    EXPECT_NEAR(PointX(frame, 500, 1001, 1000), 500, 1e-9);
+    EXPECT_EQ(PointX(frame, 500, 1, 1000), 0);
 
-TEST(Trace, FirstPointAtXOneAndScaleAtTheEdges)
-{
+    // The trace's first point at x = 1, the scale at the edges.
     Scene s(1, 0, 11);
     s.model.lngViewSamples = 10;
     for (long n = 1; n <= 11; ++n) s.model.arrAnalogSamples(1, n) = n % 2 ? 100 : -100;
@@ -265,10 +263,8 @@ TEST(Markers, PlacedInTheMiddleLabelRuleAndTimeLimits)
     auto ctx = s.Context();
     Frame f = ComputeFrame(s.model, s.view);
     PlaceMarkers(ctx, f, 400, 1);
-    EXPECT_EQ(s.view.varMarker1Sample, 501);
-    EXPECT_EQ(s.view.lngMarker2Sample, 501);
-    EXPECT_EQ(s.view.varMarker1X, 200);
-    EXPECT_EQ(s.view.blnPlaceMarkers, kFalse);
+    EXPECT_EQ(std::tuple(s.view.varMarker1Sample, s.view.lngMarker2Sample, s.view.varMarker1X, s.view.blnPlaceMarkers),
+              std::tuple(501, 501, 200.0f, kFalse));
 
     // Same sample: M1's texts go left of the common line, M2's right of it.
     Canvas c(400, 200);
@@ -433,7 +429,7 @@ TEST(Digital, ManyChangesPerColumnAndOtherStatesDrawAsTheWalk)
     }
 }
 
-TEST(Grid, ChannelNameInDarkRedWithoutTitleBars)
+TEST(Grid, ChannelNameInDarkRedWithoutTitleBarsPutBackOnlyWhenNothingItShowsHasChanged)
 {
     Scene s(1, 0, 11);
     s.model.arrAnalogNames(1) = "IL1";
@@ -447,11 +443,8 @@ TEST(Grid, ChannelNameInDarkRedWithoutTitleBars)
     EXPECT_GT(nameRed(false, QRect(240, 0, 60, 100)), 20);
     EXPECT_EQ(nameRed(false, QRect(0, 0, 240, 200)) + nameRed(false, QRect(240, 100, 60, 100)), 0);
     EXPECT_EQ(nameRed(true, QRect(240, 0, 60, 100)), 0);
-}
 
-TEST(Grid, PutBackOnlyWhenNothingItShowsHasChanged)
-{
-    Scene s(1, 0, 11);
+    // Put back only when nothing it shows has changed.
     s.titles = false;  // the channel name is part of the grid
     auto ctx = s.Context();
     auto fresh = [&] {

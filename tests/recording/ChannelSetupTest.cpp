@@ -17,7 +17,7 @@ struct Captured : LoadObserver {
     void ShowMessage(const std::string& m) override { messages.push_back(m); }
 };
 
-TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
+TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwoDateLines)
 {
     // F * 1.1 up to a whole part of 4, else F rounded (halves to even) plus 1; kept to four decimals (5.49989 is
     // 5.4999); never a zero scale (0.00004 shows as 0.0); no 16-bit limit.
@@ -43,10 +43,7 @@ TEST(ChannelSetup, InitialScaleScrollFactorAndZoomItems)
         EXPECT_EQ(items.back(), "100 %");
     }
     EXPECT_THROW(ZoomListItems(0), std::domain_error);
-}
 
-TEST(ChannelSetup, TriggerPointFromTheTwoDateLines)
-{
     // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
     // last sample, or before the first, is out of the record. A malformed stamp or a zero rate is refused, and so
     // is a sample number beyond 32 bits (decades apart at a high rate).
@@ -97,7 +94,7 @@ RecordingModel SmallModel(long nA, long nD, std::int32_t samples, const char* tr
     return m;
 }
 
-TEST(PrepareChannels, FillsScalesSelectionAndNames)
+TEST(PrepareChannels, FillsScalesSelectionAndNamesOrSaysWhatStopsTheViewer)
 {
     auto m = SmallModel(2, 3, 40000);
     Captured seen;
@@ -111,22 +108,19 @@ TEST(PrepareChannels, FillsScalesSelectionAndNames)
               (std::vector<double>{1, 101, 201, 1, 3, 0, 3, 10}));
     EXPECT_EQ(m.strDigitalNames, "1:D1, 2:D2, 3:D3");
     EXPECT_DOUBLE_EQ(m.dblScrollFactor, 0.819175);
-}
 
-// A record without samples is in the command-line tests.
-TEST(PrepareChannels, MessagesOfTheViewer)
-{
-    // No channel at all; a trigger at sample 3 of 2 (still shown, without digital channels); a bad time stamp.
+    // What stops the viewer (a record without samples is in the command-line tests): no channel at all; a trigger
+    // at sample 3 of 2 (still shown, without digital channels); a bad time stamp.
     std::tuple<RecordingModel, bool, const char*> cases[] = {
         {SmallModel(0, 0, 10), false, "Error occured while trying to display data."},
         {SmallModel(1, 0, 2), true, "Trigger point is out of record"},
         {SmallModel(0, 1, 10, "garbage"), false,
          "Error in file: Time stamps are not meeting COMTRADE specifications!"}};
-    for (auto& [m, shown, message] : cases) {
-        Captured seen;
-        EXPECT_EQ(PrepareChannels(m, seen), shown) << message;
+    for (auto& [model, shown, message] : cases) {
+        seen = {};
+        EXPECT_EQ(PrepareChannels(model, seen), shown) << message;
         EXPECT_EQ(seen.messages, std::vector<std::string>{message});
-        EXPECT_TRUE(!shown || m.intHasDigital == 0);
+        EXPECT_TRUE(!shown || model.intHasDigital == 0);
     }
 }
 

@@ -21,9 +21,9 @@ ComtradeDate At(std::string_view text)
 
 constexpr double kMicrosecond = 1e-6 / 86400;
 
-TEST(ComtradeDateText, AcceptedTextReadsBackUnchangedPastMonthEndsRollOverYearsPivotAt30)
+TEST(ComtradeDateText, AcceptedTextReadsBackOtherTextIsRefusedKeepingComponentsStoredBeforeTheFailure)
 {
-    const ComtradeDate d = At("07/15/98,13:05:09.123456");
+    ComtradeDate d = At("07/15/98,13:05:09.123456");
     EXPECT_EQ((std::vector<long>{d.intMonth(), d.intDay(), d.intYear(), d.intHours(), d.intMinutes(), d.intSeconds(),
                                  d.lngMicroSeconds()}),
               (std::vector<long>{7, 15, 98, 13, 5, 9, 123456}));
@@ -41,10 +41,7 @@ TEST(ComtradeDateText, AcceptedTextReadsBackUnchangedPastMonthEndsRollOverYearsP
         EXPECT_EQ(At(text).GetDate(), back);
     }
     EXPECT_EQ(ComtradeDate().GetDate(), "00/00/00,00:00:00.000000");
-}
 
-TEST(ComtradeDateText, RefusesTextsOutOfLayout)
-{
     // clang-format off
     const char* const texts[] = {
         "15/07/98,13:05:09.123456", "07/15/1998,13:05:09.123456", "07/15/98,13:05:09.123456 ", "",
@@ -54,15 +51,9 @@ TEST(ComtradeDateText, RefusesTextsOutOfLayout)
         "07/15/98,13:60:09.123456", "07/15/98,13:05:60.123456", "07/15/98,13:05:09.1e6   ", "07/15/98,13:05:09.-00001",
         "ab/15/98,13:05:09.123456", "07/15/98,13:05:09.      "};
     // clang-format on
-    for (const char* text : texts) {
-        ComtradeDate d;
-        EXPECT_FALSE(d.SetDate(text)) << text;
-    }
-}
+    for (const char* text : texts) EXPECT_FALSE(ComtradeDate().SetDate(text)) << text;
 
-TEST(ComtradeDateText, FailureKeepsComponentsStoredBeforeIt)
-{
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    d = At("07/15/98,13:05:09.123456");
     EXPECT_FALSE(d.SetDate("08/16/97,24:00:00.000000"));
     EXPECT_EQ(d.GetDate(), "08/16/97,13:05:09.123456");
     EXPECT_EQ(d.FormattedDate(), 35658);  // 16 August 1997, built before the hours check
@@ -71,7 +62,7 @@ TEST(ComtradeDateText, FailureKeepsComponentsStoredBeforeIt)
     EXPECT_EQ(d.GetDate(), "09/16/97,13:05:09.123456");
 }
 
-TEST(ComtradeDateCalendar, DateSerialAndTimeSerial)
+TEST(ComtradeDateCalendar, DateSerialAndTimeSerialEveryDayOfAHundredYearsReadsBackAsItsComponents)
 {
     // Leap year 2000, century 1900 not leap; months and days out of range count on from the year's start.
     const std::tuple<int, int, int, double> days[] = {
@@ -83,10 +74,7 @@ TEST(ComtradeDateCalendar, DateSerialAndTimeSerial)
     EXPECT_EQ(ComtradeDate::TimeSerial(12, 0, 0), 0.5);
     EXPECT_EQ(ComtradeDate::TimeSerial(0, 0, 1), 1.0 / 86400);
     EXPECT_EQ(ComtradeDate::TimeSerial(13, 5, 9), 47109.0 / 86400);
-}
 
-TEST(ComtradeDateCalendar, EveryDayOfAHundredYearsReadsBackAsItsComponents)
-{
     // Each day is the day after the one before, or the first of the next month, and builds its own day number.
     ComtradeDate d = At("12/31/29,00:00:00.000000");
     for (double day = ComtradeDate::DateSerial(1930, 1, 1); day <= ComtradeDate::DateSerial(2029, 12, 31); ++day) {
@@ -99,7 +87,7 @@ TEST(ComtradeDateCalendar, EveryDayOfAHundredYearsReadsBackAsItsComponents)
     }
 }
 
-TEST(ComtradeDateDifference, MicrosecondsBorrowAndCenturyTurns)
+TEST(ComtradeDateValues, DifferencesShiftsAndSettersRoundCarryBorrowAndKeepOnlyValuesInRange)
 {
     const ComtradeDate start = At("01/01/00,00:00:00.000000");
     EXPECT_DOUBLE_EQ(start.GetTimeDifference(At("01/01/00,00:00:00.100000")) * 86400, 0.1);
@@ -110,10 +98,7 @@ TEST(ComtradeDateDifference, MicrosecondsBorrowAndCenturyTurns)
     EXPECT_NEAR(At("12/31/99,23:59:59.500000").GetTimeDifference(start) * 86400, 0.5, 1e-9);
     EXPECT_NEAR(At("07/15/98,13:05:09.123456").GetTimeDifference(At("07/16/98,13:05:09.123457")) * 86400, 86400.000001,
                 1e-9);
-}
 
-TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYears)
-{
     // Landing exactly on .999999 or .000000 is no carry or borrow.
     ComtradeDate d = At("12/31/99,23:59:59.999998");
     ASSERT_TRUE(d.Add(kMicrosecond));
@@ -140,11 +125,9 @@ TEST(ComtradeDateShift, MicrosecondsCarryAndBorrowAcrossSecondsDaysAndYears)
     EXPECT_EQ(e.GetDate(), "02/28/00,23:00:00.600000");
     ASSERT_TRUE(e.Add(2.0 / 24));
     EXPECT_EQ(e.GetDate(), "02/29/00,01:00:00.600000");
-}
 
-TEST(ComtradeDateShift, ShiftTooLargeToExpressChangesNothing)
-{
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    // A shift too large to express changes nothing.
+    d = At("07/15/98,13:05:09.123456");
     EXPECT_FALSE(d.Add(24856));  // 2147558400 s needs more than 32 bits
     EXPECT_FALSE(d.Subtract(24856));
     EXPECT_FALSE(d.Add(std::nan("")));
@@ -159,11 +142,9 @@ TEST(ComtradeDateShift, ShiftTooLargeToExpressChangesNothing)
     EXPECT_EQ(d.GetDate(), "01/01/00,13:05:09.123456");
     EXPECT_FALSE(d.Subtract(1));
     EXPECT_EQ(d.FormattedDate(), -657434);
-}
 
-TEST(ComtradeDateValues, SettersRoundToWholeSecondsAndDeriveComponents)
-{
-    ComtradeDate d;
+    // Date and time values round to whole seconds and derive the components.
+    d = ComtradeDate();
     d.SetFormattedDate(ComtradeDate::DateSerial(1850, 2, 30) + 0.25);
     EXPECT_EQ(d.FormattedDate(), -18200);  // 2 March 1850
     EXPECT_EQ(d.GetDate(), "03/02/50,00:00:00.000000");
@@ -180,15 +161,13 @@ TEST(ComtradeDateValues, SettersRoundToWholeSecondsAndDeriveComponents)
     d.SetFormattedTime(std::nan(""));
     d.SetFormattedDate(1e300);
     EXPECT_EQ(d.GetDate(), "01/01/00,13:05:09.000000");
-}
 
-TEST(ComtradeDateComponents, SettersKeepOnlyValuesInRange)
-{
+    // Component setters keep only values in range.
     using Setter = void (ComtradeDate::*)(std::int16_t);
     const std::tuple<Setter, int, int> ranges[] = {
         {&ComtradeDate::SetMonth, 1, 12}, {&ComtradeDate::SetDay, 1, 31},     {&ComtradeDate::SetYear, 0, 99},
         {&ComtradeDate::SetHours, 0, 23}, {&ComtradeDate::SetMinutes, 0, 59}, {&ComtradeDate::SetSeconds, 0, 59}};
-    ComtradeDate d = At("07/15/98,13:05:09.123456");
+    d = At("07/15/98,13:05:09.123456");
     for (const auto& [set, lowest, highest] : ranges) (d.*set)(static_cast<std::int16_t>(lowest));
     d.SetMicroSeconds(0);
     EXPECT_EQ(d.GetDate(), "01/01/00,00:00:00.000000");

@@ -45,7 +45,7 @@ std::vector<std::string> AllLines(LineReader& r)
     return lines;
 }
 
-TEST(LineReader, EveryKindOfLineEnd)
+TEST(LineReader, EveryKindOfLineEndAndLinesAcrossReadChunksFromAFile)
 {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"a\r\nb\rc\nd\n\re\n\nf", {"a", "b", "c", "d", "", "e", "", "f"}},
@@ -58,10 +58,7 @@ TEST(LineReader, EveryKindOfLineEnd)
         auto r = LineReader::FromMemory(text);
         EXPECT_EQ(AllLines(r), lines) << text;
     }
-}
 
-TEST(LineReader, LinesAcrossReadChunksFromAFile)
-{
     TempDir dir;
     // A first line of 2^20 - 1 bytes puts its CR at the end of the first read and its LF at the start of the next.
     std::string text(std::size_t{1} << 20, 'x');

@@ -71,7 +71,7 @@ TEST(Utf8, WellFormedTextIsKeptAnythingElseIsReadAsLatin1)
     EXPECT_EQ(DecodeText("\xC3\xA4\xE4"), "\xC3\x83\xC2\xA4\xC3\xA4");
 }
 
-TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiter)
+TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiterAsAPlainWalkOnRandomLines)
 {
     // Blanks and quotes stay; letter case of the delimiter is ignored. A field starts one character after the
     // delimiter's position, so the rest of a longer delimiter stays in it. An empty delimiter fails.
@@ -99,27 +99,24 @@ TEST(SplitFields, FieldsAsWrittenBetweenEveryDelimiter)
     EXPECT_EQ(SplitFields("x,y", ",", fields), 2);
     EXPECT_EQ(FieldsOf(fields), (Fields{"x", "y"}));
     EXPECT_EQ(fields.data(), storage);
-}
 
-TEST(SplitFields, MatchesSimpleSplitOnRandomLines)
-{
+    // Random lines split as a plain walk does.
     std::mt19937 rng(17);
     std::uniform_int_distribution<int> length(0, 20);
     const std::string alphabet = ",, ab1";
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    Array1<std::string_view> fields;
     for (int i = 0; i < 5000; ++i) {
-        std::string text;
-        for (int n = length(rng); n > 0; --n) text += alphabet[pick(rng)];
+        std::string line;
+        for (int n = length(rng); n > 0; --n) line += alphabet[pick(rng)];
         Fields expected{""};
-        for (const char c : text) {
+        for (const char c : line) {
             if (c == ',')
                 expected.emplace_back();
             else
                 expected.back() += c;
         }
-        ASSERT_EQ(SplitFields(text, ",", fields), static_cast<long>(expected.size())) << text;
-        ASSERT_EQ(FieldsOf(fields), expected) << text;
+        ASSERT_EQ(SplitFields(line, ",", fields), static_cast<long>(expected.size())) << line;
+        ASSERT_EQ(FieldsOf(fields), expected) << line;
     }
 }
 
@@ -161,7 +158,7 @@ TEST(ReadProfileString, PrivateProfileRules)
     EXPECT_EQ(ReadProfileString(dir.Path(), "SEVRANA", "Geometry"), "");  // a folder, not a file
 }
 
-TEST(WriteProfileString, ChangesOnlyItsOwnLine)
+TEST(WriteProfileString, ChangesOnlyItsOwnLineRefusesWhatCannotBeWrittenOrReadBack)
 {
     // File before, section, key, value, file after: a key's line is replaced with its indent and spelling, a new
     // key goes to the end of its section, a new section to the end of the file; line ends, BOM and Latin-1 stay.
@@ -184,7 +181,7 @@ TEST(WriteProfileString, ChangesOnlyItsOwnLine)
         EXPECT_EQ(ReadProfileString(path, section, key), value);
     }
     // The file and the folder of temporary files are left as if written in one step.
-    const std::string path = dir / "Sevrana.ini";
+    std::string path = dir / "Sevrana.ini";
     std::filesystem::remove(dir / "a.ini");
     ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "Geometry", "10,20,300,400"));
     ASSERT_TRUE(WriteProfileString(path, "SEVRANA", "WindowState", "2"));
@@ -195,12 +192,9 @@ TEST(WriteProfileString, ChangesOnlyItsOwnLine)
     EXPECT_EQ(ReadProfileString(path, "S", "trailing"), "value");
     EXPECT_EQ(ReadProfileString(path, "S", "long"), std::string(254, 'v'));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
-}
 
-TEST(WriteProfileString, RefusesWhatCannotBeWrittenOrReadBack)
-{
-    TempDir dir;
-    const std::string path = dir / "a.ini";
+    // What cannot be written, or read back, is refused and leaves no file.
+    path = dir / "a.ini";
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string>> unreadable = {
         {"S", "", "v"}, {"S", "a=b", "v"}, {"S", ";k", "v"}, {"S", "[k", "v"}, {"S", "k", "two\nlines"},
