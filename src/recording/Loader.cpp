@@ -27,8 +27,8 @@ struct Rejection {
 
 class Loader {
 public:
-    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, unsigned threads)
-        : m_(model), config_(config), data_(data), observer_(observer), threads_(threads)
+    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, const DataSplit& split)
+        : m_(model), config_(config), data_(data), observer_(observer), split_(split)
     {
     }
 
@@ -258,7 +258,7 @@ private:
     {
         const long failed = ReadDataLines(
             m_, data_, [this](long percent) { observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent)); },
-            threads_);
+            split_);
         if (failed != 0) {
             currentError_ = messages::ErrorAtLine(failed, m_.strDataFile);
             throw LineFailure{};
@@ -269,7 +269,7 @@ private:
     LineReader& config_;
     LineReader& data_;
     LoadObserver& observer_;
-    unsigned threads_;
+    DataSplit split_;
     std::string currentError_;
     TextDecoder decoder_;  // the configuration's text
     Array1<std::string_view> fields_;
@@ -278,9 +278,9 @@ private:
 }  // namespace
 
 LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
-                          unsigned threads)
+                          const DataSplit& split)
 {
-    Loader loader(model, config, data, observer, threads);
+    Loader loader(model, config, data, observer, split);
     return loader.Run();
 }
 
