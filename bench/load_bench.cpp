@@ -144,7 +144,8 @@ void BM_LoadRecording(benchmark::State& state)
         model->strDataFile = rec.dataPath;
         sevrana::LineReader config(rec.configPath);
         sevrana::LineReader data(rec.dataPath);
-        const sevrana::LoadOutcome outcome = sevrana::LoadRecording(*model, config, data, observer, threads);
+        const sevrana::LoadOutcome outcome = sevrana::LoadRecording(*model, config, data, observer,
+                                                                    sevrana::DataSplit{threads});
         if (outcome != sevrana::LoadOutcome::Loaded) {
             state.SkipWithError("the recording did not load");
             break;

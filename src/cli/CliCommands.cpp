@@ -131,7 +131,7 @@ CheckedRecording CheckRecording(const std::string& configPath, const CodePage* c
     LineReader config(configPath);
     LineReader data(model.strDataFile);
     CollectingObserver observer(result.messages);
-    switch (LoadRecording(model, config, data, observer, 0, codePage)) {
+    switch (LoadRecording(model, config, data, observer, {}, codePage)) {
     case LoadOutcome::Loaded:
     case LoadOutcome::LoadedUnsupportedType:
         result.outcome = PrepareChannels(model, observer) ? CheckOutcome::Loaded : CheckOutcome::Failed;

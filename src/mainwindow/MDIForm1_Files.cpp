@@ -277,7 +277,7 @@ void MDIForm1::LoadStages()
     state_.edges.Clear();
     columns_.Clear();
 
-    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this, 0, codePage_);
+    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this, {}, codePage_);
     if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {
         fail();
         return;

@@ -63,8 +63,7 @@ double SampleNumberOf(std::string_view field)
         v = v * 10 + (*p - '0');
         ++p;
     }
-    if (p > digits && (p == e || (!IsDigit(*p) && *p != '.' && *p != 'e' && *p != 'E')))
-        return static_cast<double>(v);
+    if (p > digits && (p == e || (!IsDigit(*p) && *p != '.' && *p != 'e' && *p != 'E'))) return static_cast<double>(v);
     return Val(field);
 }
 
@@ -118,7 +117,8 @@ double ValueOf(std::string_view f)
 /// Raw extremes and peaks of the analog channels, as a load keeps them (from 0).
 struct Statistics {
     explicit Statistics(long nA)
-        : rawMin(static_cast<std::size_t>(nA), 0), rawMax(static_cast<std::size_t>(nA), 0),
+        : rawMin(static_cast<std::size_t>(nA), 0),
+          rawMax(static_cast<std::size_t>(nA), 0),
           peak(static_cast<std::size_t>(nA), 0)
     {
     }
@@ -131,7 +131,9 @@ struct Statistics {
 class LineParser {
 public:
     explicit LineParser(RecordingModel& m)
-        : m_(m), nA_(m.AnalogCount()), nD_(m.DigitalCount()),
+        : m_(m),
+          nA_(m.AnalogCount()),
+          nD_(m.DigitalCount()),
           fields_(static_cast<std::size_t>(m.AnalogCount() + m.DigitalCount() + 2))
     {
     }
@@ -239,25 +241,50 @@ long CountLines(const char* p, const char* end, bool atFileEnd)
 }
 
 /// Where a part may end at or after offset: just past a whole line end (CR LF kept
-/// together). False when no line end comes within kLongLine bytes.
+/// together), or at the end of the file. False when no line end comes within kLongLine
+/// bytes.
 bool PartEnd(const LineReader& data, std::uint64_t offset, std::uint64_t& end)
 {
     const std::uint64_t size = data.SizeBytes();
-    std::vector<char> window(static_cast<std::size_t>(std::min<std::uint64_t>(kLongLine + 1, size - offset)));
-    if (!data.ReadAt(offset, window.data(), window.size())) return false;
-    const char* const e = window.data() + window.size();
-    const char* q = FindLineEnd(window.data(), e);
-    if (q == e) {
-        end = size;
-        return offset + window.size() == size;
+    const std::uint64_t limit = std::min<std::uint64_t>(kLongLine + 1, size - offset);
+    // Lines are short as a rule: look a little way ahead first, not the whole limit.
+    std::vector<char> window;
+    std::uint64_t seen = 0;
+    const char* q = nullptr;
+    while (q == nullptr) {
+        if (seen == limit) {
+            end = size;
+            return offset + limit == size;
+        }
+        const auto step =
+            static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(seen, 256), limit - seen));
+        window.resize(step);
+        if (!data.ReadAt(offset + seen, window.data(), step)) return false;
+        const char* const e = window.data() + step;
+        const char* found = FindLineEnd(window.data(), e);
+        if (found < e)
+            q = found;
+        else
+            seen += step;
     }
-    end = offset + static_cast<std::uint64_t>(q - window.data()) + 1;
+    end = offset + seen + static_cast<std::uint64_t>(q - window.data()) + 1;
     if (*q == '\r' && end < size) {
         char next = 0;
         if (!data.ReadAt(end, &next, 1)) return false;
         if (next == '\n') ++end;
     }
     return true;
+}
+
+/// Zeroes sample columns from..to of a block, as far as the block reaches: it holds no
+/// more columns than the file can fill, which may be fewer than the lines counted.
+template <class T>
+void ClearColumns(SampleMatrix<T>& block, long from, long to)
+{
+    to = std::min(to, block.Columns());
+    if (block.empty() || from > to) return;
+    std::memset(block.Column(from), 0,
+                static_cast<std::size_t>(to - from + 1) * static_cast<std::size_t>(block.Channels()) * sizeof(T));
 }
 
 }  // namespace
@@ -286,13 +313,13 @@ long ReadDataLinesSequential(RecordingModel& m, LineReader& data, const std::fun
 }
 
 long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void(long percent)>& progress,
-                   unsigned threads)
+                   const DataSplit& split)
 {
     const long last = m.lngLastSample;
-    if (threads == 0) threads = std::min(16u, std::thread::hardware_concurrency());
+    const unsigned threads = split.threads != 0 ? split.threads : std::min(16u, std::thread::hardware_concurrency());
     const std::uint64_t size = data.SizeBytes();
     std::uint64_t start = 0;
-    if (threads < 2 || last < 2 || size < kParallelDataBytes || !data.TextStart(start))
+    if (threads < 2 || last < 2 || size < split.parallelFrom || !data.TextStart(start))
         return ReadDataLinesSequential(m, data, progress);
 
     // Parts at line ends, several per thread so that the early ones finish early (the
@@ -301,12 +328,16 @@ long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void
     constexpr std::uint64_t kPartBytes = std::uint64_t{16} << 20;
     const std::uint64_t text = size - start;
     const std::size_t count = static_cast<std::size_t>(
-        std::max<std::uint64_t>(1, std::min(std::max<std::uint64_t>(threads * 8, text / kPartBytes + 1), text >> 18)));
+        split.partBytes != 0
+            ? std::max<std::uint64_t>(1, (text + split.partBytes - 1) / split.partBytes)
+            : std::max<std::uint64_t>(
+                  1, std::min(std::max<std::uint64_t>(threads * 8, text / kPartBytes + 1), text >> 18)));
+    const std::uint64_t step = split.partBytes != 0 ? split.partBytes : text / count;
     std::vector<Part> parts(count);
     std::uint64_t at = start;
     for (std::size_t c = 0; c < count; ++c) {
         std::uint64_t end = size;
-        if (c + 1 < count && !PartEnd(data, std::max(at, start + text / count * (c + 1)), end))
+        if (c + 1 < count && !PartEnd(data, std::max(at, start + step * (c + 1)), end))
             return ReadDataLinesSequential(m, data, progress);  // a line too long to split around
         parts[c].begin = at;
         parts[c].end = end;
@@ -333,7 +364,9 @@ long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void
         }
         {
             std::unique_lock lock(mutex);
-            part.lines = read ? CountLines(p, e, c + 1 == count) : 0;
+            // A last line without its line end belongs to the part that reaches the end of
+            // the file, which need not be the last part when that line is longer than a part.
+            part.lines = read ? CountLines(p, e, part.end == size) : 0;
             while (counted < count && parts[counted].lines >= 0) {
                 parts[counted].first = total + 1;
                 total += parts[counted].lines;
@@ -357,8 +390,7 @@ long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void
         } catch (...) {
             part.failedAt = n;
             long seen = firstFailure.load();
-            while (n < seen && !firstFailure.compare_exchange_weak(seen, n)) {
-            }
+            while (n < seen && !firstFailure.compare_exchange_weak(seen, n)) {}
         }
         part.done.store(n - part.first, std::memory_order_release);
         {
@@ -397,8 +429,8 @@ long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void
     for (std::thread& t : pool) t.join();
     if (unreadable) {
         // Nothing of it counts: start again from a clean block, line by line.
-        if (!m.arrAnalogSamples.empty()) std::memset(m.arrAnalogSamples.data(), 0, m.arrAnalogSamples.bytes());
-        if (!m.arrDigitalSamples.empty()) std::memset(m.arrDigitalSamples.data(), 0, m.arrDigitalSamples.bytes());
+        ClearColumns(m.arrAnalogSamples, 1, LONG_MAX);
+        ClearColumns(m.arrDigitalSamples, 1, LONG_MAX);
         return ReadDataLinesSequential(m, data, progress);
     }
 
@@ -421,16 +453,8 @@ long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void
     // count; nothing after it does.
     steps.Through(failed);
     for (std::size_t c = 0; c < count && c <= failedPart; ++c) Merge(m, parts[c].stats);
-    const long clearFrom = failed + 1, clearTo = std::min(lines, last);
-    if (clearFrom <= clearTo) {
-        const auto columns = static_cast<std::size_t>(clearTo - clearFrom + 1);
-        if (m.AnalogCount() > 0)
-            std::memset(m.arrAnalogSamples.Column(clearFrom), 0,
-                        columns * static_cast<std::size_t>(m.AnalogCount()) * sizeof(double));
-        if (m.DigitalCount() > 0)
-            std::memset(m.arrDigitalSamples.Column(clearFrom), 0,
-                        columns * static_cast<std::size_t>(m.DigitalCount()) * sizeof(std::int16_t));
-    }
+    ClearColumns(m.arrAnalogSamples, failed + 1, std::min(lines, last));
+    ClearColumns(m.arrDigitalSamples, failed + 1, std::min(lines, last));
     return failed;
 }
 

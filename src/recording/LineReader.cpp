@@ -106,6 +106,7 @@ bool LineReader::TextStart(std::uint64_t& offset)
 bool LineReader::ReadAt(std::uint64_t offset, char* out, std::size_t count) const
 {
     if (offset > size_ || count > size_ - offset) return false;
+    if (count == 0) return true;  // an empty part of the input: out may be null
     if (memory_) {
         std::memcpy(out, memoryBegin_ + offset, count);
         return true;

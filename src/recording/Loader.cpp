@@ -28,9 +28,9 @@ struct Rejection {
 
 class Loader {
 public:
-    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, unsigned threads,
+    Loader(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer, const DataSplit& split,
            const CodePage* codePage)
-        : m_(model), config_(config), data_(data), observer_(observer), threads_(threads), codePage_(codePage)
+        : m_(model), config_(config), data_(data), observer_(observer), split_(split), codePage_(codePage)
     {
     }
 
@@ -279,7 +279,7 @@ private:
     {
         const long failed = ReadDataLines(
             m_, data_, [this](long percent) { observer_.SetCaption(messages::ProgressCaption(CfgPath(), percent)); },
-            threads_);
+            split_);
         if (failed != 0) {
             currentError_ = messages::ErrorAtLine(failed, m_.strDataFile);
             throw LineFailure{};
@@ -290,7 +290,7 @@ private:
     LineReader& config_;
     LineReader& data_;
     LoadObserver& observer_;
-    unsigned threads_;
+    DataSplit split_;
     const CodePage* codePage_;  // chosen by the user; nullptr: judged from the text
     std::string currentError_;
     TextDecoder decoder_;  // the configuration's text
@@ -300,9 +300,9 @@ private:
 }  // namespace
 
 LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
-                          unsigned threads, const CodePage* codePage)
+                          const DataSplit& split, const CodePage* codePage)
 {
-    Loader loader(model, config, data, observer, threads, codePage);
+    Loader loader(model, config, data, observer, split, codePage);
     return loader.Run();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DataStage.h"
 #include "LineReader.h"
 #include "RecordingModel.h"
 
@@ -32,11 +33,11 @@ enum class LoadOutcome {
 
 /// Reads configuration and data into the model. model.varConfigFile and
 /// model.strDataFile name the files (for messages and the information file);
-/// config and data are their opened readers, both closed on every path. threads
-/// limits the cores the data stage uses (0: all of them). The text is read in
-/// codePage when one is given, else in the code page judged from it; either way
+/// config and data are their opened readers, both closed on every path. split tells
+/// the data stage how to share the data file out among the cores. The text is read
+/// in codePage when one is given, else in the code page judged from it; either way
 /// model.strEncoding names it.
 LoadOutcome LoadRecording(RecordingModel& model, LineReader& config, LineReader& data, LoadObserver& observer,
-                          unsigned threads = 0, const CodePage* codePage = nullptr);
+                          const DataSplit& split = {}, const CodePage* codePage = nullptr);
 
 }  // namespace sevrana

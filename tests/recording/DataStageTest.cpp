@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -36,21 +38,24 @@ std::string Join(const std::vector<std::string>& lines, const std::string& end)
     return text;
 }
 
-RecordingModel ModelFor(long last)
+/// A model as the configuration stage leaves it. The sample blocks hold no more columns than
+/// a file of fileBytes can fill (as the loader sizes them), so they may be smaller than last.
+RecordingModel ModelFor(long last, long nA = kAnalog, long nD = kDigital, std::size_t fileBytes = SIZE_MAX / 2)
 {
     RecordingModel m;
-    m.varAnalogChannels = kAnalog;
-    m.intDigitalCount = kDigital;
+    m.varAnalogChannels = static_cast<double>(nA);
+    m.intDigitalCount = static_cast<std::int16_t>(nD);
     m.lngLastSample = static_cast<std::int32_t>(last);
-    for (auto* a : {&m.arrFactorA, &m.arrFactorB, &m.arrPeakValue}) a->Redim(1, kAnalog);
-    for (auto* a : {&m.arrRawMin, &m.arrRawMax}) a->Redim(1, kAnalog);
+    for (auto* a : {&m.arrFactorA, &m.arrFactorB, &m.arrPeakValue}) a->Redim(1, nA);
+    for (auto* a : {&m.arrRawMin, &m.arrRawMax}) a->Redim(1, nA);
     const double a[] = {0.5, 0.001, 3}, b[] = {0, 1.25, -7};
-    for (long i = 1; i <= kAnalog; ++i) {
-        m.arrFactorA(i) = a[i - 1];
-        m.arrFactorB(i) = b[i - 1];
+    for (long i = 1; i <= nA; ++i) {
+        m.arrFactorA(i) = a[(i - 1) % 3];
+        m.arrFactorB(i) = b[(i - 1) % 3];
     }
-    m.arrAnalogSamples.Redim(kAnalog, last + 1);
-    m.arrDigitalSamples.Redim(kDigital, last + 1);
+    const long columns = static_cast<long>(std::min<std::size_t>(last, (fileBytes + 1) / (2 * (nA + nD) + 3))) + 1;
+    if (nA > 0) m.arrAnalogSamples.Redim(nA, columns);
+    if (nD > 0) m.arrDigitalSamples.Redim(nD, columns);
     return m;
 }
 
@@ -60,13 +65,20 @@ struct Outcome {
     RecordingModel model;
 };
 
+constexpr DataSplit kLineByLine{1};
+
+Outcome Read(const std::string& text, RecordingModel model, const DataSplit& split)
+{
+    Outcome o{0, {}, std::move(model)};
+    LineReader reader = LineReader::FromMemory(text);
+    o.failed = ReadDataLines(
+        o.model, reader, [&](long percent) { o.progress.push_back(percent); }, split);
+    return o;
+}
+
 Outcome Read(const std::string& text, long last, bool parallel)
 {
-    Outcome o{0, {}, ModelFor(last)};
-    LineReader reader = LineReader::FromMemory(text);
-    const std::function<void(long)> note = [&](long percent) { o.progress.push_back(percent); };
-    o.failed = parallel ? ReadDataLines(o.model, reader, note) : ReadDataLinesSequential(o.model, reader, note);
-    return o;
+    return Read(text, ModelFor(last), parallel ? DataSplit{} : kLineByLine);
 }
 
 void ExpectSame(const Outcome& seq, const Outcome& par, const std::string& what)
@@ -81,7 +93,7 @@ void ExpectSame(const Outcome& seq, const Outcome& par, const std::string& what)
                           seq.model.arrDigitalSamples.bytes()),
               0)
         << what;
-    for (long i = 1; i <= kAnalog; ++i) {
+    for (long i = 1; i <= seq.model.AnalogCount(); ++i) {
         EXPECT_EQ(par.model.arrRawMin(i), seq.model.arrRawMin(i)) << what << " channel " << i;
         EXPECT_EQ(par.model.arrRawMax(i), seq.model.arrRawMax(i)) << what << " channel " << i;
         EXPECT_EQ(par.model.arrPeakValue(i), seq.model.arrPeakValue(i)) << what << " channel " << i;
@@ -105,11 +117,21 @@ TEST(DataStage, ParallelReadEqualsLineByLineWhereverAFaultSits)
         const long n = kLines / 16 * k + k;
         const std::string nText = std::to_string(n);
         switch (k % 5) {
-        case 0: faults.push_back({n, nText + ",0,5,6,7,0,2147483648"}); break;      // digital overflow
-        case 1: faults.push_back({n, nText + ",0,5,9e99,7,0,1"}); break;           // raw value too large
-        case 2: faults.push_back({n, std::to_string(n + 1) + ",0,5,6,7,0,1"}); break;  // wrong sample number
-        case 3: faults.push_back({n, nText + ",0,-40000,6,,0,1"}); break;          // empty field after good ones
-        default: faults.push_back({n, ""}); break;                                  // the file ends here
+        case 0:
+            faults.push_back({n, nText + ",0,5,6,7,0,2147483648"});
+            break;  // digital overflow
+        case 1:
+            faults.push_back({n, nText + ",0,5,9e99,7,0,1"});
+            break;  // raw value too large
+        case 2:
+            faults.push_back({n, std::to_string(n + 1) + ",0,5,6,7,0,1"});
+            break;  // wrong sample number
+        case 3:
+            faults.push_back({n, nText + ",0,-40000,6,,0,1"});
+            break;  // empty field after good ones
+        default:
+            faults.push_back({n, ""});
+            break;  // the file ends here
         }
     }
     for (const Fault& fault : faults) {
@@ -152,6 +174,113 @@ TEST(DataStage, LineEndsByteOrderMarkAndFilesAreSplitAlike)
     EXPECT_EQ(fromFile.failed, 0);
     EXPECT_EQ(fromFile.progress.size(), 100u);
     EXPECT_EQ(fromFile.model.arrAnalogSamples(2, kLines), 0.001 * ((kLines * 7919) % 65535 - 32767) + 1.25);
+}
+
+/// Part sizes from one byte up and thread counts beyond the cores: every boundary of a
+/// small file is crossed somewhere.
+const std::vector<DataSplit>& TinySplits()
+{
+    static const std::vector<DataSplit> splits = [] {
+        std::vector<DataSplit> out;
+        for (const std::uint64_t bytes : {1, 2, 3, 5, 8, 13, 40, 97, 1000})
+            for (const unsigned threads : {2u, 3u, 5u}) out.push_back(DataSplit{threads, 0, bytes});
+        return out;
+    }();
+    return splits;
+}
+
+/// The file read line by line, then on every tiny split; all of them must agree.
+Outcome ExpectSameOnEverySplit(const std::string& text, long last, long nA, long nD, const std::string& what)
+{
+    Outcome seq = Read(text, ModelFor(last, nA, nD, text.size()), kLineByLine);
+    for (const DataSplit& split : TinySplits())
+        ExpectSame(seq, Read(text, ModelFor(last, nA, nD, text.size()), split),
+                   what + ", parts of " + std::to_string(split.partBytes) + " bytes on " +
+                       std::to_string(split.threads) + " threads");
+    return seq;
+}
+
+TEST(DataStage, AFileCutShortInABlockSizedForItFailsAtTheSameLineWithoutWritingPastTheBlock)
+{
+    // The blocks hold the columns the file can fill, far fewer than the lines after the
+    // failure (empty ones, or the empty lines that CR CR LF makes).
+    const std::string digitalLine = [] {
+        std::string values;
+        for (int i = 0; i < 64; ++i) values += i % 3 == 0 ? ",1" : ",0";
+        return values;
+    }();
+    std::string cutShort;
+    for (long n = 1; n <= 400; ++n) cutShort += std::to_string(n) + ",0" + digitalLine + "\r\r\n";
+    cutShort.resize(cutShort.size() - 50);
+    const struct {
+        const char* what;
+        std::string text;
+        long nA, nD;
+    } cases[] = {
+        {"one analog line, then empty lines", "1,0,5" + std::string(20000, '\n'), 1, 0},
+        {"64 digital channels, CR CR LF, cut short", cutShort, 0, 64},
+    };
+    for (const auto& c : cases) {
+        // Memory mapped just before the blocks lies just past them: it must stay as it is.
+        SampleMatrix<double> neighbour;
+        neighbour.Redim(1, 1 << 16);
+        std::fill(neighbour.data(), neighbour.data() + (1 << 16), 1.0);
+        EXPECT_EQ(ExpectSameOnEverySplit(c.text, 10000000, c.nA, c.nD, c.what).failed, 2) << c.what;
+        EXPECT_TRUE(std::all_of(neighbour.data(), neighbour.data() + (1 << 16), [](double v) { return v == 1.0; }))
+            << c.what;
+    }
+}
+
+TEST(DataStage, AnUnterminatedLastLineLongerThanAPartIsCounted)
+{
+    std::string text;
+    for (long n = 1; n <= 14; ++n) {
+        text += std::to_string(n) + ",0";
+        for (int i = 0; i < 40; ++i) text += ",  " + std::to_string((n * 31 + i) % 2000 - 1000);
+        if (n < 14) text += "\n";
+    }
+    EXPECT_EQ(ExpectSameOnEverySplit(text, 14, 40, 0, "no final line end").failed, 0);
+}
+
+/// A random data file: mostly good lines, with now and then a hostile one.
+std::string RandomFile(std::mt19937& rng, long lines)
+{
+    const char* const ends[] = {"\n", "\r", "\r\n", "\r\r\n"};
+    const char* const hostile[] = {
+        "", " ", ",", "1,2", "x,0,1,2,3,0,1", ",,,,,,", "1,0,1,2,3,0,1,9", "1,0,1e400,2,3,0,1"};
+    auto pick = [&](long n) { return static_cast<long>(rng() % static_cast<unsigned>(n)); };
+    const bool oneEnd = pick(2) == 0;
+    const char* end = ends[pick(4)];
+    std::string text = pick(8) == 0 ? "\xEF\xBB\xBF" : "";
+    for (long n = 1; n <= lines; ++n) {
+        if (pick(40) == 0) {
+            text += hostile[pick(8)];
+        } else {
+            text += std::to_string(n) + "," + std::to_string(pick(100000));
+            for (long i = 0; i < kAnalog; ++i)
+                text += "," + std::to_string(pick(70000) - 35000) + (pick(4) ? "" : ".25");
+            for (long i = 0; i < kDigital; ++i) text += pick(10) ? (pick(2) ? ",1" : ",0") : ", 2 ";
+        }
+        text += oneEnd ? end : ends[pick(4)];
+    }
+    if (pick(2) == 0 && !text.empty()) text.pop_back();  // no final line end, or half of a CR LF
+    return text;
+}
+
+TEST(DataStage, RandomAndHostileFilesReadAlikeOnEverySplit)
+{
+    std::mt19937 rng(20261207);
+    long loaded = 0, failed = 0;
+    for (int round = 0; round < 120; ++round) {
+        const long lines = static_cast<long>(rng() % 40);
+        const std::string text = RandomFile(rng, lines);
+        const long last = std::max(0L, lines + static_cast<long>(rng() % 7) - 3);  // fewer or more than the file
+        const Outcome seq = ExpectSameOnEverySplit(text, last, kAnalog, kDigital, "round " + std::to_string(round));
+        (seq.failed == 0 ? loaded : failed) += 1;
+    }
+    // Both kinds of outcome were compared, not only failures at line 1.
+    EXPECT_GT(loaded, 15);
+    EXPECT_GT(failed, 15);
 }
 
 }  // namespace
