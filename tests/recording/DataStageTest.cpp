@@ -242,28 +242,50 @@ TEST(DataStage, AnUnterminatedLastLineLongerThanAPartIsCounted)
     EXPECT_EQ(ExpectSameOnEverySplit(text, 14, 40, 0, "no final line end").failed, 0);
 }
 
-/// A random data file: mostly good lines, with now and then a hostile one.
-std::string RandomFile(std::mt19937& rng, long lines)
+/// A random data file: mostly good lines with their sample numbers written in every
+/// accepted way, now and then a hostile one. firstBad: the first line that must fail, as
+/// the reader numbers them (CR CR LF ends a line and an empty one); lines: their count.
+std::string RandomFile(std::mt19937& rng, long generated, long& firstBad, long& lines)
 {
-    const char* const ends[] = {"\n", "\r", "\r\n", "\r\r\n"};
-    const char* const hostile[] = {
-        "", " ", ",", "1,2", "x,0,1,2,3,0,1", ",,,,,,", "1,0,1,2,3,0,1,9", "1,0,1e400,2,3,0,1"};
+    const std::string ends[] = {"\n", "\r", "\r\n", "\r\r\n"};
     auto pick = [&](long n) { return static_cast<long>(rng() % static_cast<unsigned>(n)); };
     const bool oneEnd = pick(2) == 0;
-    const char* end = ends[pick(4)];
-    std::string text = pick(8) == 0 ? "\xEF\xBB\xBF" : "";
-    for (long n = 1; n <= lines; ++n) {
-        if (pick(40) == 0) {
-            text += hostile[pick(8)];
-        } else {
-            text += std::to_string(n) + "," + std::to_string(pick(100000));
-            for (long i = 0; i < kAnalog; ++i)
-                text += "," + std::to_string(pick(70000) - 35000) + (pick(4) ? "" : ".25");
-            for (long i = 0; i < kDigital; ++i) text += pick(10) ? (pick(2) ? ",1" : ",0") : ", 2 ";
+    const std::string& end = ends[pick(4)];
+    std::string text = pick(8) == 0 ? "\xEF\xBB\xBF" : "", previousEnd;
+    firstBad = lines = 0;
+    auto add = [&](std::string content, bool good, const std::string& lineEnd) {
+        if (content.empty() && previousEnd == "\r" && lineEnd == "\n") content = " ";  // not one CR LF
+        text += content + lineEnd;
+        previousEnd = lineEnd;
+        for (const bool lineGood : {good, false}) {  // CR CR LF: then an empty line
+            ++lines;
+            if (!lineGood && firstBad == 0) firstBad = lines;
+            if (lineEnd != "\r\r\n") break;
         }
-        text += oneEnd ? end : ends[pick(4)];
+    };
+    for (long k = 0; k < generated; ++k) {
+        const std::string n = std::to_string(lines + 1);
+        const std::string& lineEnd = oneEnd ? end : ends[pick(4)];
+        if (pick(40) == 0) {
+            const std::string hostile[] = {"",
+                                           " ",
+                                           ",",
+                                           "1,2",
+                                           "x,0,1,2,3,0,1",
+                                           ",,,,,,",
+                                           n + ",0,1,2,3,0,1,9",
+                                           n + ",0,1e400,2,3,0,1",
+                                           n + ".5,0,1,2,3,0,1"};
+            add(hostile[pick(9)], false, lineEnd);
+            continue;
+        }
+        const std::string number[] = {n, "00" + n, "  " + n, n + ".0", n + "A"};
+        std::string line = number[pick(5)] + "," + std::to_string(pick(100000));
+        for (long i = 0; i < kAnalog; ++i) line += "," + std::to_string(pick(70000) - 35000) + (pick(4) ? "" : ".25");
+        for (long i = 0; i < kDigital; ++i) line += pick(10) ? (pick(2) ? ",1" : ",0") : ", 2 ";
+        add(line, true, lineEnd);
     }
-    if (pick(2) == 0 && !text.empty()) text.pop_back();  // no final line end, or half of a CR LF
+    if (pick(2) == 0 && lines > 0) text.pop_back();  // no final line end, or half of a CR LF
     return text;
 }
 
@@ -272,10 +294,12 @@ TEST(DataStage, RandomAndHostileFilesReadAlikeOnEverySplit)
     std::mt19937 rng(20261207);
     long loaded = 0, failed = 0;
     for (int round = 0; round < 120; ++round) {
-        const long lines = static_cast<long>(rng() % 40);
-        const std::string text = RandomFile(rng, lines);
+        long firstBad, lines;
+        const std::string text = RandomFile(rng, static_cast<long>(rng() % 40), firstBad, lines);
         const long last = std::max(0L, lines + static_cast<long>(rng() % 7) - 3);  // fewer or more than the file
-        const Outcome seq = ExpectSameOnEverySplit(text, last, kAnalog, kDigital, "round " + std::to_string(round));
+        const std::string what = "round " + std::to_string(round);
+        const Outcome seq = ExpectSameOnEverySplit(text, last, kAnalog, kDigital, what);
+        EXPECT_EQ(seq.failed, firstBad != 0 && firstBad <= last ? firstBad : last > lines ? lines + 1 : 0) << what;
         (seq.failed == 0 ? loaded : failed) += 1;
     }
     // Both kinds of outcome were compared, not only failures at line 1.
