@@ -73,7 +73,7 @@ std::string_view SkipBom(std::string_view bytes)
 std::string NonAsciiLines(std::string_view text)
 {
     // Enough to judge by; a file with more of such text says the same at its start.
-    constexpr std::size_t kEnough = std::size_t{256} << 10;
+    constexpr std::size_t kEnough = std::size_t{64} << 10;
     std::string lines;
     for (std::size_t start = 0; start < text.size() && lines.size() < kEnough;) {
         std::size_t end = text.find_first_of("\r\n", start);

@@ -45,7 +45,7 @@ constexpr std::u32string_view kCommonHangul =
     U"요용우운원월위유육으은을음응의이인일임입있자작장재저적전점정제조종좌주준중즈증지직진질집차참창책처천청체초최추"
     U"출충취치카타터토통투트특파판패편평포표품프피하학한할함합항해행향허현형호화확환활회후히"
     // Switchyards, lines, protection and recording.
-    U"압류압변전소송배차단폐투입립락접지영순모선로계측채널거재";
+    U"압류변전소송배차단폐투입립락접지영순모선로계측채널거재울";
 
 /// Accented letters that Western and Central European words use often.
 constexpr std::u32string_view kCommonAccented = U"àáâäçèéêëíîïñóôöúùûüßåøæœÀÁÂÄÇÈÉÊËÍÎÏÑÓÔÖÚÙÛÜÅØÆŒ";

@@ -7,6 +7,7 @@
 
 #include "Encode.h"
 #include "TextDecoder.h"
+#include "TextPlausibility.h"
 
 namespace sevrana {
 namespace {
@@ -70,6 +71,30 @@ TEST(TextDecoder, RecognisesEachCodePageOnRecorderText)
         EXPECT_EQ(decoder.Encoding(), c.judged);
         for (const std::string& line : c.lines) EXPECT_EQ(decoder.Decode(Encode(line, c.encoding)), line);
     }
+}
+
+TEST(TextDecoder, PlausibilityPrefersTextAsScriptsAreWritten)
+{
+    // Each reading counts for more than the misreading beside it.
+    const std::vector<std::pair<std::u32string, std::u32string>> pairs = {
+        {U"Schaltanlage Süd", U"Schaltanlage Sьd"},    // Cyrillic inside a Latin word
+        {U"Süd", U"SÃ¼d"},                             // accented letters in a row, a sign
+        {U"Напряжение", U"нАПРЯЖЕНИЕ"},               // a capital after a small letter
+        {U"ДФЗ ВЛ", U"дтг бк"},                       // small letters without a vowel
+        {U"подъезд", U"поъдезд"},                     // a sign after a vowel
+        {U"свет", U"ьвет"},                           // a word starting with a sign
+        {U"Горшечное", U"гОрШеЧнОе"},                 // case changing all the way
+        {U"Горшечное", U"Γορσεχνοε"},                 // Greek
+        {U"РП-110", U"╨╧-110"},                      // box drawing
+        {U"母线", U"ĸŷ"},                              // common Han against rare Latin letters
+        {U"A相电流", U"S상d"},                          // Hangul inside a Latin word
+        {U"변전소", U"변電소"},                          // Hangul and Han in one word
+        {U"遮断器トリップ", U"遮断器\uE000\uE001"},       // private use
+    };
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        EXPECT_GT(Plausibility(pairs[i].first), Plausibility(pairs[i].second)) << "pair " << i;
+    EXPECT_EQ(Plausibility(U"Ua, IL1 (9)"), 0);  // ASCII gives only the context
+    EXPECT_LT(Plausibility(std::u32string{U'a', kUnreadable, U'b'}), 0);
 }
 
 TEST(TextDecoder, EveryLineIsReadInTheJudgedCodePage)
