@@ -221,7 +221,7 @@ TEST_F(FileInfo, WideLinesWrapInsideThePaperWithTheirContinuationIndented)
     model.varStationName =
         "Kallio 110 kV substation, feeder bay J04 north, line protection relay panel A, "
         "recorded during the commissioning tests of the new breaker";
-    model.arrAnalogNames(1) = std::string(150, 'I');  // wider than a line by itself
+    model.arrAnalogNames(1) = std::string(250, 'I');  // wider than a line by itself
     File_Info window(model, platform);
     window.Form_Load();
     QString expected = "COMTRADE File Information - /data/rec/F1.cfg" + QString(125, '-');
@@ -233,11 +233,14 @@ TEST_F(FileInfo, WideLinesWrapInsideThePaperWithTheirContinuationIndented)
         QString printed;
         for (const PdfLine& line : lines) printed += line.words.join(QString());
         EXPECT_EQ(printed, expected) << text.pageWidth;
-        // Inside the margins of 50 pt; the continuations two tab stops further in.
+        // Inside the margins of 50 pt, and up to the right one; the continuations two tab stops further in.
+        double right = 0;
         for (const testing::PdfWord& w : text.words) {
             EXPECT_GE(w.xMin, 50 - 0.5) << w.text.toStdString();
             EXPECT_LE(w.xMax, text.pageWidth - 50 + 0.5) << w.text.toStdString();
+            right = std::max(right, w.xMax);
         }
+        EXPECT_GT(right, text.pageWidth - 50 - 5);
         int continued = 0;
         for (std::size_t k = 1; k < lines.size(); ++k)
             if (std::abs(lines[k].x - (50 + 2 * 47.2)) < 0.5) ++continued;

@@ -4,10 +4,14 @@
 // digital page's bands, the order of pages and copies, failures, and the
 // window capture. Positions are in points (20 twips) from the page's top left.
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QPainter>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
 
 #include "FormFixture.h"
 #include "PdfReader.h"
@@ -439,6 +443,36 @@ TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
     form->PrintScreen(44, 4);
     ASSERT_EQ(testing::ReadPdf(pdf).pages, 1);
     EXPECT_EQ(testing::CountColour(testing::RenderPdfPage(pdf, 1, 36), kBlue), 0);
+}
+
+TEST(PrintDialog, TheDesktopsDialogTellsCopiesSelectionAndPageRange)
+{
+    QtPlatform desktop;
+    // The person's choice: the radio button of the range, and its spin boxes.
+    auto answer = [](const char* range, int copies, int from, int to, bool accept) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QRadioButton*>(QString::fromLatin1(range))->click();
+            dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(copies);
+            if (from > 0) {
+                dialog->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(from);
+                dialog->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(to);
+            }
+            accept ? dialog->accept() : dialog->reject();
+        });
+    };
+    answer("printRange", 2, 2, 3, true);
+    std::optional<PrintSetup> setup = desktop.PrintDialog(nullptr, true);
+    ASSERT_TRUE(setup.has_value());
+    EXPECT_EQ(std::tuple(setup->copies, setup->selection, setup->fromPage, setup->toPage), std::tuple(2, false, 2, 3));
+    EXPECT_EQ(setup->printer->copyCount(), 1);  // the program prints the copies itself
+    answer("printSelection", 1, 0, 0, true);
+    setup = desktop.PrintDialog(nullptr, true);
+    ASSERT_TRUE(setup.has_value());
+    EXPECT_EQ(std::tuple(setup->copies, setup->selection, setup->fromPage, setup->toPage), std::tuple(1, true, 0, 0));
+    answer("printAll", 1, 0, 0, false);
+    EXPECT_FALSE(desktop.PrintDialog(nullptr, false).has_value());
 }
 
 TEST(PrintCli, WritesThePagesOfAllWindowsIntoAPdf)

@@ -58,8 +58,9 @@ CliRun RunBinary(const std::vector<std::string>& args, const TempDir& dir)
 {
     std::string command = "'" SEVRANA_CLI "'";
     for (const auto& arg : args) command += " '" + arg + "'";
-    // No display and no runtime folder: a batch run must not need one, nor mention it.
-    command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR " + command;
+    // No display (though one is asked for) and no runtime folder: a batch run must not need
+    // either, nor mention them.
+    command = "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb " + command;
     const int status = std::system((command + " >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
 }
