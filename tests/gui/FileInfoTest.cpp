@@ -82,21 +82,20 @@ TEST_F(FileInfo, LayoutFollowsTheSizeAndKeepsTheLastListSizeWhenTooSmall)
     const RecordingModel model = ModelWith(2, 1);
     File_Info window(model, platform);
     window.Form_Load();
-    window.resize(596, 538);
-    QApplication::processEvents();
-    EXPECT_EQ(window.List1->geometry(), QRect(8, 8, 580, 489));
     EXPECT_EQ(window.Command1->text(), "OK");
     EXPECT_EQ(window.Command2->text(), "Print");
-    EXPECT_EQ(window.Command1->pos(), QPoint(515, 505));  // OK: one margin from the corner
-    EXPECT_EQ(window.Command2->pos(), QPoint(418, 505));  // Print: its own width twice, one margin more
-    window.resize(20, 30);
-    QApplication::processEvents();
-    EXPECT_EQ(window.List1->size(), QSize(4, 489));
-    EXPECT_EQ(window.Command1->pos(), QPoint(-61, -3));
-    EXPECT_EQ(window.Command2->pos(), QPoint(-158, -3));
-    window.resize(10, 10);
-    QApplication::processEvents();
-    EXPECT_EQ(window.List1->size(), QSize(4, 489));
+    // OK one margin from the corner; Print its own width twice and one margin more. Below a
+    // list of 4 x 489 the list keeps its last size.
+    for (const auto& [size, list, ok, print] :
+         std::vector<std::tuple<QSize, QRect, QPoint, QPoint>>{{{596, 538}, {8, 8, 580, 489}, {515, 505}, {418, 505}},
+                                                               {{20, 30}, {8, 8, 4, 489}, {-61, -3}, {-158, -3}},
+                                                               {{10, 10}, {8, 8, 4, 489}, {-71, -23}, {-168, -23}}}) {
+        window.resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(window.List1->geometry(), list) << size.width();
+        EXPECT_EQ(window.Command1->pos(), ok) << size.width();
+        EXPECT_EQ(window.Command2->pos(), print) << size.width();
+    }
 }
 
 TEST_F(FileInfo, PrintedReportReadsLikeTheWindowWithOneTabMoreForTheStationId)
@@ -124,15 +123,13 @@ TEST_F(FileInfo, PrintedReportReadsLikeTheWindowWithOneTabMoreForTheStationId)
     // One margin (1000 twips = 50 pt) from the left and the top; lines 10 points apart and more.
     EXPECT_NEAR(lines[0].x, 50, 0.5);
     EXPECT_NEAR(lines[0].y, 50, 3);
+    // The channel lines ("\t1: C1, ...") one tab stop (below) further in.
     for (const PdfLine& line : lines) {
-        const bool tabbed = line.Text().startsWith(QLatin1String("1:")) || line.Text().startsWith(QLatin1String("2:"));
-        if (!tabbed) {
-            EXPECT_NEAR(line.x, 50, 0.5) << line.Text().toStdString();
-        }
+        const bool tabbed = line.Text().contains(QRegularExpression(QStringLiteral("^[12]:")));
+        EXPECT_NEAR(line.x, tabbed ? 50 + 47.2 : 50, 0.5) << line.Text().toStdString();
     }
     const double spacing = lines[3].y - lines[2].y;
-    EXPECT_GT(spacing, 10);
-    EXPECT_LT(spacing, 13);
+    EXPECT_NEAR(spacing, 11.5, 1.5);
     EXPECT_NEAR(lines[11].y - lines[10].y, 2 * spacing, 0.5);  // the blank line keeps its place
 
     // Tab stops every eight average widths of 10-point Liberation Sans (5.9 pt): 47.2 pt from
@@ -143,9 +140,7 @@ TEST_F(FileInfo, PrintedReportReadsLikeTheWindowWithOneTabMoreForTheStationId)
             if (std::abs(w.yMin - lines[line].y) < 1 && w.text == lines[line].words.back()) return w.xMin;
         return -1.0;
     };
-    EXPECT_NEAR(valueX(2) - 50, 3 * 47.2, 0.5);
-    EXPECT_NEAR(valueX(3) - 50, 3 * 47.2, 0.5);
-    EXPECT_NEAR(lines[13].x - 50, 47.2, 0.5);  // "\t1: C1, ..."
+    for (std::size_t line = 2; line <= 3; ++line) EXPECT_NEAR(valueX(line) - 50, 3 * 47.2, 0.5) << line;
     // The printer font: Arial's stand-in, the last of Times, Helvetica and Arial that is there.
     const QString fonts = testing::PdfFonts(pdf);
     EXPECT_TRUE(fonts.contains("LiberationSans")) << fonts.toStdString();
@@ -248,7 +243,7 @@ TEST_F(FileInfo, WideLinesWrapInsideThePaperWithTheirContinuationIndented)
     }
 }
 
-TEST_F(FileInfo, CancelPrintsNothingAndAFailingPrinterSaysSoAndKeepsTheWindow)
+TEST_F(FileInfo, CancelPrintsNothingAFailingPrinterSaysSoAndAnAbandonedDocumentLeavesNoFile)
 {
     const RecordingModel model = ModelWith(1, 0);
     File_Info window(model, platform);
@@ -266,10 +261,8 @@ TEST_F(FileInfo, CancelPrintsNothingAndAFailingPrinterSaysSoAndKeepsTheWindow)
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.blnClosed);
     EXPECT_FALSE(QFileInfo::exists(unwritable));
-}
 
-TEST_F(FileInfo, AnAbandonedDocumentLeavesNoHalfWrittenFile)
-{
+    // A document abandoned half-way leaves no half-written file.
     platform.printAnswers.push_back(FakePlatform::PrintAnswer{pdf});
     const std::optional<PrintSetup> setup = platform.PrintDialog(nullptr, false);
     ASSERT_TRUE(setup.has_value());

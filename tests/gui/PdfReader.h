@@ -82,10 +82,9 @@ inline PdfText ReadPdf(const QString& path)
             continue;
         }
         QString word = m.captured(7);
-        word.replace(QStringLiteral("&amp;"), QStringLiteral("&"))
-            .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-            .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+        using Entity = std::pair<const char*, const char*>;
+        for (const auto& [entity, character] : {Entity{"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}})
+            word.replace(QLatin1String(entity), QLatin1String(character));
         text.words.push_back({word, text.pages, m.captured(3).toDouble(), m.captured(4).toDouble(),
                               m.captured(5).toDouble(), m.captured(6).toDouble()});
     }
@@ -97,11 +96,8 @@ inline PdfText ReadPdf(const QString& path)
 inline QImage RenderPdfPage(const QString& path, int page, int dpi)
 {
     const QString base = path + QStringLiteral(".page");
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-aa"),
-                                         QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
-                                         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                         QString::number(page), QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                                         path, base});
+    const QString options = QStringLiteral("-r %1 -aa no -aaVector no -f %2 -l %2 -png -singlefile").arg(dpi).arg(page);
+    RunTool(QStringLiteral("pdftoppm"), options.split(QLatin1Char(' ')) << path << base);
     return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 

@@ -81,6 +81,12 @@ protected:
         const double nan = std::nan("");
         return words.empty() ? testing::PdfWord{t, p, nan, nan, nan, nan} : words.front();
     }
+    /// Minimizes (or shows again) channel windows.
+    void Minimize(std::initializer_list<long> windows, bool minimized = true)
+    {
+        for (long i : windows) minimized ? Window(i).Frame()->showMinimized() : Window(i).Frame()->showNormal();
+        QApplication::processEvents();
+    }
     static QStringList Titles(const PdfText& text)
     {
         QStringList titles;
@@ -93,14 +99,30 @@ protected:
     QString pdf = QString::fromStdString(dir / "pages.pdf");
 };
 
-/// Columns (x) of an image row range holding a colour.
-std::vector<int> ColumnsWith(const QImage& image, QRgb colour, int top, int bottom)
+/// The answer that prints pages from..to of each copy.
+FakePlatform::PrintAnswer Range(int copies, int from, int to)
 {
-    std::vector<int> columns;
-    for (int x = 0; x < image.width(); ++x)
+    return {QString(), copies, false, QPrinter::Color, QPageSize(QPageSize::A4), from, to};
+}
+
+/// The height of a line of the 10-point printer font, in twips.
+double TextHeight()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(200);
+    return QFontMetricsF(font).height();
+}
+
+/// The first and the last column (x), from left on, that hold a colour in rows top..bottom; NaN,
+/// which fails every comparison, when none does.
+std::pair<double, double> ColumnsWith(const QImage& image, QRgb colour, int top, int bottom, int left = 0)
+{
+    const double nan = std::nan("");
+    std::pair<double, double> columns{nan, nan};
+    for (int x = left; x < image.width(); ++x)
         for (int y = std::max(top, 0); y <= std::min(bottom, image.height() - 1); ++y)
             if (image.pixel(x, y) == colour) {
-                columns.push_back(x);
+                columns = {std::isnan(columns.first) ? x : columns.first, x};
                 break;
             }
     return columns;
@@ -115,13 +137,10 @@ TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
     // Eleven labels from 100 A down to -100 A, 6 pt from the left, each centred on its tick
     // (the top one hangs below the top, 0 and -100 stand above theirs).
     const QStringList values = {"100", "80", "60", "40", "20", "0", "-20", "-40", "-60", "-80", "-100"};
-    const std::vector<PdfLine> lines = text.Lines();
     std::vector<double> labelTops;
     for (const QString& value : values) {
-        const auto words = Words(text, 1, value);
-        ASSERT_FALSE(words.empty()) << value.toStdString();
-        EXPECT_NEAR(words.front().xMin, 6, 0.5) << value.toStdString();
-        labelTops.push_back(words.front().yMin);
+        EXPECT_NEAR(First(text, 1, value).xMin, 6, 0.5) << value.toStdString();
+        labelTops.push_back(First(text, 1, value).yMin);
     }
     for (int k = 1; k <= 4; ++k)
         EXPECT_NEAR(labelTops[static_cast<std::size_t>(k)] - labelTops[1], (k - 1) * dy / 20, 0.3) << k;
@@ -132,22 +151,20 @@ TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
     // Trigger: sample 51 of a view of 99 samples, the line dashed and grey, the texts beside it.
     const double xT = W * 50 / 99 / 20;
     const QImage page = testing::RenderPdfPage(pdf, 1, 72);
-    const std::vector<int> grey = ColumnsWith(page, kGrey, 30, static_cast<int>(P / 20) - 30);
-    ASSERT_FALSE(grey.empty());
-    EXPECT_NEAR(grey.front(), xT, 1);
-    EXPECT_NEAR(grey.back(), xT, 1);
+    const auto [greyLeft, greyRight] = ColumnsWith(page, kGrey, 30, static_cast<int>(P / 20) - 30);
+    EXPECT_NEAR(greyLeft, xT, 1);
+    EXPECT_NEAR(greyRight, xT, 1);
     EXPECT_NEAR(First(text, 1, "Trigger").xMin, xT + 1, 0.5);
     QStringList annotation;
-    for (const PdfLine& line : lines)
+    for (const PdfLine& line : text.Lines())
         if (line.page == 1 && std::abs(line.x - (xT + 1)) < 0.5) annotation << line.Text();
     EXPECT_EQ(annotation, QStringList({"Trigger point", "t = 0.050000 s", "IA = 1 A"}));
     // Left border and zero line green; the trace red, from the left edge to the right one.
     EXPECT_EQ(page.pixel(0, 200), kGreen);
     EXPECT_EQ(page.pixel(200, static_cast<int>((P - 10) / 2 / 20)), kGreen);
-    const std::vector<int> red = ColumnsWith(page, kRed, 0, page.height() - 1);
-    ASSERT_FALSE(red.empty());
-    EXPECT_LE(red.front(), 1);
-    EXPECT_GE(red.back(), page.width() - 2);
+    const auto [redLeft, redRight] = ColumnsWith(page, kRed, 0, page.height() - 1);
+    EXPECT_LE(redLeft, 1);
+    EXPECT_GE(redRight, page.width() - 2);
     // The title line 500 twips in, at the foot of the page.
     const auto titles = Titles(text);
     ASSERT_EQ(titles.size(), 3);
@@ -160,34 +177,22 @@ TEST_F(Printing, AnalogPageHasItsAxisLabelsTriggerAndTitleInPlace)
 TEST_F(Printing, LabelsLeftOutWhereTwelveLinesDoNotFitAndTheGridMovesUp)
 {
     // A page 35 mm high: the plot area is lower than twelve text lines (and a division lower than one).
-    Print({QString(), 1, false, QPrinter::Color, QPageSize(QSizeF(100, 35), QPageSize::Millimeter)});
-    const PdfText text = testing::ReadPdf(pdf);
+    const PdfText text =
+        Print({QString(), 1, false, QPrinter::Color, QPageSize(QSizeF(100, 35), QPageSize::Millimeter)});
     EXPECT_TRUE(Words(text, 1, "80").empty());
     EXPECT_TRUE(Words(text, 1, "-100").empty());
     const double P = text.pageHeight * 20 - 500, dy = std::round(P / 10);
     const QImage page = testing::RenderPdfPage(pdf, 1, 288);  // 5 twips a pixel
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(200);  // 10 points in twips
-    const QFontMetricsF metrics(font);
-    const double h = metrics.height();
     // Division 3: the grid line one text height above its tick, from 240 twips past the label's width.
-    const int above = static_cast<int>(std::lround((3 * dy - h) / 5));
-    const std::vector<int> grid = ColumnsWith(page, kGreen, above - 1, above + 1);
-    ASSERT_FALSE(grid.empty());
-    const double start = (240 + metrics.horizontalAdvance(QStringLiteral("40 A"))) / 5;
-    std::vector<int> beyondTick;
-    for (int x : grid)
-        if (x > 25) beyondTick.push_back(x);
-    ASSERT_FALSE(beyondTick.empty());
-    EXPECT_NEAR(beyondTick.front(), start, 3);
-    // At the tick itself only the tick (100 twips long) is green.
-    const int tick = static_cast<int>(std::lround(3 * dy / 5));
-    const std::vector<int> atTick = ColumnsWith(page, kGreen, tick - 1, tick + 1);
-    ASSERT_FALSE(atTick.empty());
-    EXPECT_LE(atTick.back(), 21);
-    // Division 10 keeps its line on its tick.
-    EXPECT_GT(ColumnsWith(page, kGreen, static_cast<int>(10 * dy / 5) - 1, static_cast<int>(10 * dy / 5) + 1).back(),
-              page.width() - 5);
+    const int above = static_cast<int>(std::lround((3 * dy - TextHeight()) / 5));
+    EXPECT_NEAR(ColumnsWith(page, kGreen, above - 1, above + 1, 26).first,
+                (240 + QFontMetricsF(font).horizontalAdvance(QStringLiteral("40 A"))) / 5, 3);
+    // At the tick itself only the tick (100 twips long) is green; division 10 keeps its line on its tick.
+    const int tick = static_cast<int>(std::lround(3 * dy / 5)), bottom = static_cast<int>(10 * dy / 5);
+    EXPECT_LE(ColumnsWith(page, kGreen, tick - 1, tick + 1).second, 21);
+    EXPECT_GT(ColumnsWith(page, kGreen, bottom - 1, bottom + 1).second, page.width() - 5);
 }
 
 TEST_F(Printing, TraceIsBlackOnAMonochromePrinterAndEndsAtTheLastSampleOfAWideView)
@@ -200,9 +205,7 @@ TEST_F(Printing, TraceIsBlackOnAMonochromePrinterAndEndsAtTheLastSampleOfAWideVi
     // Below the trigger texts and left of the trigger line there is nothing black but the trace.
     const QRect trace(5, 120, 140, 500);
     EXPECT_GT(testing::CountColour(page, kBlack, trace), 50);
-    std::vector<int> black = ColumnsWith(page, kBlack, 120, 620);
-    ASSERT_FALSE(black.empty());
-    EXPECT_NEAR(black.back(), page.width() * 99.0 / 198, 2);
+    EXPECT_NEAR(ColumnsWith(page, kBlack, 120, 620).second, page.width() * 99.0 / 198, 2);
 
     form->State().model.lngViewSamples = 99;
     Print();
@@ -222,10 +225,8 @@ TEST_F(Printing, MarkersOnOneSampleSplitTheirTextsAndReadInfinite)
     ASSERT_EQ(text.pages, 1);
     EXPECT_EQ(Titles(text), QStringList{"Kallio IA, Scale: -100...100 delta t : 0.000000 s 1/delta t : --infinite-- 1/s"});
     const QImage page = testing::RenderPdfPage(pdf, 1, 72);
-    const std::vector<int> blue = ColumnsWith(page, kBlue, 100, 500);
-    ASSERT_FALSE(blue.empty());
     const double X = text.pageWidth * 19 / 99;  // sample 20 of 1..100 in a view of 99
-    EXPECT_NEAR(blue.front(), X, 1.5);
+    EXPECT_NEAR(ColumnsWith(page, kBlue, 100, 500).first, X, 1.5);
     // M1's texts left of the common line, M2's right of it.
     for (const char* word : {"M1", "-30"}) EXPECT_LT(First(text, 1, word).xMax, X) << word;
     EXPECT_GT(First(text, 1, "M2").xMin, X);
@@ -251,18 +252,14 @@ TEST_F(Printing, TitleLinesFitThePrintableWidthWithAllTheirTexts)
     form->Command1->click();  // markers on
     ViewState& v = form->State().view;
     const std::string wide = "Kallio 110 kV substation, feeder bay J04 north, line protection relay panel A";
-    struct Case {
-        std::string station;
-        std::int32_t m1, m2;
-        QString tail;
-        double points;  // the title's font size
-    };
+    // The station, the markers, the title's tail and its font size in points.
     for (const auto& [station, m1, m2, tail, points] :
-         std::vector<Case>{{"Kallio 110 kV", 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 10},
-                           {"Kallio 110 kV", 20, 20, "delta t : 0.000000 s 1/delta t : --infinite-- 1/s", 10},
-                           {wide, 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 9},
-                           // Too wide even at the smallest font: 6 points, and the end runs off.
-                           {wide + " " + wide + " " + wide + " " + wide, 1, 100, "", 6}}) {
+         std::vector<std::tuple<std::string, std::int32_t, std::int32_t, QString, double>>{
+             {"Kallio 110 kV", 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 10},
+             {"Kallio 110 kV", 20, 20, "delta t : 0.000000 s 1/delta t : --infinite-- 1/s", 10},
+             {wide, 1, 100, "delta t : 0.099000 s 1/delta t : 10.1010 1/s", 9},
+             // Too wide even at the smallest font: 6 points, and the end runs off.
+             {wide + " " + wide + " " + wide + " " + wide, 1, 100, "", 6}}) {
         form->State().model.varStationName = station;
         v.varMarker1Sample = m1;
         v.lngMarker2Sample = m2;
@@ -293,8 +290,7 @@ TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
               QStringList({"Kallio IA, Scale: -100...100", "Kallio IA, Scale: -100...100", "Kallio UA, Scale: -1001...1001",
                            "Kallio UA, Scale: -1001...1001", "Kallio Digital Channels", "Kallio Digital Channels"}));
     // The last window minimized: no page break after the last page printed.
-    Window(3).Frame()->showMinimized();
-    QApplication::processEvents();
+    Minimize({3});
     PdfText text = Print({QString(), 2});
     EXPECT_EQ(text.pages, 4);
     // Selection: the active window once.
@@ -304,23 +300,17 @@ TEST_F(Printing, PagesComeWindowByWindowCopyByCopyWithoutEmptyPages)
     EXPECT_EQ(platform.printDialogsOfferingSelection, std::vector<bool>(3, true));
     // A range counts the windows shown, and picks the same pages of every copy.
     const QString ia = "Kallio IA, Scale: -100...100", ua = "Kallio UA, Scale: -1001...1001";
-    Window(3).Frame()->showNormal();
-    struct Range {
-        int copies, from, to;
-        QStringList titles;
-    };
-    for (const auto& [copies, from, to, titles] : std::vector<Range>{
+    Minimize({3}, false);
+    for (const auto& [copies, from, to, titles] : std::vector<std::tuple<int, int, int, QStringList>>{
              {1, 2, 2, {ua}}, {2, 1, 2, {ia, ia, ua, ua}}, {1, 3, 9, {"Kallio Digital Channels"}}, {2, 4, 5, {}}}) {
-        text = Print({QString(), copies, false, QPrinter::Color, QPageSize(QPageSize::A4), from, to});
+        text = Print(Range(copies, from, to));
         EXPECT_EQ(Titles(text), titles) << from << ".." << to;
         EXPECT_EQ(text.pages, std::max<int>(1, static_cast<int>(titles.size()))) << from << ".." << to;
     }
-    Window(1).Frame()->showMinimized();
-    QApplication::processEvents();
-    EXPECT_EQ(Titles(Print({QString(), 1, false, QPrinter::Color, QPageSize(QPageSize::A4), 1, 1})), QStringList{ua});
+    Minimize({1});
+    EXPECT_EQ(Titles(Print(Range(1, 1, 1))), QStringList{ua});
     // Everything minimized: the document is ended with nothing on it.
-    for (long i : {2, 3}) Window(i).Frame()->showMinimized();
-    QApplication::processEvents();
+    Minimize({2, 3});
     text = Print();
     EXPECT_EQ(text.pages, 1);
     EXPECT_TRUE(text.words.empty());
@@ -375,10 +365,7 @@ TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
     for (long k : {0, 1, 2, 3, 4}) chosen(k) = std::array<std::int16_t, 5>{0, 1, 0, 1, 2}[static_cast<std::size_t>(k)];
     Activate(3);
     const PdfText text = Print({QString(), 1, true});
-    const double H = text.pageHeight * 20, B = (H - 1000) / 2;
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(200);
-    const double h = QFontMetricsF(font).height();
+    const double B = (text.pageHeight * 20 - 1000) / 2, h = TextHeight();
     ASSERT_EQ(Words(text, 1, "PU").size(), 1u);
     ASSERT_EQ(Words(text, 1, "CB").size(), 1u);
     EXPECT_TRUE(Words(text, 1, "TRIP").empty());
@@ -391,10 +378,8 @@ TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
     EXPECT_GT(testing::CountColour(page, kRed, QRect(0, static_cast<int>(B / 20), page.width(), static_cast<int>(B / 20))),
               100);
     // PU steps up at sample 31, on the x of the analog traces' sample 31.
-    const std::vector<int> step = ColumnsWith(page, kRed, static_cast<int>((B - 20 - (B - 30) / 2) / 20) - 2,
-                                              static_cast<int>((B - 20 - (B - 30) / 2) / 20) + 2);
-    ASSERT_FALSE(step.empty());
-    EXPECT_NEAR(step.front(), text.pageWidth * 30 / 99, 1.5);
+    const int middle = static_cast<int>((B - 20 - (B - 30) / 2) / 20);
+    EXPECT_NEAR(ColumnsWith(page, kRed, middle - 2, middle + 2).first, text.pageWidth * 30 / 99, 1.5);
 }
 
 TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
@@ -433,13 +418,12 @@ TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
     const auto near = [](QRgb a, QRgb b) {
         return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) < 24;
     };
-    EXPECT_TRUE(near(page.pixel(w / 4, h / 4), kRed));
-    EXPECT_TRUE(near(page.pixel(3 * w / 4, h / 4), kBlue));
-    EXPECT_TRUE(near(page.pixel(w / 4, 3 * h / 4), kBlue));
-    EXPECT_TRUE(near(page.pixel(w - 2, h - 2), kBlue));
+    for (const auto& [x, y, colour] : {std::tuple{w / 4, h / 4, kRed}, std::tuple{3 * w / 4, h / 4, kBlue},
+                                       std::tuple{w / 4, 3 * h / 4, kBlue}, std::tuple{w - 2, h - 2, kBlue}})
+        EXPECT_TRUE(near(page.pixel(x, y), colour)) << x << "," << y;
     // The picture is each copy's first and only page: a range from the second prints nothing.
-    platform.printAnswers.push_back(
-        FakePlatform::PrintAnswer{pdf, 2, false, QPrinter::Color, QPageSize(QPageSize::A4), 2, 2});
+    platform.printAnswers.push_back(Range(2, 2, 2));
+    platform.printAnswers.back()->outputFile = pdf;
     form->PrintScreen(44, 4);
     ASSERT_EQ(testing::ReadPdf(pdf).pages, 1);
     EXPECT_EQ(testing::CountColour(testing::RenderPdfPage(pdf, 1, 36), kBlue), 0);
@@ -462,15 +446,15 @@ TEST(PrintDialog, TheDesktopsDialogTellsCopiesSelectionAndPageRange)
             accept ? dialog->accept() : dialog->reject();
         });
     };
-    answer("printRange", 2, 2, 3, true);
-    std::optional<PrintSetup> setup = desktop.PrintDialog(nullptr, true);
-    ASSERT_TRUE(setup.has_value());
-    EXPECT_EQ(std::tuple(setup->copies, setup->selection, setup->fromPage, setup->toPage), std::tuple(2, false, 2, 3));
-    EXPECT_EQ(setup->printer->copyCount(), 1);  // the program prints the copies itself
-    answer("printSelection", 1, 0, 0, true);
-    setup = desktop.PrintDialog(nullptr, true);
-    ASSERT_TRUE(setup.has_value());
-    EXPECT_EQ(std::tuple(setup->copies, setup->selection, setup->fromPage, setup->toPage), std::tuple(1, true, 0, 0));
+    for (const auto& [range, copies, selection, from, to] :
+         {std::tuple{"printRange", 2, false, 2, 3}, std::tuple{"printSelection", 1, true, 0, 0}}) {
+        answer(range, copies, from, to, true);
+        const std::optional<PrintSetup> setup = desktop.PrintDialog(nullptr, true);
+        ASSERT_TRUE(setup.has_value());
+        EXPECT_EQ(std::tuple(setup->copies, setup->selection, setup->fromPage, setup->toPage),
+                  std::tuple(copies, selection, from, to));
+        EXPECT_EQ(setup->printer->copyCount(), 1);  // the program prints the copies itself
+    }
     answer("printAll", 1, 0, 0, false);
     EXPECT_FALSE(desktop.PrintDialog(nullptr, false).has_value());
 }
@@ -479,28 +463,25 @@ TEST(PrintCli, WritesThePagesOfAllWindowsIntoAPdf)
 {
     testing::TempDir dir;
     const QString out = QString::fromStdString(dir / "feeder.pdf");
+    const QString feeder = QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg");
     QProcess cli;
     // No display, and nothing said about one: the tool finds its way off screen by itself.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(name);
     cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg", out});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const auto run = [&](const QStringList& args) {
+        cli.start(QStringLiteral(SEVRANA_CLI), QStringList{"pdf"} + args);
+        return cli.waitForFinished(60000) ? cli.exitCode() : -1;
+    };
+    EXPECT_EQ(run({feeder, out}), 0) << cli.readAllStandardError().toStdString();
     const PdfText text = testing::ReadPdf(out);
     EXPECT_EQ(text.pages, 8);
     QStringList titles;
     for (const PdfLine& line : text.Lines())
         if (line.Text().startsWith(QLatin1String("Kallio 110 kV "))) titles << line.words.at(3);
     EXPECT_EQ(titles, QStringList({"IA,", "IB,", "IC,", "IN,", "UA,", "UB,", "UC,", "Digital"}));
-    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", QString::fromStdString(dir / "none.cfg"), out});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    EXPECT_EQ(cli.exitCode(), 2);
-    cli.start(QStringLiteral(SEVRANA_CLI), {"pdf", SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_EQ(run({QString::fromStdString(dir / "none.cfg"), out}), 2);
+    EXPECT_EQ(run({feeder}), 2);
     EXPECT_TRUE(cli.readAllStandardError().startsWith("sevrana-cli: missing PDF file\n"));
 }
 
