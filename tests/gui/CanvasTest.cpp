@@ -157,8 +157,8 @@ TEST(CanvasLines, SolidLinesAreTheNearestPixelsOfTheExactLineAndPolylinesAndPath
     c.Line(412.5, 0, 412.5, 9, kRed);
     c.Line(413.5, 10, 413.5, 19, kRed);
     c.Line(0, 2.5, 9, 2.5, kRed);
-    for (const auto& [x, y, red] : {std::tuple{412, 5, true}, {413, 5, false}, {414, 15, true}, {413, 15, false},
-                                    {5, 2, true}, {5, 3, false}})
+    for (const auto& [x, y, red] :
+         {std::tuple{412, 5, true}, {413, 5, false}, {414, 15, true}, {413, 15, false}, {5, 2, true}, {5, 3, false}})
         EXPECT_EQ(c.PersistentImage().pixel(x, y) == kRed.rgb(), red) << x << "," << y;
 }
 
@@ -225,6 +225,7 @@ TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmptyItsBoundsHoldEverythingD
     // Only the overlay's bounds are cleared and repainted: a pixel outside them would stay on screen.
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> x(-30, 330), y(-30, 230);
+    const auto at = [&] { return QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng))); };
     Canvas c(300, 200);
     c.SetAutoRedraw(false);
     for (int round = 0; round < 60; ++round) {
@@ -236,19 +237,15 @@ TEST(CanvasLayers, ClearingTheOverlayAlwaysLeavesItEmptyItsBoundsHoldEverythingD
         if (op == 0) c.Print(QStringLiteral("Sample: 123456"));
         if (op == 1) c.Line(x(rng), y(rng), x(rng), y(rng), Qt::blue);
         if (op == 2) c.Box(x(rng), y(rng), x(rng), y(rng), Qt::black);
+        const QPoint points[] = {at(), at(), at()};
         if (op == 3) {
-            c.MoveTo(static_cast<int>(x(rng)), static_cast<int>(y(rng)));
-            c.LineTo(static_cast<int>(x(rng)), static_cast<int>(y(rng)));
+            c.MoveTo(points[0].x(), points[0].y());
+            c.LineTo(points[1].x(), points[1].y());
         }
-        if (op == 4) {
-            const QPoint points[] = {QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng))),
-                                     QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng))),
-                                     QPoint(static_cast<int>(x(rng)), static_cast<int>(y(rng)))};
-            c.Polyline(points, 3);
-        }
+        if (op == 4) c.Polyline(points, 3);
         if (op == 5) {
-            const QPointF points[] = {QPointF(x(rng), y(rng)), QPointF(x(rng), y(rng))};
-            c.LinesFromCurrent(points, 2, Qt::blue);
+            const QPointF exact[] = {QPointF(x(rng), y(rng)), QPointF(x(rng), y(rng))};
+            c.LinesFromCurrent(exact, 2, Qt::blue);
         }
         const QRect bounds = c.OverlayBounds();
         for (const auto& [px, py] : PixelsOf(c.OverlayImage(), qRgba(0, 0, 0, 0), false))

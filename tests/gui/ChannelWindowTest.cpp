@@ -52,6 +52,8 @@ protected:
     QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
     /// The tool bar's channel name and scale label, scale and unit, joined by "|".
     QString ScaleFields() { return form->Label1->text() + "|" + form->Text6->text() + "|" + form->Text8->text(); }
+    /// Whether the marker menu's two items are checked.
+    std::pair<bool, bool> Checked() { return {form->Mark1->isChecked(), form->Mark2->isChecked()}; }
 };
 using MarkerCommands = ChannelWindow;
 
@@ -68,17 +70,15 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
         Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, start, Qt::LeftButton);
         Mouse(1, QEvent::MouseMove, Qt::NoButton, end, Qt::LeftButton);
         const ViewState& v = form->State().view;
-        EXPECT_EQ(v.varZoomPercent, 20);
-        EXPECT_EQ(v.lngZoomLeftSample, qRound(100 * 1000 / w));
+        EXPECT_EQ(std::tuple(v.varZoomPercent, v.lngZoomLeftSample), std::tuple(20.0, qRound(100 * 1000 / w)));
         // The dotted outline at both edges, the read-out beside the pointer, nothing yet applied.
         const QImage overlay = Window(1).canvas().OverlayImage();
         auto blackIn = [&](QRect area) {
             int n = 0;
+            area &= overlay.rect();
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
-                    if (overlay.rect().contains(x, y) && qAlpha(overlay.pixel(x, y)) > 128 &&
-                        qGray(overlay.pixel(x, y)) < 100)
-                        ++n;
+                    n += qAlpha(overlay.pixel(x, y)) > 128 && qGray(overlay.pixel(x, y)) < 100 ? 1 : 0;
             return n;
         };
         const int h = Window(1).height();
@@ -120,8 +120,10 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
 
     // The arrow keys step the zoom list in any channel window.
     // Up one step and back; Down at the last item and Up at the first stay.
-    for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"}, {"99 %", Qt::Key_Down, "100 %"},
-                                        {"100 %", Qt::Key_Down, "100 %"}, {"1 %", Qt::Key_Up, "1 %"}}) {
+    for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"},
+                                        {"99 %", Qt::Key_Down, "100 %"},
+                                        {"100 %", Qt::Key_Down, "100 %"},
+                                        {"1 %", Qt::Key_Up, "1 %"}}) {
         ChooseZoom(from);
         Key(&Window(2), key);
         EXPECT_EQ(form->Combo1->currentText(), to) << from;
@@ -137,19 +139,16 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     Activate(2);
     EXPECT_EQ(form->ToolBarWindow(), 2);
     EXPECT_EQ(ScaleFields(), "UA  Scale:|35|kV");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
-    EXPECT_TRUE(form->Check1->isChecked());
-    EXPECT_FALSE(form->Text6->isEnabled());
+    EXPECT_EQ(std::pair(form->Check1->isChecked(), form->Text6->isEnabled()), std::pair(true, false));
 
     Activate(1);
     EXPECT_EQ(ScaleFields(), "IA  Scale:|101.00|A");
-    EXPECT_FALSE(form->Check1->isChecked());
-    EXPECT_TRUE(form->Text6->isEnabled());
-    EXPECT_TRUE(form->Text8->isEnabled());
+    EXPECT_EQ(std::tuple(form->Check1->isChecked(), form->Text6->isEnabled(), form->Text8->isEnabled()),
+              std::tuple(false, true, true));
 
     Activate(3);  // the digital window has no scale
     EXPECT_EQ(ScaleFields(), "Scale:||");
-    EXPECT_FALSE(form->Text6->isEnabled());
-    EXPECT_FALSE(form->Check1->isEnabled());
+    EXPECT_EQ(std::pair(form->Text6->isEnabled(), form->Check1->isEnabled()), std::pair(false, false));
 }
 
 TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheProgramClosesIt)
@@ -184,10 +183,8 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
     EXPECT_EQ(form->Command1->text(), "Markers: ON");
     EXPECT_EQ(V().blnMarkersOn, kTrue);
     for (QAction* item : {form->gotom1, form->gotom2, form->Mark1, form->Mark2}) EXPECT_TRUE(item->isEnabled());
-    EXPECT_TRUE(form->Mark1->isChecked());
-    EXPECT_FALSE(form->Mark2->isChecked());
-    EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1));
-    EXPECT_TRUE(form->Frame2->isVisibleTo(form->Picture1));
+    EXPECT_EQ(Checked(), std::pair(true, false));
+    EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1) && form->Frame2->isVisibleTo(form->Picture1));
     ExpectCursors(kCursorMarker1);
     // 1000 samples in view: both at sample 1 + 500, in the middle of every window.
     EXPECT_EQ(Samples(), std::pair(501.0, 501L));
@@ -202,11 +199,10 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
 
     // Choosing the other marker changes the cursor and the check, nothing else.
     form->Mark2->trigger();
-    EXPECT_TRUE(form->Mark2->isChecked());
-    EXPECT_FALSE(form->Mark1->isChecked());
+    EXPECT_EQ(Checked(), std::pair(false, true));
     ExpectCursors(kCursorMarker2);
     form->Mark2->trigger();  // choosing it again keeps it chosen
-    EXPECT_TRUE(form->Mark2->isChecked());
+    EXPECT_EQ(Checked(), std::pair(false, true));
     EXPECT_EQ(V().lngMarker2Sample, 501);
     form->Mark1->trigger();
     ExpectCursors(kCursorMarker1);
