@@ -121,11 +121,11 @@ TEST(CanvasLines, SolidLinesAreTheNearestPixelsOfTheExactLineAndPolylinesAndPath
             points.emplace_back(x, c == 9 ? yFar(rng) : yNear(rng));
         }
         Canvas fast(70, 60), plain(70, 60);
-        Background(fast);
-        Background(plain);
-        fast.SetPen(Qt::SolidLine, 1, kRed);
+        for (Canvas* c : {&fast, &plain}) {
+            Background(*c);
+            c->SetPen(Qt::SolidLine, 1, kRed);
+        }
         fast.Polyline(points.data(), static_cast<int>(points.size()));
-        plain.SetPen(Qt::SolidLine, 1, kRed);
         plain.MoveTo(points[0].x(), points[0].y());
         plain.LineTo(points[0].x(), points[0].y());
         for (const QPoint& p : points) plain.LineTo(p.x(), p.y());

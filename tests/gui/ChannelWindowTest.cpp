@@ -131,7 +131,7 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     }
 }
 
-TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
+TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBarResizeRedrawsOnlyTheProgramCloses)
 {
     Load(1001);
     RecordingModel& m = form->State().model;
@@ -149,12 +149,8 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     Activate(3);  // the digital window has no scale
     EXPECT_EQ(ScaleFields(), "Scale:||");
     EXPECT_EQ(std::pair(form->Text6->isEnabled(), form->Check1->isEnabled()), std::pair(false, false));
-}
 
-TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheProgramClosesIt)
-{
-    Load(1001);
-    RecordingModel& m = form->State().model;
+    // A resize redraws the window itself.
     Window(1).resize(300, 120);
     const QImage picture = Window(1).Picture();
     EXPECT_GT(CountColour(picture, qRgb(255, 0, 0)), 150);  // the trace
@@ -165,8 +161,7 @@ TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheP
     m.arrDigitalSelection(0) = 0;
     m.arrDigitalSelection(2) = 0;
     Window(3).Frame()->resize(400, 90);
-    EXPECT_EQ(m.arrDigitalSelection(2), 1);
-    EXPECT_EQ(m.arrDigitalSelection(0), 1);
+    EXPECT_EQ(std::tuple(m.arrDigitalSelection(0), m.arrDigitalSelection(2)), std::tuple(1, 1));
 
     // Only the program closes it.
     EXPECT_FALSE(Window(1).Frame()->close());
@@ -287,14 +282,14 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
     EXPECT_EQ(V().varMarker1Sample, 1000);
 
     // The right button opens the marker menu only while they are on, else zooms out.
-    ChooseZoom("90 %");
-    Click(1, Qt::RightButton, QPointF(50, 20));
-    EXPECT_EQ(form->Combo1->currentText(), "95 %");  // markers off: five steps out
-    EXPECT_FALSE(form->Pop->isVisible());
-    EXPECT_EQ(form->State().model.lngViewSamples, 950);
-    ChooseZoom("97 %");  // fewer than five steps left: the last item
-    Click(1, Qt::RightButton, QPointF(50, 20));
-    EXPECT_EQ(form->Combo1->currentText(), "100 %");
+    // Markers off: five steps out, or the last item when fewer are left.
+    for (const auto& [from, to] : {std::pair{"90 %", "95 %"}, {"97 %", "100 %"}}) {
+        ChooseZoom(from);
+        Click(1, Qt::RightButton, QPointF(50, 20));
+        EXPECT_EQ(form->Combo1->currentText(), to);
+        EXPECT_FALSE(form->Pop->isVisible());
+        EXPECT_EQ(form->State().model.lngViewSamples, QString(to).remove(" %").toInt() * 10);
+    }
     ChooseZoom("95 %");
     form->Command1->click();
     Click(1, Qt::RightButton, QPointF(50, 20));

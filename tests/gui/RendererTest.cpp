@@ -37,8 +37,7 @@ struct Scene {
             model.arrAnalogSamples.Redim(nA, samples + 1);
             for (auto* a : {&model.arrChannelScale, &model.arrFullScale, &model.arrFactorA, &model.arrFactorB})
                 a->Redim(1, nA);
-            model.arrAnalogNames.Redim(1, nA);
-            model.arrAnalogUnits.Redim(1, nA);
+            for (auto* a : {&model.arrAnalogNames, &model.arrAnalogUnits}) a->Redim(1, nA);
             for (long i = 1; i <= nA; ++i) {
                 model.arrChannelScale(i) = 100;
                 model.arrAnalogNames(i) = "U" + std::to_string(i);
@@ -64,13 +63,8 @@ struct Scene {
     }
     RenderContext Context(bool reduced = true)
     {
-        return RenderContext{model,
-                             view,
-                             drawing,
-                             reduced ? &pyramid : nullptr,
-                             reduced ? &edges : nullptr,
-                             titles,
-                             reduced ? &columns : nullptr};
+        if (!reduced) return RenderContext{model, view, drawing, nullptr, nullptr, titles, nullptr};
+        return RenderContext{model, view, drawing, &pyramid, &edges, titles, &columns};
     }
     /// Analog channel ch (or, for 0, the digital window) on a fresh canvas; frame is the one the drawing left.
     QImage Draw(long ch, int w, int h, bool reduced = true)
@@ -126,8 +120,8 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScal
     // round(101 * 1 / 10) = 10; -scale at H - 0.5 -> 50 (even)
     EXPECT_EQ(std::pair(points[0], points[1]), std::pair(QPoint(1, 0), QPoint(10, 50)));
     DrawAnalogTrace(canvas, ctx, 1, f);
-    EXPECT_EQ(std::pair(canvas.PersistentImage().pixel(1, 0), canvas.PersistentImage().pixel(0, 0) == kTraceRed),
-              std::pair(kTraceRed, false));
+    EXPECT_EQ(canvas.PersistentImage().pixel(1, 0), kTraceRed);
+    EXPECT_NE(canvas.PersistentImage().pixel(0, 0), kTraceRed);
     EXPECT_FALSE(canvas.AutoRedraw());  // the trace leaves the window in overlay drawing
     EXPECT_EQ(s.drawing.varPlotPoint, 12);
 }

@@ -160,14 +160,11 @@ TEST(DataStage, LineEndsByteOrderMarkAndFilesAreSplitAlike)
 
 /// Part sizes from one byte up and thread counts beyond the cores: every boundary of a
 /// small file is crossed somewhere.
-const std::vector<DataSplit>& TinySplits()
+std::vector<DataSplit> TinySplits()
 {
-    static const std::vector<DataSplit> splits = [] {
-        std::vector<DataSplit> out;
-        for (const std::uint64_t bytes : {1, 2, 3, 5, 8, 13, 40, 97, 1000})
-            for (const unsigned threads : {2u, 3u, 5u}) out.push_back(DataSplit{threads, 0, bytes});
-        return out;
-    }();
+    std::vector<DataSplit> splits;
+    for (const std::uint64_t bytes : {1, 2, 3, 5, 8, 13, 40, 97, 1000})
+        for (const unsigned threads : {2u, 3u, 5u}) splits.push_back(DataSplit{threads, 0, bytes});
     return splits;
 }
 
@@ -186,11 +183,8 @@ TEST(DataStage, AFileCutShortInABlockSizedForItFailsAtTheSameLineWithoutWritingP
 {
     // The blocks hold the columns the file can fill, far fewer than the lines after the
     // failure (empty ones, or the empty lines that CR CR LF makes).
-    const std::string digitalLine = [] {
-        std::string values;
-        for (int i = 0; i < 64; ++i) values += i % 3 == 0 ? ",1" : ",0";
-        return values;
-    }();
+    std::string digitalLine;
+    for (int i = 0; i < 64; ++i) digitalLine += i % 3 == 0 ? ",1" : ",0";
     std::string cutShort;
     for (long n = 1; n <= 400; ++n) cutShort += std::to_string(n) + ",0" + digitalLine + "\r\r\n";
     cutShort.resize(cutShort.size() - 50);
