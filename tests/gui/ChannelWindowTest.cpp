@@ -48,8 +48,10 @@ protected:
     void PressAt(float x) { Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(x, 20), Qt::LeftButton); }
     int W() { return Window(1).width(); }
     /// Both markers' samples, and the two read-outs joined by "|".
-    std::pair<double, long> Samples() { return {V().varMarker1Sample, V().lngMarker2Sample}; }
-    QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
+    std::tuple<double, long, QString> Markers()
+    {
+        return {V().varMarker1Sample, V().lngMarker2Sample, form->Text2->text() + "|" + form->Text3->text()};
+    }
     /// The tool bar's channel name and scale label, scale and unit, joined by "|".
     QString ScaleFields() { return form->Label1->text() + "|" + form->Text6->text() + "|" + form->Text8->text(); }
     /// Whether the marker menu's two items are checked.
@@ -90,9 +92,8 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
         EXPECT_GT(blackIn(QRect(static_cast<int>(end.x()) + 2, 40, 60, 14)), 20);  // "Zoom: 20 %"
         EXPECT_EQ(form->Combo1->currentText(), "100 %");
         Mouse(1, QEvent::MouseButtonRelease, Qt::LeftButton, end);
-        EXPECT_EQ(form->Combo1->currentText(), "20 %");
-        EXPECT_EQ(form->State().model.lngViewSamples, 200);
-        EXPECT_EQ(v.lngFirstSample, 1 + qRound(100 * 1000 / w));
+        EXPECT_EQ(std::tuple(form->Combo1->currentText(), form->State().model.lngViewSamples, v.lngFirstSample),
+                  std::tuple("20 %", 200, 1 + qRound(100 * 1000 / w)));
         EXPECT_TRUE(Window(1).canvas().OverlayBounds().isEmpty());
     }
 
@@ -113,8 +114,7 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     canvas.Box(10, 10, 50, 50, QColor(0, 0, 0));  // something left in the overlay
     const quint64 before = canvas.PersistentRevision();
     Click(1, Qt::LeftButton, QPointF(120, 30));
-    EXPECT_EQ(form->Combo1->currentText(), "30 %");
-    EXPECT_EQ(form->State().view.lngFirstSample, 200);
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), form->State().view.lngFirstSample), std::tuple("30 %", 200));
     EXPECT_GT(canvas.PersistentRevision(), before);  // every window drawn again
     EXPECT_TRUE(canvas.OverlayBounds().isEmpty());
 
@@ -182,8 +182,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
     EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1) && form->Frame2->isVisibleTo(form->Picture1));
     ExpectCursors(kCursorMarker1);
     // 1000 samples in view: both at sample 1 + 500, in the middle of every window.
-    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
-    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
+    EXPECT_EQ(Markers(), std::tuple(501.0, 501L, "t :  0.000000 s|t :  --infinite-- 1/s"));
     const QImage shown = Window(2).Picture();
     int line = -1;
     for (int x = 0; x < shown.width() && line < 0; ++x)
@@ -213,7 +212,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
 
     // On again: both back in the middle.
     form->Command1->click();
-    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
+    EXPECT_EQ(Markers(), std::tuple(501.0, 501L, "t :  0.000000 s|t :  --infinite-- 1/s"));
 
     // The chosen marker's cursor stays through a full redraw with the busy cursor.
     form->Mark2->trigger();
@@ -249,12 +248,10 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
 
     // Past either end of the window: the first or the last sample, read out as such.
     PressAt(static_cast<float>(w + 80));
-    EXPECT_EQ(V().lngMarker2Sample, 1001);
-    EXPECT_EQ(V().lngMarker2X, W() - 1);
+    EXPECT_EQ(std::tuple(V().lngMarker2Sample, V().lngMarker2X), std::tuple(1001, W() - 1));
     form->Mark1->trigger();
     PressAt(-40);
-    EXPECT_EQ(Samples(), std::pair(1.0, 1001L));
-    EXPECT_EQ(ReadOuts(), "t :  1.000000 s|t :  1.0000 1/s");
+    EXPECT_EQ(Markers(), std::tuple(1.0, 1001L, "t :  1.000000 s|t :  1.0000 1/s"));
 
     // The arrow keys step one sample, and stop at the record's ends.
     Key(&Window(1), Qt::Key_Left);
@@ -266,15 +263,13 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
     Key(&Window(3), Qt::Key_Right);  // the digital window moves them too
     EXPECT_EQ(V().lngMarker2Sample, 1001);
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(Samples(), std::pair(3.0, 1000L));
-    EXPECT_EQ(ReadOuts(), "t :  0.997000 s|t :  1.0030 1/s");
+    EXPECT_EQ(Markers(), std::tuple(3.0, 1000L, "t :  0.997000 s|t :  1.0030 1/s"));
 
     // Both on one sample.
     form->Mark1->trigger();
     PressAt(static_cast<float>(w + 80));
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(Samples(), std::pair(1000.0, 1000L));
-    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
+    EXPECT_EQ(Markers(), std::tuple(1000.0, 1000L, "t :  0.000000 s|t :  --infinite-- 1/s"));
 
     // With the markers off the arrows leave the markers alone.
     form->Command1->click();
@@ -329,8 +324,7 @@ TEST_F(MarkerCommands, JumpsCentreTheViewOnTheMarkerOrTheTrigger)
 
     // The trigger near the end: as far as the scroll bar goes, the trigger right of the middle.
     form->TrPoint->trigger();
-    EXPECT_EQ(v.lngFirstSample, 901);
-    EXPECT_EQ(form->State().model.lngTriggerSample, 991);
+    EXPECT_EQ(std::tuple(v.lngFirstSample, form->State().model.lngTriggerSample), std::tuple(901, 991));
 }
 
 TEST(Cursors, MotifsAndHotSpots)
@@ -339,8 +333,8 @@ TEST(Cursors, MotifsAndHotSpots)
     for (int id : {kCursorMarker1, kCursorMarker2}) {
         const QImage img = ChannelCursorImage(id);
         ASSERT_EQ(img.size(), QSize(32, 32));
-        EXPECT_EQ(ChannelCursorHotSpot(id), QPoint(0, 0));
-        EXPECT_EQ(ChannelCursor(id).hotSpot(), QPoint(0, 0));
+        EXPECT_EQ(std::pair(ChannelCursorHotSpot(id), ChannelCursor(id).hotSpot()),
+                  std::pair(QPoint(0, 0), QPoint(0, 0)));
         // The marker line, two pixels wide, seven right of the hot spot, with a white rim.
         for (int y = 0; y < 32; ++y) {
             EXPECT_EQ(img.pixel(7, y), black) << y;
