@@ -48,10 +48,14 @@ protected:
     void PressAt(float x) { Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(x, 20), Qt::LeftButton); }
     int W() { return Window(1).width(); }
     /// Both markers' samples, and the two read-outs joined by "|".
-    std::pair<double, long> Samples() { return {V().varMarker1Sample, V().lngMarker2Sample}; }
-    QString ReadOuts() { return form->Text2->text() + "|" + form->Text3->text(); }
+    std::tuple<double, long, QString> Markers()
+    {
+        return {V().varMarker1Sample, V().lngMarker2Sample, form->Text2->text() + "|" + form->Text3->text()};
+    }
     /// The tool bar's channel name and scale label, scale and unit, joined by "|".
     QString ScaleFields() { return form->Label1->text() + "|" + form->Text6->text() + "|" + form->Text8->text(); }
+    /// Whether the marker menu's two items are checked.
+    std::pair<bool, bool> Checked() { return {form->Mark1->isChecked(), form->Mark2->isChecked()}; }
 };
 using MarkerCommands = ChannelWindow;
 
@@ -68,17 +72,15 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
         Mouse(1, QEvent::MouseButtonPress, Qt::LeftButton, start, Qt::LeftButton);
         Mouse(1, QEvent::MouseMove, Qt::NoButton, end, Qt::LeftButton);
         const ViewState& v = form->State().view;
-        EXPECT_EQ(v.varZoomPercent, 20);
-        EXPECT_EQ(v.lngZoomLeftSample, qRound(100 * 1000 / w));
+        EXPECT_EQ(std::tuple(v.varZoomPercent, v.lngZoomLeftSample), std::tuple(20.0, qRound(100 * 1000 / w)));
         // The dotted outline at both edges, the read-out beside the pointer, nothing yet applied.
         const QImage overlay = Window(1).canvas().OverlayImage();
         auto blackIn = [&](QRect area) {
             int n = 0;
+            area &= overlay.rect();
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
-                    if (overlay.rect().contains(x, y) && qAlpha(overlay.pixel(x, y)) > 128 &&
-                        qGray(overlay.pixel(x, y)) < 100)
-                        ++n;
+                    n += qAlpha(overlay.pixel(x, y)) > 128 && qGray(overlay.pixel(x, y)) < 100 ? 1 : 0;
             return n;
         };
         const int h = Window(1).height();
@@ -90,9 +92,8 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
         EXPECT_GT(blackIn(QRect(static_cast<int>(end.x()) + 2, 40, 60, 14)), 20);  // "Zoom: 20 %"
         EXPECT_EQ(form->Combo1->currentText(), "100 %");
         Mouse(1, QEvent::MouseButtonRelease, Qt::LeftButton, end);
-        EXPECT_EQ(form->Combo1->currentText(), "20 %");
-        EXPECT_EQ(form->State().model.lngViewSamples, 200);
-        EXPECT_EQ(v.lngFirstSample, 1 + qRound(100 * 1000 / w));
+        EXPECT_EQ(std::tuple(form->Combo1->currentText(), form->State().model.lngViewSamples, v.lngFirstSample),
+                  std::tuple("20 %", 200, 1 + qRound(100 * 1000 / w)));
         EXPECT_TRUE(Window(1).canvas().OverlayBounds().isEmpty());
     }
 
@@ -113,15 +114,16 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     canvas.Box(10, 10, 50, 50, QColor(0, 0, 0));  // something left in the overlay
     const quint64 before = canvas.PersistentRevision();
     Click(1, Qt::LeftButton, QPointF(120, 30));
-    EXPECT_EQ(form->Combo1->currentText(), "30 %");
-    EXPECT_EQ(form->State().view.lngFirstSample, 200);
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), form->State().view.lngFirstSample), std::tuple("30 %", 200));
     EXPECT_GT(canvas.PersistentRevision(), before);  // every window drawn again
     EXPECT_TRUE(canvas.OverlayBounds().isEmpty());
 
     // The arrow keys step the zoom list in any channel window.
     // Up one step and back; Down at the last item and Up at the first stay.
-    for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"}, {"99 %", Qt::Key_Down, "100 %"},
-                                        {"100 %", Qt::Key_Down, "100 %"}, {"1 %", Qt::Key_Up, "1 %"}}) {
+    for (const auto& [from, key, to] : {std::tuple{"100 %", Qt::Key_Up, "99 %"},
+                                        {"99 %", Qt::Key_Down, "100 %"},
+                                        {"100 %", Qt::Key_Down, "100 %"},
+                                        {"1 %", Qt::Key_Up, "1 %"}}) {
         ChooseZoom(from);
         Key(&Window(2), key);
         EXPECT_EQ(form->Combo1->currentText(), to) << from;
@@ -129,7 +131,7 @@ TEST_F(ChannelWindow, ZoomRectangleChoosesTheZoomAndMovesTheViewToItsLeftEdgeACl
     }
 }
 
-TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
+TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBarResizeRedrawsOnlyTheProgramCloses)
 {
     Load(1001);
     RecordingModel& m = form->State().model;
@@ -137,25 +139,18 @@ TEST_F(ChannelWindow, BecomingActiveLoadsTheToolBar)
     Activate(2);
     EXPECT_EQ(form->ToolBarWindow(), 2);
     EXPECT_EQ(ScaleFields(), "UA  Scale:|35|kV");  // auto-scaled: peak 34.5 kV, to the even 34, plus 1
-    EXPECT_TRUE(form->Check1->isChecked());
-    EXPECT_FALSE(form->Text6->isEnabled());
+    EXPECT_EQ(std::pair(form->Check1->isChecked(), form->Text6->isEnabled()), std::pair(true, false));
 
     Activate(1);
     EXPECT_EQ(ScaleFields(), "IA  Scale:|101.00|A");
-    EXPECT_FALSE(form->Check1->isChecked());
-    EXPECT_TRUE(form->Text6->isEnabled());
-    EXPECT_TRUE(form->Text8->isEnabled());
+    EXPECT_EQ(std::tuple(form->Check1->isChecked(), form->Text6->isEnabled(), form->Text8->isEnabled()),
+              std::tuple(false, true, true));
 
     Activate(3);  // the digital window has no scale
     EXPECT_EQ(ScaleFields(), "Scale:||");
-    EXPECT_FALSE(form->Text6->isEnabled());
-    EXPECT_FALSE(form->Check1->isEnabled());
-}
+    EXPECT_EQ(std::pair(form->Text6->isEnabled(), form->Check1->isEnabled()), std::pair(false, false));
 
-TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheProgramClosesIt)
-{
-    Load(1001);
-    RecordingModel& m = form->State().model;
+    // A resize redraws the window itself.
     Window(1).resize(300, 120);
     const QImage picture = Window(1).Picture();
     EXPECT_GT(CountColour(picture, qRgb(255, 0, 0)), 150);  // the trace
@@ -166,8 +161,7 @@ TEST_F(ChannelWindow, ResizeRedrawsItselfAndBringsBackTheDigitalChannelsOnlyTheP
     m.arrDigitalSelection(0) = 0;
     m.arrDigitalSelection(2) = 0;
     Window(3).Frame()->resize(400, 90);
-    EXPECT_EQ(m.arrDigitalSelection(2), 1);
-    EXPECT_EQ(m.arrDigitalSelection(0), 1);
+    EXPECT_EQ(std::tuple(m.arrDigitalSelection(0), m.arrDigitalSelection(2)), std::tuple(1, 1));
 
     // Only the program closes it.
     EXPECT_FALSE(Window(1).Frame()->close());
@@ -184,14 +178,11 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
     EXPECT_EQ(form->Command1->text(), "Markers: ON");
     EXPECT_EQ(V().blnMarkersOn, kTrue);
     for (QAction* item : {form->gotom1, form->gotom2, form->Mark1, form->Mark2}) EXPECT_TRUE(item->isEnabled());
-    EXPECT_TRUE(form->Mark1->isChecked());
-    EXPECT_FALSE(form->Mark2->isChecked());
-    EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1));
-    EXPECT_TRUE(form->Frame2->isVisibleTo(form->Picture1));
+    EXPECT_EQ(Checked(), std::pair(true, false));
+    EXPECT_TRUE(form->Frame1->isVisibleTo(form->Picture1) && form->Frame2->isVisibleTo(form->Picture1));
     ExpectCursors(kCursorMarker1);
     // 1000 samples in view: both at sample 1 + 500, in the middle of every window.
-    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
-    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
+    EXPECT_EQ(Markers(), std::tuple(501.0, 501L, "t :  0.000000 s|t :  --infinite-- 1/s"));
     const QImage shown = Window(2).Picture();
     int line = -1;
     for (int x = 0; x < shown.width() && line < 0; ++x)
@@ -202,11 +193,10 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
 
     // Choosing the other marker changes the cursor and the check, nothing else.
     form->Mark2->trigger();
-    EXPECT_TRUE(form->Mark2->isChecked());
-    EXPECT_FALSE(form->Mark1->isChecked());
+    EXPECT_EQ(Checked(), std::pair(false, true));
     ExpectCursors(kCursorMarker2);
     form->Mark2->trigger();  // choosing it again keeps it chosen
-    EXPECT_TRUE(form->Mark2->isChecked());
+    EXPECT_EQ(Checked(), std::pair(false, true));
     EXPECT_EQ(V().lngMarker2Sample, 501);
     form->Mark1->trigger();
     ExpectCursors(kCursorMarker1);
@@ -222,7 +212,7 @@ TEST_F(MarkerCommands, SwitchShowsThemInTheMiddleAndHidesThemAgainCursorsStayThr
 
     // On again: both back in the middle.
     form->Command1->click();
-    EXPECT_EQ(Samples(), std::pair(501.0, 501L));
+    EXPECT_EQ(Markers(), std::tuple(501.0, 501L, "t :  0.000000 s|t :  --infinite-- 1/s"));
 
     // The chosen marker's cursor stays through a full redraw with the busy cursor.
     form->Mark2->trigger();
@@ -258,12 +248,10 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
 
     // Past either end of the window: the first or the last sample, read out as such.
     PressAt(static_cast<float>(w + 80));
-    EXPECT_EQ(V().lngMarker2Sample, 1001);
-    EXPECT_EQ(V().lngMarker2X, W() - 1);
+    EXPECT_EQ(std::tuple(V().lngMarker2Sample, V().lngMarker2X), std::tuple(1001, W() - 1));
     form->Mark1->trigger();
     PressAt(-40);
-    EXPECT_EQ(Samples(), std::pair(1.0, 1001L));
-    EXPECT_EQ(ReadOuts(), "t :  1.000000 s|t :  1.0000 1/s");
+    EXPECT_EQ(Markers(), std::tuple(1.0, 1001L, "t :  1.000000 s|t :  1.0000 1/s"));
 
     // The arrow keys step one sample, and stop at the record's ends.
     Key(&Window(1), Qt::Key_Left);
@@ -275,15 +263,13 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
     Key(&Window(3), Qt::Key_Right);  // the digital window moves them too
     EXPECT_EQ(V().lngMarker2Sample, 1001);
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(Samples(), std::pair(3.0, 1000L));
-    EXPECT_EQ(ReadOuts(), "t :  0.997000 s|t :  1.0030 1/s");
+    EXPECT_EQ(Markers(), std::tuple(3.0, 1000L, "t :  0.997000 s|t :  1.0030 1/s"));
 
     // Both on one sample.
     form->Mark1->trigger();
     PressAt(static_cast<float>(w + 80));
     Key(&Window(1), Qt::Key_Left);
-    EXPECT_EQ(Samples(), std::pair(1000.0, 1000L));
-    EXPECT_EQ(ReadOuts(), "t :  0.000000 s|t :  --infinite-- 1/s");
+    EXPECT_EQ(Markers(), std::tuple(1000.0, 1000L, "t :  0.000000 s|t :  --infinite-- 1/s"));
 
     // With the markers off the arrows leave the markers alone.
     form->Command1->click();
@@ -291,14 +277,14 @@ TEST_F(MarkerCommands, MouseAndArrowKeysMoveTheChosenMarkerWithinTheRecordRightB
     EXPECT_EQ(V().varMarker1Sample, 1000);
 
     // The right button opens the marker menu only while they are on, else zooms out.
-    ChooseZoom("90 %");
-    Click(1, Qt::RightButton, QPointF(50, 20));
-    EXPECT_EQ(form->Combo1->currentText(), "95 %");  // markers off: five steps out
-    EXPECT_FALSE(form->Pop->isVisible());
-    EXPECT_EQ(form->State().model.lngViewSamples, 950);
-    ChooseZoom("97 %");  // fewer than five steps left: the last item
-    Click(1, Qt::RightButton, QPointF(50, 20));
-    EXPECT_EQ(form->Combo1->currentText(), "100 %");
+    // Markers off: five steps out, or the last item when fewer are left.
+    for (const auto& [from, to] : {std::pair{"90 %", "95 %"}, {"97 %", "100 %"}}) {
+        ChooseZoom(from);
+        Click(1, Qt::RightButton, QPointF(50, 20));
+        EXPECT_EQ(form->Combo1->currentText(), to);
+        EXPECT_FALSE(form->Pop->isVisible());
+        EXPECT_EQ(form->State().model.lngViewSamples, QString(to).remove(" %").toInt() * 10);
+    }
     ChooseZoom("95 %");
     form->Command1->click();
     Click(1, Qt::RightButton, QPointF(50, 20));
@@ -338,8 +324,7 @@ TEST_F(MarkerCommands, JumpsCentreTheViewOnTheMarkerOrTheTrigger)
 
     // The trigger near the end: as far as the scroll bar goes, the trigger right of the middle.
     form->TrPoint->trigger();
-    EXPECT_EQ(v.lngFirstSample, 901);
-    EXPECT_EQ(form->State().model.lngTriggerSample, 991);
+    EXPECT_EQ(std::tuple(v.lngFirstSample, form->State().model.lngTriggerSample), std::tuple(901, 991));
 }
 
 TEST(Cursors, MotifsAndHotSpots)
@@ -348,8 +333,8 @@ TEST(Cursors, MotifsAndHotSpots)
     for (int id : {kCursorMarker1, kCursorMarker2}) {
         const QImage img = ChannelCursorImage(id);
         ASSERT_EQ(img.size(), QSize(32, 32));
-        EXPECT_EQ(ChannelCursorHotSpot(id), QPoint(0, 0));
-        EXPECT_EQ(ChannelCursor(id).hotSpot(), QPoint(0, 0));
+        EXPECT_EQ(std::pair(ChannelCursorHotSpot(id), ChannelCursor(id).hotSpot()),
+                  std::pair(QPoint(0, 0), QPoint(0, 0)));
         // The marker line, two pixels wide, seven right of the hot spot, with a white rim.
         for (int y = 0; y < 32; ++y) {
             EXPECT_EQ(img.pixel(7, y), black) << y;

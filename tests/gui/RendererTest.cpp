@@ -37,8 +37,7 @@ struct Scene {
             model.arrAnalogSamples.Redim(nA, samples + 1);
             for (auto* a : {&model.arrChannelScale, &model.arrFullScale, &model.arrFactorA, &model.arrFactorB})
                 a->Redim(1, nA);
-            model.arrAnalogNames.Redim(1, nA);
-            model.arrAnalogUnits.Redim(1, nA);
+            for (auto* a : {&model.arrAnalogNames, &model.arrAnalogUnits}) a->Redim(1, nA);
             for (long i = 1; i <= nA; ++i) {
                 model.arrChannelScale(i) = 100;
                 model.arrAnalogNames(i) = "U" + std::to_string(i);
@@ -64,8 +63,8 @@ struct Scene {
     }
     RenderContext Context(bool reduced = true)
     {
-        return RenderContext{model,  view, drawing, reduced ? &pyramid : nullptr, reduced ? &edges : nullptr,
-                             titles, reduced ? &columns : nullptr};
+        if (!reduced) return RenderContext{model, view, drawing, nullptr, nullptr, titles, nullptr};
+        return RenderContext{model, view, drawing, &pyramid, &edges, titles, &columns};
     }
     /// Analog channel ch (or, for 0, the digital window) on a fresh canvas; frame is the one the drawing left.
     QImage Draw(long ch, int w, int h, bool reduced = true)
@@ -96,16 +95,15 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScal
 {
     // A value equal to the scale at y = 0 (0.5 rounds to the even 0); its negative at H - 0.5 rounded (149.5 and
     // 150.5 both to the even 150); zero in the middle (75.5 to the even 76).
-    for (const auto& [value, height, y] : {std::tuple{100, 150, 0}, {-100, 150, 150}, {-100, 151, 150}, {0, 151, 76},
-                                           {0, 150, 75}})
+    for (const auto& [value, height, y] :
+         {std::tuple{100, 150, 0}, {-100, 150, 150}, {-100, 151, 150}, {0, 151, 76}, {0, 150, 75}})
         EXPECT_EQ(ValueY(value, height, 100), y) << value << " in " << height;
     EXPECT_THROW(ValueY(1, 150, 0), ProgramError);
 
     Scene wide(1, 0, 1001);
     wide.model.lngViewSamples = 1000;
     const Frame frame = ComputeFrame(wide.model, wide.view);
-    EXPECT_EQ(frame.E, 1001);
-    EXPECT_DOUBLE_EQ(frame.D, 1.001);
+    EXPECT_EQ(std::tuple(frame.E, frame.D), std::tuple(1001, 1.001));
     EXPECT_NEAR(PointX(frame, 500, 1001, 1000), 500, 1e-9);
     EXPECT_EQ(PointX(frame, 500, 1, 1000), 0);
 
@@ -118,9 +116,9 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScal
     auto ctx = s.Context();
     Frame f = ComputeFrame(s.model, s.view);
     const auto points = ReducedTracePoints(ctx, 1, f, 101, 50);
-    ASSERT_FALSE(points.empty());
-    EXPECT_EQ(points[0], QPoint(1, 0));
-    EXPECT_EQ(points[1], QPoint(10, 50));  // round(101 * 1 / 10) = 10; -scale at H - 0.5 -> 50 (even)
+    ASSERT_GE(points.size(), 2u);
+    // round(101 * 1 / 10) = 10; -scale at H - 0.5 -> 50 (even)
+    EXPECT_EQ(std::pair(points[0], points[1]), std::pair(QPoint(1, 0), QPoint(10, 50)));
     DrawAnalogTrace(canvas, ctx, 1, f);
     EXPECT_EQ(canvas.PersistentImage().pixel(1, 0), kTraceRed);
     EXPECT_NE(canvas.PersistentImage().pixel(0, 0), kTraceRed);
@@ -136,11 +134,11 @@ TEST(Trace, ReducedColumnsDrawExactlyTheFullPolyline)
     Scene s(5, 0, N, 4000);
     for (long n = 1; n <= N; ++n) {
         const double t = n / 4000.0;
-        s.model.arrAnalogSamples(1, n) = 80 * std::sin(2 * M_PI * 50 * t);               // real-like sine
-        s.model.arrAnalogSamples(2, n) = noise(rng);                                      // noise
+        s.model.arrAnalogSamples(1, n) = 80 * std::sin(2 * M_PI * 50 * t);                    // real-like sine
+        s.model.arrAnalogSamples(2, n) = noise(rng);                                          // noise
         s.model.arrAnalogSamples(3, n) = (n % 997 == 0) ? 5000 : (n % 500 < 250 ? 60 : -60);  // spikes and steps
-        s.model.arrAnalogSamples(4, n) = 400 * std::sin(2 * M_PI * 3 * t);                // clipped far beyond the scale
-        s.model.arrAnalogSamples(5, n) = std::round(noise(rng)) / 4;                      // many equal values
+        s.model.arrAnalogSamples(4, n) = 400 * std::sin(2 * M_PI * 3 * t);  // clipped far beyond the scale
+        s.model.arrAnalogSamples(5, n) = std::round(noise(rng)) / 4;        // many equal values
     }
     s.Index();
     for (const QSize size : {QSize(1200, 150), QSize(333, 77), QSize(64, 300)}) {
@@ -211,14 +209,13 @@ TEST(Trigger, LineOnlyWhenTheTriggerIsInViewAnnotationBesideIt)
     EXPECT_EQ(draw(1, 2), std::make_pair(-1, 0));    // before the view
     EXPECT_EQ(draw(30, 30), std::make_pair(-1, 0));  // the first sample in view is not one the loop plots
     EXPECT_EQ(draw(102, 1).second, 101);             // one period after the last sample: at point N
-    auto [x, p] = draw(60, 30);                      // (the dashed line is within a pixel of its place)
-    EXPECT_NEAR(x, 120, 1);
-    EXPECT_EQ(p, 31);
-
+    // The dashed line is within a pixel of its place.
+    for (const auto& [trigger, first, x, point] : {std::tuple{60, 30, 120, 31}, {51, 1, 200, 51}}) {
+        const auto [drawnX, plotted] = draw(trigger, first);
+        EXPECT_NEAR(drawnX, x, 1) << trigger;
+        EXPECT_EQ(plotted, point) << trigger;
+    }
     // Three lines under two text heights from the top: "Trigger point", the time, the value.
-    std::tie(x, p) = draw(51, 1);
-    EXPECT_NEAR(x, 200, 1);
-    EXPECT_EQ(p, 51);
     const int h = static_cast<int>(Canvas().TextHeight("1"));
     const int top = 2 * h + 2;
     for (int line = 0; line < 3; ++line) EXPECT_GT(DarkIn(img, QRect(202, top + line * h, 60, h)), 20) << line;
@@ -467,8 +464,8 @@ TEST(Grid, ChannelNameInDarkRedWithoutTitleBarsPutBackOnlyWhenNothingItShowsHasC
 
     // Each thing the grid shows, changed, gives what a fresh window draws.
     for (const auto& change : std::vector<std::function<void()>>{[&] { s.model.arrChannelScale(1) = 250; },
-                                                                [&] { s.model.arrAnalogUnits(1) = "MW"; },
-                                                                [&] { s.model.arrAnalogNames(1) = "P feeder"; }}) {
+                                                                 [&] { s.model.arrAnalogUnits(1) = "MW"; },
+                                                                 [&] { s.model.arrAnalogNames(1) = "P feeder"; }}) {
         change();
         DrawGrid(c, ctx, 1);
         EXPECT_EQ(c.PersistentImage(), fresh());

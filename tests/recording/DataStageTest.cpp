@@ -85,14 +85,9 @@ void ExpectSame(const Outcome& seq, const Outcome& par, const std::string& what)
 {
     EXPECT_EQ(par.failed, seq.failed) << what;
     EXPECT_EQ(par.progress, seq.progress) << what;
-    EXPECT_EQ(std::memcmp(par.model.arrAnalogSamples.data(), seq.model.arrAnalogSamples.data(),
-                          seq.model.arrAnalogSamples.bytes()),
-              0)
-        << what;
-    EXPECT_EQ(std::memcmp(par.model.arrDigitalSamples.data(), seq.model.arrDigitalSamples.data(),
-                          seq.model.arrDigitalSamples.bytes()),
-              0)
-        << what;
+    const auto sameBytes = [](const auto& a, const auto& b) { return std::memcmp(a.data(), b.data(), b.bytes()) == 0; };
+    EXPECT_TRUE(sameBytes(par.model.arrAnalogSamples, seq.model.arrAnalogSamples)) << what;
+    EXPECT_TRUE(sameBytes(par.model.arrDigitalSamples, seq.model.arrDigitalSamples)) << what;
     for (long i = 1; i <= seq.model.AnalogCount(); ++i) {
         EXPECT_EQ(par.model.arrRawMin(i), seq.model.arrRawMin(i)) << what << " channel " << i;
         EXPECT_EQ(par.model.arrRawMax(i), seq.model.arrRawMax(i)) << what << " channel " << i;
@@ -113,26 +108,13 @@ TEST(DataStage, ParallelReadEqualsLineByLineWhereverAFaultSits)
         std::string text;  // replaces the line; empty: the file ends before it
     };
     std::vector<Fault> faults = {{0, ""}, {1, "1,0,x,2,3,0,1"}, {kLines, "150000,0,1,2,3,0"}};
+    // Each part's fault in turn: a digital overflow, a raw value too large, a wrong sample number, an empty field
+    // after good ones, or the file ends there.
+    const std::string kinds[] = {",0,5,6,7,0,2147483648", ",0,5,9e99,7,0,1", ",0,5,6,7,0,1", ",0,-40000,6,,0,1", ""};
     for (long k = 1; k < 16; ++k) {
         const long n = kLines / 16 * k + k;
-        const std::string nText = std::to_string(n);
-        switch (k % 5) {
-        case 0:
-            faults.push_back({n, nText + ",0,5,6,7,0,2147483648"});
-            break;  // digital overflow
-        case 1:
-            faults.push_back({n, nText + ",0,5,9e99,7,0,1"});
-            break;  // raw value too large
-        case 2:
-            faults.push_back({n, std::to_string(n + 1) + ",0,5,6,7,0,1"});
-            break;  // wrong sample number
-        case 3:
-            faults.push_back({n, nText + ",0,-40000,6,,0,1"});
-            break;  // empty field after good ones
-        default:
-            faults.push_back({n, ""});
-            break;  // the file ends here
-        }
+        const std::string& kind = kinds[k % 5];
+        faults.push_back({n, kind.empty() ? "" : std::to_string(k % 5 == 2 ? n + 1 : n) + kind});
     }
     for (const Fault& fault : faults) {
         std::vector<std::string> lines = good;
@@ -178,14 +160,11 @@ TEST(DataStage, LineEndsByteOrderMarkAndFilesAreSplitAlike)
 
 /// Part sizes from one byte up and thread counts beyond the cores: every boundary of a
 /// small file is crossed somewhere.
-const std::vector<DataSplit>& TinySplits()
+std::vector<DataSplit> TinySplits()
 {
-    static const std::vector<DataSplit> splits = [] {
-        std::vector<DataSplit> out;
-        for (const std::uint64_t bytes : {1, 2, 3, 5, 8, 13, 40, 97, 1000})
-            for (const unsigned threads : {2u, 3u, 5u}) out.push_back(DataSplit{threads, 0, bytes});
-        return out;
-    }();
+    std::vector<DataSplit> splits;
+    for (const std::uint64_t bytes : {1, 2, 3, 5, 8, 13, 40, 97, 1000})
+        for (const unsigned threads : {2u, 3u, 5u}) splits.push_back(DataSplit{threads, 0, bytes});
     return splits;
 }
 
@@ -204,11 +183,8 @@ TEST(DataStage, AFileCutShortInABlockSizedForItFailsAtTheSameLineWithoutWritingP
 {
     // The blocks hold the columns the file can fill, far fewer than the lines after the
     // failure (empty ones, or the empty lines that CR CR LF makes).
-    const std::string digitalLine = [] {
-        std::string values;
-        for (int i = 0; i < 64; ++i) values += i % 3 == 0 ? ",1" : ",0";
-        return values;
-    }();
+    std::string digitalLine;
+    for (int i = 0; i < 64; ++i) digitalLine += i % 3 == 0 ? ",1" : ",0";
     std::string cutShort;
     for (long n = 1; n <= 400; ++n) cutShort += std::to_string(n) + ",0" + digitalLine + "\r\r\n";
     cutShort.resize(cutShort.size() - 50);
@@ -267,16 +243,11 @@ std::string RandomFile(std::mt19937& rng, long generated, long& firstBad, long& 
         const std::string n = std::to_string(lines + 1);
         const std::string& lineEnd = oneEnd ? end : ends[pick(4)];
         if (pick(40) == 0) {
-            const std::string hostile[] = {"",
-                                           " ",
-                                           ",",
-                                           "1,2",
-                                           "x,0,1,2,3,0,1",
-                                           ",,,,,,",
-                                           n + ",0,1,2,3,0,1,9",
-                                           n + ",0,1e400,2,3,0,1",
-                                           n + ".5,0,1,2,3,0,1"};
-            add(hostile[pick(9)], false, lineEnd);
+            // The last three follow the sample number.
+            const std::string hostile[] = {
+                "", " ", ",", "1,2", "x,0,1,2,3,0,1", ",,,,,,", ",0,1,2,3,0,1,9", ",0,1e400,2,3,0,1", ".5,0,1,2,3,0,1"};
+            const long h = pick(9);
+            add(h < 6 ? hostile[h] : n + hostile[h], false, lineEnd);
             continue;
         }
         const std::string number[] = {n, "00" + n, "  " + n, n + ".0", n + "A"};

@@ -77,19 +77,19 @@ TEST(TextDecoder, PlausibilityPrefersTextAsScriptsAreWritten)
 {
     // Each reading counts for more than the misreading beside it.
     const std::vector<std::pair<std::u32string, std::u32string>> pairs = {
-        {U"Schaltanlage Süd", U"Schaltanlage Sьd"},    // Cyrillic inside a Latin word
-        {U"Süd", U"SÃ¼d"},                             // accented letters in a row, a sign
-        {U"Напряжение", U"нАПРЯЖЕНИЕ"},               // a capital after a small letter
-        {U"ДФЗ ВЛ", U"дтг бк"},                       // small letters without a vowel
-        {U"подъезд", U"поъдезд"},                     // a sign after a vowel
-        {U"свет", U"ьвет"},                           // a word starting with a sign
-        {U"Горшечное", U"гОрШеЧнОе"},                 // case changing all the way
-        {U"Горшечное", U"Γορσεχνοε"},                 // Greek
+        {U"Schaltanlage Süd", U"Schaltanlage Sьd"},  // Cyrillic inside a Latin word
+        {U"Süd", U"SÃ¼d"},                           // accented letters in a row, a sign
+        {U"Напряжение", U"нАПРЯЖЕНИЕ"},              // a capital after a small letter
+        {U"ДФЗ ВЛ", U"дтг бк"},                      // small letters without a vowel
+        {U"подъезд", U"поъдезд"},                    // a sign after a vowel
+        {U"свет", U"ьвет"},                          // a word starting with a sign
+        {U"Горшечное", U"гОрШеЧнОе"},                // case changing all the way
+        {U"Горшечное", U"Γορσεχνοε"},                // Greek
         {U"РП-110", U"╨╧-110"},                      // box drawing
-        {U"母线", U"ĸŷ"},                              // common Han against rare Latin letters
-        {U"A相电流", U"S상d"},                          // Hangul inside a Latin word
-        {U"변전소", U"변電소"},                          // Hangul and Han in one word
-        {U"遮断器トリップ", U"遮断器\uE000\uE001"},       // private use
+        {U"母线", U"ĸŷ"},                            // common Han against rare Latin letters
+        {U"A相电流", U"S상d"},                       // Hangul inside a Latin word
+        {U"변전소", U"변電소"},                      // Hangul and Han in one word
+        {U"遮断器トリップ", U"遮断器\uE000\uE001"},  // private use
     };
     for (std::size_t i = 0; i < pairs.size(); ++i)
         EXPECT_GT(Plausibility(pairs[i].first), Plausibility(pairs[i].second)) << "pair " << i;
@@ -125,19 +125,14 @@ TEST(TextDecoder, EveryLineIsReadInTheJudgedCodePage)
 
 TEST(TextDecoder, CodePagesAreFoundByTheirUsualNames)
 {
-    for (const auto& [alias, name] : std::vector<std::pair<const char*, const char*>>{{"windows-1251", "Windows-1251"},
-                                                                                      {"CP1251", "Windows-1251"},
-                                                                                      {"ibm866", "IBM866"},
-                                                                                      {"cp866", "IBM866"},
-                                                                                      {"koi8r", "KOI8-R"},
-                                                                                      {"gbk", "GB18030"},
-                                                                                      {"BIG5", "Big5"},
-                                                                                      {"Shift_JIS", "Shift-JIS"},
-                                                                                      {"sjis", "Shift-JIS"},
-                                                                                      {"euc-kr", "EUC-KR"},
-                                                                                      {"cp1252", "Windows-1252"},
-                                                                                      {"latin1", "Windows-1252"},
-                                                                                      {"utf8", "UTF-8"}}) {
+    // Each usual name, then the code page's own.
+    const char* const names[] = {"windows-1251", "Windows-1251", "CP1251",    "Windows-1251", "ibm866", "IBM866",
+                                 "cp866",        "IBM866",       "koi8r",     "KOI8-R",       "gbk",    "GB18030",
+                                 "BIG5",         "Big5",         "Shift_JIS", "Shift-JIS",    "sjis",   "Shift-JIS",
+                                 "euc-kr",       "EUC-KR",       "cp1252",    "Windows-1252", "latin1", "Windows-1252",
+                                 "utf8",         "UTF-8"};
+    for (std::size_t i = 0; i < std::size(names); i += 2) {
+        const char *alias = names[i], *name = names[i + 1];
         const CodePage* page = FindCodePage(alias);
         ASSERT_NE(page, nullptr) << alias;
         EXPECT_EQ(page->name, name);
