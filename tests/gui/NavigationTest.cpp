@@ -263,32 +263,21 @@ TEST_F(NavigationWindow, ReadOutsShowSampleNumbersWhileAButtonIsHeld)
     ChooseZoom("10 %");
     form->Scroll1->setValue(500);
     // Through the window, as the desktop delivers clicks: a context menu would open on a right press.
-    auto mouse = [&](QLineEdit* box, QEvent::Type type, Qt::MouseButton button) {
+    // The box shows the sample number while the button is held, the time again once it is let go.
+    auto click = [&](QLineEdit* box, Qt::MouseButton button, const QString& held, const QString& released) {
         const QPoint at = box->mapTo(form.get(), QPoint(3, 3));
-        if (type == QEvent::MouseButtonPress)
-            QTest::mousePress(form->windowHandle(), button, Qt::NoModifier, at);
-        else
-            QTest::mouseRelease(form->windowHandle(), button, Qt::NoModifier, at);
+        QTest::mousePress(form->windowHandle(), button, Qt::NoModifier, at);
+        EXPECT_EQ(box->text(), held);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        QTest::mouseRelease(form->windowHandle(), button, Qt::NoModifier, at);
+        EXPECT_EQ(box->text(), released);
     };
-    mouse(form->Text4, QEvent::MouseButtonPress, Qt::RightButton);  // only the left button counts here
-    EXPECT_EQ(form->Text4->text(), "499.000 ms");
-    mouse(form->Text4, QEvent::MouseButtonPress, Qt::LeftButton);
-    EXPECT_EQ(form->Text4->text(), "500");
-    mouse(form->Text4, QEvent::MouseButtonRelease, Qt::LeftButton);
-    EXPECT_EQ(form->Text4->text(), "499.000 ms");
-
+    click(form->Text4, Qt::RightButton, "499.000 ms", "499.000 ms");  // only the left button counts here
+    click(form->Text4, Qt::LeftButton, "500", "499.000 ms");
     // Any button on the end box, the right one too: no menu takes its release.
-    mouse(form->Text5, QEvent::MouseButtonPress, Qt::RightButton);
-    EXPECT_EQ(form->Text5->text(), "600");
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    mouse(form->Text5, QEvent::MouseButtonRelease, Qt::RightButton);
-    EXPECT_EQ(form->Text5->text(), "599.000 ms");
-
+    click(form->Text5, Qt::RightButton, "600", "599.000 ms");
     form->Scroll1->setValue(900);
-    mouse(form->Text5, QEvent::MouseButtonPress, Qt::LeftButton);
-    EXPECT_EQ(form->Text5->text(), "1000");  // the end of the record, not 1000 + 100
-    mouse(form->Text5, QEvent::MouseButtonRelease, Qt::LeftButton);
-    EXPECT_EQ(form->Text5->text(), "999.000 ms");
+    click(form->Text5, Qt::LeftButton, "1000", "999.000 ms");  // the end of the record, not 1000 + 100
 }
 
 TEST_F(NavigationWindow, ScaleEntry)
