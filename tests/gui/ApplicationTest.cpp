@@ -4,7 +4,6 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScopeGuard>
 #include <QSvgRenderer>

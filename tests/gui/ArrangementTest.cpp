@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTest>
 
@@ -110,33 +109,32 @@ TEST_F(Arrangement, ToolBarShowsTheWindowReallyActiveAfterStacking)
 
 TEST_F(Arrangement, TilesInIndexOrderAllOfOneSize)
 {
+    // Side by side in index order, row after row, without gaps; the cells differ by a pixel at most.
+    auto expectTiles = [&](long windows, long columns) {
+        form->Til->trigger();
+        const QSize cell = Frame(1).size();
+        const QSize client = form->ClientSize();
+        for (long i = 1; i <= windows; ++i) {
+            SCOPED_TRACE(i);
+            const QRect f = Frame(i).geometry();
+            EXPECT_LE(std::abs(f.width() - cell.width()), 1);
+            EXPECT_LE(std::abs(f.height() - cell.height()), 1);
+            EXPECT_EQ(f.x(), (i - 1) % columns == 0 ? 0 : Frame(i - 1).geometry().right() + 1);
+            EXPECT_EQ(f.y(), i <= columns ? 0 : Frame(i - columns).geometry().bottom() + 1);
+            EXPECT_TRUE(i % columns != 0 || f.right() + 1 == client.width()) << "a row ends at the area's edge";
+            EXPECT_TRUE(i <= windows - columns || f.bottom() + 1 == client.height()) << "the last row at the bottom";
+        }
+    };
     Load(testing::RecordingText(), "three");
-    form->Til->trigger();
-    const QSize size = Frame(1).size();
-    for (long i = 2; i <= 3; ++i) {
-        EXPECT_LE(std::abs(Frame(i).width() - size.width()), 1) << i;
-        EXPECT_EQ(Frame(i).height(), size.height()) << i;
-        EXPECT_EQ(Frame(i).x(), Frame(i - 1).geometry().right() + 1) << "side by side in order " << i;
-        EXPECT_EQ(Frame(i).y(), 0);
-    }
-    EXPECT_EQ(Frame(3).geometry().right() + 1, form->ClientSize().width());
-    EXPECT_EQ(size.height(), form->ClientSize().height());
+    expectTiles(3, 3);
     // Without title bars before, without them after.
     for (long i = 1; i <= 3; ++i) {
         EXPECT_EQ(Frame(i).windowTitle(), "") << i;
         EXPECT_TRUE(Frame(i).windowFlags().testFlag(Qt::FramelessWindowHint)) << i;
     }
-
-    // Eight windows: two rows of four, row after row.
+    // Eight windows: two rows of four.
     form->OpenRecording(QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"));
-    form->Til->trigger();
-    const QSize cell = Frame(1).size();
-    for (long i = 1; i <= 8; ++i) {
-        EXPECT_LE(std::abs(Frame(i).width() - cell.width()), 1) << i;
-        EXPECT_LE(std::abs(Frame(i).height() - cell.height()), 1) << i;
-        EXPECT_NEAR(Frame(i).x(), (i - 1) % 4 * form->ClientSize().width() / 4.0, 1) << i;
-        EXPECT_NEAR(Frame(i).y(), (i - 1) / 4 * form->ClientSize().height() / 2.0, 1) << i;
-    }
+    expectTiles(8, 4);
 }
 
 TEST_F(Arrangement, CascadeLeavesEveryWindowLargeAndItsTopInSight)

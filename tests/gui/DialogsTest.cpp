@@ -69,6 +69,19 @@ protected:
         ASSERT_TRUE(ran);
         EXPECT_TRUE(form->isEnabled());
     }
+    /// Channels (un)ticked in the dialog as the user gives them, then OK; the icon titles follow between
+    /// two clicks.
+    void Tick(std::initializer_list<int> clicks, const QStringList& ticksBefore)
+    {
+        WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
+            EXPECT_EQ(Items(*dialog.List1), ticksBefore);
+            for (int k : clicks) {
+                ClickItem(*dialog.List1, k);
+                QApplication::processEvents();
+            }
+            dialog.Command1_Click();
+        });
+    }
 };
 
 TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
@@ -112,29 +125,7 @@ TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
     }
 }
 
-TEST_F(Dialogs, RestoringTheDigitalWindowWithNoneChosenShowsThemAllAgain)
-{
-    for (bool titles : {false, true}) {
-        SCOPED_TRACE(titles ? "title bars on" : "title bars off");
-        Load(ThreeDigitals());
-        if (form->TitlesOn() != titles) form->Titles->trigger();
-        WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
-            for (int k : {2, 3, 4}) {
-                ClickItem(*dialog.List1, k);
-                QApplication::processEvents();
-            }
-            dialog.Command1_Click();
-        });
-        ASSERT_TRUE(Minimized(3));
-        EXPECT_EQ(Selection(0), 0);
-        Window(3).Frame()->showNormal();  // by hand, from its icon: the same size as before
-        QApplication::processEvents();
-        EXPECT_EQ(Selection(4), 3);
-        EXPECT_EQ(Selection(0), 1);
-    }
-}
-
-TEST_F(Dialogs, TheCountIsTheTickedChannelsOnScreenWithTitleBarsOffOrOn)
+TEST_F(Dialogs, TheCountFollowsTheTicksAndRestoringWithNoneChosenShowsThemAll)
 {
     // The digital window's bands fill it: the last one's label (red, smoothed) or trace lies
     // in its bottom eighth (a count above the channels shown leaves the bottom empty).
@@ -145,27 +136,16 @@ TEST_F(Dialogs, TheCountIsTheTickedChannelsOnScreenWithTitleBarsOffOrOn)
                 if (qRed(picture.pixel(x, y)) > 160 && qGreen(picture.pixel(x, y)) < 100) return true;
         return false;
     };
-    // Ticks in the dialog as the user gives them: the icon titles follow between two clicks.
-    auto select = [&](std::initializer_list<int> clicks, const QStringList& ticksBefore) {
-        WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
-            EXPECT_EQ(Items(*dialog.List1), ticksBefore);
-            for (int k : clicks) {
-                ClickItem(*dialog.List1, k);
-                QApplication::processEvents();
-            }
-            dialog.Command1_Click();
-        });
-    };
     for (bool titles : {false, true}) {
         SCOPED_TRACE(titles ? "title bars on" : "title bars off");
         Load(ThreeDigitals());
         if (form->TitlesOn() != titles) form->Titles->trigger();
-        select({2, 3, 4, 3}, {"IA+", "UA+", "PU+", "TRIP+", "CB+"});
+        Tick({2, 3, 4, 3}, {"IA+", "UA+", "PU+", "TRIP+", "CB+"});
         EXPECT_EQ(Selection(4), 1);
         EXPECT_EQ(Selection(0), 0);
         EXPECT_FALSE(Minimized(3));
         EXPECT_TRUE(bandsFill());
-        select({3}, {"IA+", "UA+", "PU", "TRIP+", "CB"});
+        Tick({3}, {"IA+", "UA+", "PU", "TRIP+", "CB"});
         // The icon gets or loses its title bar with the switch: still none chosen.
         for (int k = 0; k < 2; ++k) {
             form->Titles->trigger();
@@ -173,10 +153,19 @@ TEST_F(Dialogs, TheCountIsTheTickedChannelsOnScreenWithTitleBarsOffOrOn)
             EXPECT_EQ(Selection(4), 0);
             EXPECT_TRUE(Minimized(3));
         }
-        select({2, 3, 4}, {"IA+", "UA+", "PU", "TRIP", "CB"});
+        Tick({2, 3, 4}, {"IA+", "UA+", "PU", "TRIP", "CB"});
         EXPECT_EQ(Selection(4), 3);
         EXPECT_EQ(Selection(0), 1);
         EXPECT_TRUE(bandsFill());
+
+        // None chosen, then the window restored by hand from its icon: all shown again, the same size as before.
+        Tick({2, 3, 4}, {"IA+", "UA+", "PU+", "TRIP+", "CB+"});
+        ASSERT_TRUE(Minimized(3));
+        EXPECT_EQ(Selection(0), 0);
+        Window(3).Frame()->showNormal();
+        QApplication::processEvents();
+        EXPECT_EQ(Selection(4), 3);
+        EXPECT_EQ(Selection(0), 1);
     }
 }
 

@@ -2,53 +2,33 @@
 // the settings file, opening and loading (with its failures), help, and the
 // tool bar's layout rule.
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QPointer>
-
-#include <QImage>
-
 #include <QAction>
-#include <QApplication>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QScreen>
+#include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <filesystem>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "Encode.h"
-#include "FakePlatform.h"
+#include "FileFilter.h"
 #include "FileReport.h"
 #include "FormFixture.h"
-#include "FileFilter.h"
-#include "MDIForm1.h"
-#include "Messages.h"
-#include "RecordingText.h"
-#include "TempDir.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -147,6 +127,14 @@ protected:
         window.resize(width, height);
     }
     static QRect Placement(const QWidget& window) { return QRect(window.pos(), window.size()); }
+
+    /// A new main window started without a recording, after the stored geometry when one is given.
+    void Restart(const char* geometry = nullptr)
+    {
+        ASSERT_TRUE(geometry == nullptr || WriteProfileString(dir / "Sevrana.ini", "SEVRANA", "Geometry", geometry));
+        form = std::make_unique<CaptionRecordingForm>(platform);
+        form->Form_Load(QString());
+    }
 
     std::string Ini(const char* key) const { return ReadProfileString(form->State().varIniFile, "SEVRANA", key); }
 
@@ -331,9 +319,13 @@ TEST_F(MainWindowFiles, RecordingsWithoutDigitalOrAnalogChannels)
 
 TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
 {
-    // Load a good recording first, so that the failure visibly takes everything back.
-    Open(Write(RecordingText()));
-    ASSERT_EQ(form->State().view.blnDataLoaded, kTrue);
+    // Load a good recording first, so that the failure visibly takes everything back;
+    // its upper-case data file is found for the lower-case configuration name.
+    const std::string upper = Write(RecordingText(), "F1.cfg", "F1.DAT");
+    Open(upper);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(form->State().model.strDataFile, dir / "F1.DAT");
+    ExpectLoaded(upper, 3);
     form->Command1->click();
     form->Check1->click();
 
@@ -348,21 +340,18 @@ TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
     EXPECT_EQ(form->State().pyramid.Bytes(), 0u);
     EXPECT_TRUE(form->State().edges.empty());
 
-    platform.messages.clear();
-    RecordingText revision;
+    // A later revision; a date line out of layout (a trailing blank), which fails after the data are in.
+    RecordingText revision, stamps;
     revision.header = "Kallio,REL-1,1999";
-    Open(Write(revision, "new.cfg", "new.dat"));
-    EXPECT_EQ(platform.messages, QStringList{"IEEE C37.111-1999 not supported!"});
-    ExpectNoRecording();
-
-    // A date line out of layout (a trailing blank) fails after the data are in.
-    platform.messages.clear();
-    RecordingText stamps;
     stamps.trigger = "01/01/00,00:00:00.005000 ";
-    Open(Write(stamps, "ts.cfg", "ts.dat"));
-    EXPECT_EQ(platform.messages,
-              QStringList{"Error in file: Time stamps are not meeting COMTRADE specifications!"});
-    ExpectNoRecording();
+    for (const auto& [rec, message] :
+         {std::pair{revision, "IEEE C37.111-1999 not supported!"},
+          std::pair{stamps, "Error in file: Time stamps are not meeting COMTRADE specifications!"}}) {
+        platform.messages.clear();
+        Open(Write(rec, "new.cfg", "new.dat"));
+        EXPECT_EQ(platform.messages, QStringList{message});
+        ExpectNoRecording();
+    }
 
     // A trigger after the record is only a message.
     platform.messages.clear();
@@ -373,20 +362,10 @@ TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
     EXPECT_EQ(platform.messages, QStringList{"Trigger point is out of record"});
     ExpectLoaded(cfg, 3);
     EXPECT_EQ(form->State().model.lngTriggerSample, 11);
-}
-
-TEST_F(MainWindowFiles, DataFilePairing)
-{
-    RecordingText rec;
-    // Upper-case data file found for a lower-case configuration name.
-    const std::string upper = Write(rec, "F1.cfg", "F1.DAT");
-    Open(upper);
-    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
-    EXPECT_EQ(form->State().model.strDataFile, dir / "F1.DAT");
-    ExpectLoaded(upper, 3);
 
     // No data file: the old windows went before the check, nothing is left to navigate.
-    Open(Write(rec, "lonely.cfg", ""));
+    platform.messages.clear();
+    Open(Write(late, "lonely.cfg", ""));
     EXPECT_EQ(platform.messages, QStringList{kNotFound});
     ExpectNoRecording();
     EXPECT_EQ(form->OpenChannelWindows(), 0);
@@ -465,29 +444,26 @@ TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused
 
 TEST_F(MainWindowFiles, StartUpWithAndWithoutRecording)
 {
+    form->Form_Load(QString());
+    ExpectNoRecording();
+    EXPECT_TRUE(form->SelChs->isEnabled());
+
     const std::string cfg = Write(RecordingText());
+    form = std::make_unique<CaptionRecordingForm>(platform);
     form->Form_Load(QString::fromStdString(cfg));
     QApplication::processEvents();
     EXPECT_TRUE(form->isVisible());
     ExpectLoaded(cfg, 3);
     EXPECT_TRUE(form->SelChs->isEnabled());
 
-    auto empty = std::make_unique<MDIForm1>(platform);
-    empty->Form_Load(QString());
-    EXPECT_EQ(empty->windowTitle(), "Sevrana");
-    EXPECT_FALSE(empty->View->menuAction()->isEnabled());
-    EXPECT_FALSE(empty->Picture1->isEnabled());
-    EXPECT_TRUE(empty->SelChs->isEnabled());
-    empty.reset();
-
     // A quoted command line is taken as it is, and is not found; the next good open offers everything.
-    auto quoted = std::make_unique<MDIForm1>(platform);
-    quoted->Form_Load(QStringLiteral("\"") + QString::fromStdString(cfg) + "\"");
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QStringLiteral("\"") + QString::fromStdString(cfg) + "\"");
     EXPECT_EQ(platform.messages, QStringList{kNotFound});
-    EXPECT_FALSE(quoted->SelChs->isEnabled());
-    EXPECT_EQ(quoted->windowTitle(), "Sevrana");
-    quoted->OpenRecording(QString::fromStdString(cfg));
-    EXPECT_TRUE(quoted->SelChs->isEnabled());
+    EXPECT_FALSE(form->SelChs->isEnabled());
+    EXPECT_EQ(form->windowTitle(), "Sevrana");
+    Open(cfg);
+    EXPECT_TRUE(form->SelChs->isEnabled());
 }
 
 TEST_F(MainWindowFiles, ClosingDuringALoadStopsItAndClosesTheWindow)
@@ -521,8 +497,7 @@ TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
     EXPECT_EQ(Ini("Geometry"), "1500, 750, 12750, 9000");
     EXPECT_EQ(Ini("WindowState"), "0");
 
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     EXPECT_EQ(Placement(*form), QRect(100, 50, 850, 600));
     EXPECT_FALSE(form->isMinimized());
 
@@ -530,8 +505,7 @@ TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
     form->showMinimized();
     form->close();
     EXPECT_EQ(Ini("WindowState"), "1");
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     EXPECT_TRUE(form->isMinimized());
     form->showNormal();
     Place(*form, 120, 60, 900, 640);
@@ -539,14 +513,12 @@ TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
     // Maximized: the normal geometry stays as stored before, the state says 2.
     form->close();
     ASSERT_EQ(Ini("Geometry"), "1800, 900, 13500, 9600");
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     form->showMaximized();
     form->close();
     EXPECT_EQ(Ini("Geometry"), "1800, 900, 13500, 9600");
     EXPECT_EQ(Ini("WindowState"), "2");
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     EXPECT_TRUE(form->isMaximized());
 
     // Negative positions keep their sign without the blank, zero has the blank.
@@ -573,16 +545,12 @@ TEST_F(MainWindowFiles, StoredGeometryOutOfSightIsBroughtBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
-        ASSERT_TRUE(WriteProfileString(dir / "Sevrana.ini", "SEVRANA", "Geometry", c.stored));
-        form = std::make_unique<CaptionRecordingForm>(platform);
-        form->Form_Load(QString());
+        Restart(c.stored);
         EXPECT_EQ(form->height(), c.size.height());
         EXPECT_EQ(form->pos(), QPoint(screen.width() / 2 - c.size.width() / 2, screen.height() / 2 - c.size.height() / 2));
     }
     // Partly off the screen but still to be taken by its title bar: where it was.
-    ASSERT_TRUE(WriteProfileString(dir / "Sevrana.ini", "SEVRANA", "Geometry", "-4500, 1500, 13500, 6000"));
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart("-4500, 1500, 13500, 6000");
     EXPECT_EQ(Placement(*form), QRect(-300, 100, 900, 400));
 }
 
@@ -600,8 +568,7 @@ TEST_F(MainWindowFiles, SettingsFallBackToUserFolderWhenProgramFolderCannotBeWri
     form->close();
     EXPECT_EQ(Ini("Geometry"), "1350, 675, 13050, 9150");
 
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     EXPECT_EQ(Placement(*form), QRect(90, 45, 870, 610));
     form.reset();
     QFile::remove(fallback);
@@ -609,8 +576,7 @@ TEST_F(MainWindowFiles, SettingsFallBackToUserFolderWhenProgramFolderCannotBeWri
     // A folder that can be written, but whose settings file cannot.
     platform.programFolder = QString::fromStdString(dir.Path());
     std::filesystem::create_directories(dir / "Sevrana.ini");
-    form = std::make_unique<CaptionRecordingForm>(platform);
-    form->Form_Load(QString());
+    Restart();
     EXPECT_EQ(QString::fromStdString(form->State().varIniFile), fallback);
     form.reset();
     QFile::remove(fallback);
@@ -620,19 +586,15 @@ TEST_F(MainWindowFiles, HelpContentsShowsTheProgramsHelpPage)
 {
     platform.programFolder = QString::fromStdString(dir / "bin");
     form->Cont_Click();
-    EXPECT_EQ(platform.helpPaths, QStringList{QString::fromStdString(dir / "bin/sevrana.html")});
-
     // Installed: share/sevrana beside the program's folder.
     dir.Write("share/sevrana/sevrana.html", "<html></html>");
     form->Cont_Click();
-    ASSERT_EQ(platform.helpPaths.size(), 2);
-    EXPECT_EQ(platform.helpPaths[1], QString::fromStdString(dir / "share/sevrana/sevrana.html"));
-
     // The page beside the program comes first, found whatever the case of its name.
     dir.Write("bin/Sevrana.HTML", "<html></html>");
     form->Cont_Click();
-    ASSERT_EQ(platform.helpPaths.size(), 3);
-    EXPECT_EQ(platform.helpPaths[2], QString::fromStdString(dir / "bin/Sevrana.HTML"));
+    EXPECT_EQ(platform.helpPaths, (QStringList{QString::fromStdString(dir / "bin/sevrana.html"),
+                                               QString::fromStdString(dir / "share/sevrana/sevrana.html"),
+                                               QString::fromStdString(dir / "bin/Sevrana.HTML")}));
 }
 
 TEST_F(MainWindowFiles, ToolBarsFollowTheWidthFromTheFirstShowOn)
@@ -764,20 +726,14 @@ TEST_F(MainWindowFiles, BundledExampleOpensFromTheCommandLine)
     }
     EXPECT_EQ(form->ChannelWindow(8)->Frame()->geometry().bottom() + 1, form->ClientSize().height());
     // Every window was drawn: analog windows show grid and trace, the digital window its rows.
-    auto count = [](const QImage& picture, QRgb colour) {
-        int n = 0;
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                if (picture.pixel(x, y) == colour) ++n;
-        return n;
-    };
     for (long i = 1; i <= 8; ++i) {
         const QImage picture = form->ChannelWindow(i)->Picture();
         EXPECT_EQ(picture.size(), form->ChannelWindow(i)->size()) << i;
-        EXPECT_GT(count(picture, qRgb(255, 0, 0)), picture.width() / 2) << "trace in window " << i;
+        EXPECT_GT(testing::CountColour(picture, qRgb(255, 0, 0)), picture.width() / 2) << "trace in window " << i;
         if (i <= 7) {
-            EXPECT_GT(count(picture, qRgb(0, 128, 0)), picture.width() / 4) << "zero line and axis in window " << i;
-            EXPECT_GT(count(picture, qRgb(64, 64, 64)), 0) << "trigger line in window " << i;
+            EXPECT_GT(testing::CountColour(picture, qRgb(0, 128, 0)), picture.width() / 4)
+                << "zero line and axis in window " << i;
+            EXPECT_GT(testing::CountColour(picture, qRgb(64, 64, 64)), 0) << "trigger line in window " << i;
         }
     }
 }

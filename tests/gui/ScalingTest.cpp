@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 
 #include "FormFixture.h"
 
@@ -90,14 +89,7 @@ TEST_F(Scaling, AllChannelsAtOnce)
     EXPECT_EQ(Caption(4), "I4 Scale: -7 A...7 A");
     // Drawn at once with the new scale: 6.5 A of 7 A reaches near the top of window 4.
     const QImage picture = Window(4).Picture();
-    int top = picture.height();
-    for (int y = 0; y < picture.height() && top == picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            if (picture.pixel(x, y) == qRgb(255, 0, 0)) {
-                top = y;
-                break;
-            }
-    EXPECT_LT(top, picture.height() / 10);
+    EXPECT_GT(testing::CountColour(picture, qRgb(255, 0, 0), QRect(0, 0, picture.width(), picture.height() / 10)), 0);
 
     Activate(1);  // an analog window: its box shows the state
     EXPECT_TRUE(form->Check1->isChecked());
@@ -120,25 +112,20 @@ TEST_F(Scaling, AllChannelsAtOnce)
 TEST_F(Scaling, TitleBarsOffAndOnAgainRestoreEveryCaption)
 {
     Load(Peaks());
-    ASSERT_FALSE(form->Titles->isChecked());
-    EXPECT_EQ(Caption(1), "");
-    EXPECT_TRUE(Window(1).Frame()->windowFlags().testFlag(Qt::FramelessWindowHint));
     M().arrChannelScale(2) = 12.5;
-    form->Titles->trigger();
-    EXPECT_TRUE(form->Titles->isChecked());
-    EXPECT_EQ(Caption(1), "I1 Scale: -101 A...101 A");  // full scale 99.9 A
-    EXPECT_EQ(Caption(2), "I2 Scale: -12.5 A...12.5 A");
-    EXPECT_EQ(Caption(6), "Digital Channels");
-    for (long i = 1; i <= 6; ++i) {
-        EXPECT_FALSE(Window(i).Frame()->windowFlags().testFlag(Qt::FramelessWindowHint)) << i;
-        EXPECT_TRUE(Window(i).Frame()->isVisible()) << i;
-    }
-    form->Titles->trigger();
-    EXPECT_FALSE(form->Titles->isChecked());
-    for (long i = 1; i <= 6; ++i) {
-        EXPECT_EQ(Caption(i), "") << i;
-        EXPECT_TRUE(Window(i).Frame()->windowFlags().testFlag(Qt::FramelessWindowHint)) << i;
-        EXPECT_TRUE(Window(i).Frame()->isVisible()) << i;
+    for (const bool on : {false, true, false}) {
+        if (form->Titles->isChecked() != on) form->Titles->trigger();
+        EXPECT_EQ(form->Titles->isChecked(), on);
+        for (long i = 1; i <= 6; ++i) {
+            EXPECT_EQ(!Window(i).Frame()->windowFlags().testFlag(Qt::FramelessWindowHint), on) << i;
+            EXPECT_TRUE(Window(i).Frame()->isVisible()) << i;
+            EXPECT_EQ(Caption(i).isEmpty(), !on) << i;
+        }
+        if (on) {
+            EXPECT_EQ(Caption(1), "I1 Scale: -101 A...101 A");  // full scale 99.9 A
+            EXPECT_EQ(Caption(2), "I2 Scale: -12.5 A...12.5 A");
+            EXPECT_EQ(Caption(6), "Digital Channels");
+        }
     }
     form->Titles_Click();
     EXPECT_EQ(Caption(2), "I2 Scale: -12.5 A...12.5 A");
