@@ -294,7 +294,7 @@ protected:
              [this, command] {
                  digitalByHand = false;  // a reload shows the digital window again (the menu is always enabled)
                  const QList<QAction*> pages = form->Reopen->actions();  // "Automatic" and the code pages
-                 return command({pages.begin(), pages.end()})();
+                 return "reopen in " + command({pages.begin(), pages.end()})();
              }},
         };
     }
