@@ -287,8 +287,7 @@ void ClearColumns(SampleMatrix<T>& block, long from, long to)
                 static_cast<std::size_t>(to - from + 1) * static_cast<std::size_t>(block.Channels()) * sizeof(T));
 }
 
-}  // namespace
-
+/// Reads the lines on one thread whatever the size (the reference for the parallel path).
 long ReadDataLinesSequential(RecordingModel& m, LineReader& data, const std::function<void(long percent)>& progress)
 {
     const long last = m.lngLastSample;
@@ -311,6 +310,8 @@ long ReadDataLinesSequential(RecordingModel& m, LineReader& data, const std::fun
     Merge(m, stats);
     return failed;
 }
+
+}  // namespace
 
 long ReadDataLines(RecordingModel& m, LineReader& data, const std::function<void(long percent)>& progress,
                    const DataSplit& split)

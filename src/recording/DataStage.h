@@ -35,8 +35,4 @@ struct DataSplit {
 long ReadDataLines(RecordingModel& model, LineReader& data, const std::function<void(long percent)>& progress,
                    const DataSplit& split = {});
 
-/// Reads the lines on one thread whatever the size (the reference for the parallel path).
-long ReadDataLinesSequential(RecordingModel& model, LineReader& data,
-                             const std::function<void(long percent)>& progress);
-
 }  // namespace sevrana
