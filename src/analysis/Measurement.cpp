@@ -18,10 +18,6 @@ using Complex = std::complex<double>;
 
 constexpr int kHighestOrder = 15;
 constexpr double kDegreesPerRadian = 180 / std::numbers::pi;
-// Rounding leaves sums near 1e-16 of the signal where the exact result is 0 (the fundamental of
-// a constant, the negative sequence of a balanced set). Below this share of the signal a
-// component counts as absent, so that it shows 0 with angle 0 instead of an angle of noise.
-constexpr double kResidue = 1e-12;
 
 std::string_view FieldOf(const Array1<std::string>& field, long i)
 {
@@ -53,7 +49,7 @@ PhaseSlot PhaseOf(const RecordingModel& model, long i)
 double Degrees(Complex z) { return std::arg(z) * kDegreesPerRadian; }
 
 /// A component rounded to exactly 0 when it is residue next to scale.
-Complex Cleaned(Complex z, double scale) { return std::abs(z) <= kResidue * scale ? Complex() : z; }
+Complex Cleaned(Complex z, double scale) { return std::abs(z) <= kRoundingResidue * scale ? Complex() : z; }
 
 Phasor RelativePhasor(Complex z, double referenceDegrees)
 {
@@ -239,8 +235,8 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
             sum += v;
             squares += v * v;
         }
-        c.dc = sum / static_cast<double>(len);
         c.rms = std::sqrt(squares / static_cast<double>(len));
+        c.dc = Cleaned(sum / static_cast<double>(len), c.rms).real();
         if (!r.phasors) continue;
 
         // Sample by sample, every order at once: the orders are independent sums, so the inner

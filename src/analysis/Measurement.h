@@ -12,6 +12,11 @@
 
 namespace sevrana::analysis {
 
+/// Rounding leaves sums near 1e-16 of a signal where the exact result is 0 (the fundamental of a
+/// constant, the negative sequence of a balanced set). Below this share of the signal a result
+/// counts as 0, so that it shows as 0 with angle 0 instead of digits and an angle of noise.
+inline constexpr double kRoundingResidue = 1e-12;
+
 /// RMS magnitude and angle in degrees, in (-180, 180], counter-clockwise positive.
 struct Phasor {
     double magnitude = 0;
