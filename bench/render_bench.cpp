@@ -2,16 +2,20 @@
 // digital window of 32 channels, each 1200 x 150 pixels, for growing numbers
 // of samples in view. Reduced: per pixel column from the min/max pyramid;
 // FullPolyline: one point per sample, for comparison. Then what the mouse does
-// many times a second: a marker dragged over all windows, and a zoom rectangle.
+// many times a second: a marker dragged over all windows (with and without the
+// measurements window following it), and a zoom rectangle.
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QTableWidget>
 #include <cmath>
 #include <memory>
 #include <random>
 
 #include "ChannelSetup.h"
+#include "Measurements.h"
+#include "Platform.h"
 #include "SignalRenderer.h"
 #include "TraceColumns.h"
 
@@ -40,6 +44,7 @@ struct Fixture {
         model.intHasDigital = 1;
         model.lngLastSample = kSamples;
         model.lngSampleRate = 10000;
+        model.intLineFrequency = 50;
         model.lngTriggerSample = kSamples / 2;
         model.varTriggerTime = 500;
         model.arrAnalogSamples.Redim(kAnalog, kSamples + 1);
@@ -47,6 +52,8 @@ struct Fixture {
         model.arrChannelScale.Redim(1, kAnalog);
         model.arrAnalogNames.Redim(1, kAnalog);
         model.arrAnalogUnits.Redim(1, kAnalog);
+        model.arrAnalogPhases.Redim(1, kAnalog);
+        model.arrAnalogCircuits.Redim(1, kAnalog);
         model.arrDigitalSelection.Redim(0, kDigital + 1);
         model.arrDigitalSelection(0) = 1;
         model.arrDigitalSelection(kDigital + 1) = kDigital;
@@ -56,6 +63,8 @@ struct Fixture {
             model.arrChannelScale(i) = 120;
             model.arrAnalogNames(i) = "I" + std::to_string(i);
             model.arrAnalogUnits(i) = "A";
+            model.arrAnalogPhases(i) = std::string(1, static_cast<char>('A' + (i - 1) % 3));
+            model.arrAnalogCircuits(i) = "F" + std::to_string((i - 1) / 3);
         }
         for (std::int32_t n = 1; n <= kSamples; ++n) {
             double* column = model.arrAnalogSamples.Column(n);
@@ -154,17 +163,36 @@ void BM_TraceColumns(benchmark::State& state)
 }
 BENCHMARK(BM_TraceColumns)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
-/// One step of a marker dragged with the mouse: only the overlays of all windows and the read-outs.
+/// The measurements window's share of a marker move: it measures every analog channel at
+/// both markers, writes the tables' texts and repaints what changed.
+void FollowMarkers(Measurements& window, const ViewState& view)
+{
+    window.Follow(view, 1);
+    window.Channels->viewport()->repaint();
+    window.Groups->viewport()->repaint();
+    window.Diagram->repaint();
+}
+
+/// One step of a marker dragged with the mouse: only the overlays of all windows and the read-outs;
+/// with the measurements window open (second argument 1) it follows every step.
 void BM_MarkerMove(benchmark::State& state)
 {
     Fixture& f = Shared();
     const auto inView = static_cast<std::int32_t>(state.range(0));
+    QtPlatform platform;
+    std::unique_ptr<Measurements> window;
+    if (state.range(1) == 1) {
+        window = std::make_unique<Measurements>(f.model, platform, nullptr);
+        window->Reset();
+        window->show();
+    }
     f.view.blnMarkersOn = kFalse;
     f.Redraw(inView, true);  // the traces the markers are drawn over
     f.view.blnMarkersOn = kTrue;
     f.view.blnPlaceMarkers = kTrue;
     f.view.blnRedrawSignals = kFalse;
     f.view.blnRedrawMarkers = kTrue;
+    f.view.blnDataLoaded = kTrue;
     RenderContext ctx = f.Context();
     const std::vector<ChannelCanvas> canvases = f.Canvases();
     RenderChannelWindows(ctx, canvases, 1200, true, f.view.lngFirstSample);
@@ -175,12 +203,54 @@ void BM_MarkerMove(benchmark::State& state)
         f.view.blnMarkerMoving = kTrue;
         const auto readOuts = RenderChannelWindows(ctx, canvases, 1200, true, f.view.lngFirstSample);
         f.view.blnMarkerMoving = kFalse;
+        if (window) FollowMarkers(*window, f.view);
         benchmark::DoNotOptimize(readOuts);
     }
     f.view.blnMarkersOn = kFalse;
+    f.view.blnDataLoaded = kFalse;
     state.counters["samples_in_view"] = static_cast<double>(inView);
+    state.SetLabel(window ? "measurements window open" : "");
 }
-BENCHMARK(BM_MarkerMove)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MarkerMove)->ArgsProduct({{10000, 10000000}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+/// The measurements window alone following a marker step over 32 analog channels of 256 samples a cycle.
+void BM_MeasurementsFollow(benchmark::State& state)
+{
+    constexpr long kChannels = 32;
+    constexpr std::int32_t kLast = 12800;  // one second at 12800 per second, 50 Hz
+    RecordingModel model;
+    model.varAnalogChannels = kChannels;
+    model.lngSampleRate = 12800;
+    model.intLineFrequency = 50;
+    model.lngLastSample = kLast;
+    model.lngTriggerSample = kLast / 2;
+    model.arrAnalogSamples.Redim(kChannels, kLast + 1);
+    for (auto* a : {&model.arrAnalogNames, &model.arrAnalogUnits, &model.arrAnalogPhases, &model.arrAnalogCircuits})
+        a->Redim(1, kChannels);
+    for (long i = 1; i <= kChannels; ++i) {
+        model.arrAnalogNames(i) = (i % 2 ? "U" : "I") + std::to_string(i);
+        model.arrAnalogUnits(i) = i % 2 ? "kV" : "A";
+        model.arrAnalogPhases(i) = std::string(1, static_cast<char>('A' + (i - 1) / 2 % 3));
+        model.arrAnalogCircuits(i) = "F" + std::to_string((i - 1) / 6);
+    }
+    for (std::int32_t n = 1; n <= kLast; ++n)
+        for (long i = 0; i < kChannels; ++i)
+            model.arrAnalogSamples.Column(n)[i] = 100 * std::sin(2 * M_PI * 50 * n / 12800.0 + i) + 3 * std::sin(0.01 * n);
+    QtPlatform platform;
+    Measurements window(model, platform, nullptr);
+    window.Reset();
+    window.show();
+    ViewState view;
+    view.blnDataLoaded = kTrue;
+    view.blnMarkersOn = kTrue;
+    view.lngMarker2Sample = kLast / 2;
+    std::int32_t m1 = 4000;
+    for (auto _ : state) {
+        view.varMarker1Sample = ++m1;
+        FollowMarkers(window, view);
+    }
+}
+BENCHMARK(BM_MeasurementsFollow)->Unit(benchmark::kMicrosecond);
 
 /// One mouse move while a zoom rectangle is dragged in one window, with the zoom list's lookup.
 void BM_ZoomRectangleMove(benchmark::State& state)
@@ -225,9 +295,9 @@ BENCHMARK(BM_FullRedrawFullPolyline)
 
 int main(int argc, char** argv)
 {
-    // Text is measured and drawn through Qt's font machinery, which needs an application.
+    // Text is measured and drawn through Qt's font machinery, and the measurements window is a widget.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

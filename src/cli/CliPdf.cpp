@@ -42,6 +42,7 @@ public:
     bool AskYesNo(const QString&) override { return false; }
     void SetClipboardImage(const QImage&) override {}
     QImage ClipboardImage() override { return {}; }
+    void SetClipboardText(const QString&) override {}
 
     int messages = 0;
 

@@ -31,6 +31,7 @@
 #include <tuple>
 
 #include "MDIForm1.h"
+#include "Measurements.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "ProgramIcon.h"
@@ -168,6 +169,8 @@ void MDIForm1::closeEvent(QCloseEvent* event)
         SaveAndUnloadAll();
         closing_ = false;
     }
+    // The measurements window goes with the main window (its being open is kept by now).
+    if (measurements_ != nullptr) measurements_->hide();
     event->accept();
 }
 

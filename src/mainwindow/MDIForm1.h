@@ -41,6 +41,7 @@ class QWidget;
 
 namespace sevrana {
 
+class Measurements;
 class Printer;
 
 class MDIForm1 : public QMainWindow, public PohjaHost, public LoadObserver {
@@ -134,6 +135,10 @@ public:
     /// The file information report.
     void Filinfo_Click();
     void About_Click();
+    /// The measurements window: made on first use, shown and brought to the front.
+    void Measure_Click();
+    /// The measurements window (null before it was first opened).
+    Measurements* MeasurementsWindow() const { return measurements_; }
 
     // --- Drawing (MDIForm1_Draw.cpp) ---
     void DrawSignal() override;
@@ -218,6 +223,7 @@ public:
     QAction* Autoscaleall = nullptr;
     QAction* Disautoscaleall = nullptr;
     QAction* Filinfo = nullptr;
+    QAction* Measure = nullptr;
     QMenu* Win = nullptr;
     QMenu* Arr = nullptr;
     QAction* Hor = nullptr;
@@ -282,6 +288,8 @@ private:
     void GiveBackFocus();
     /// The end of every print command: markers repainted, the windows drawn, enabled with the focus.
     void EndPrinting();
+    /// The measurements window, when shown, measures at the markers or the trigger as they are now.
+    void FollowInMeasurements();
 
     Platform& platform_;
     SharedState state_;
@@ -297,6 +305,7 @@ private:
     bool loading_ = false;         // inside LoadData
     bool closeRequested_ = false;  // the window was closed while loading
     long toolBarWindow_ = 0;
+    Measurements* measurements_ = nullptr;  // owned by this window as its child
 
     friend class MDIForm1Test;
 };

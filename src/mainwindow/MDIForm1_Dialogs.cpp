@@ -1,9 +1,11 @@
 // The dialogs the main window opens: channel selection, the file information
 // report and the About box. Each runs with the main window disabled and gives
-// it back the focus afterwards.
+// it back the focus afterwards. The measurements window, which stays open beside
+// the main window.
 
 #include "File_Info.h"
 #include "MDIForm1.h"
+#include "Measurements.h"
 #include "SelctSign.h"
 #include "frmAbout.h"
 
@@ -47,6 +49,23 @@ void MDIForm1::About_Click()
     }
     GiveBackFocus();
     if (state_.view.blnDataLoaded == kTrue) DrawSignal();
+}
+
+void MDIForm1::Measure_Click()
+{
+    if (measurements_ == nullptr) {
+        measurements_ = new Measurements(state_.model, platform_, this);
+        if (state_.view.blnDataLoaded == kTrue) measurements_->Reset();
+    }
+    measurements_->show();
+    measurements_->raise();
+    measurements_->activateWindow();
+    FollowInMeasurements();
+}
+
+void MDIForm1::FollowInMeasurements()
+{
+    if (measurements_ != nullptr && measurements_->isVisible()) measurements_->Follow(state_.view, ActiveMarker());
 }
 
 }  // namespace sevrana

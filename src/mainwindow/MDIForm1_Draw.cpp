@@ -76,6 +76,8 @@ void MDIForm1::DrawSignal()
             Text2->repaint();
             Text3->repaint();
         }
+        // After the renderer, which settles where a dragged marker stands.
+        FollowInMeasurements();
     } catch (const std::bad_alloc&) {
         platform_.MessageBox("Not enough memory to display signal! Close some Sevrana windows and try again.");
     } catch (...) {

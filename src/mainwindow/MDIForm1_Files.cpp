@@ -28,6 +28,7 @@
 #include "ChannelSetup.h"
 #include "FileDrop.h"
 #include "MDIForm1.h"
+#include "Measurements.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
@@ -83,6 +84,27 @@ bool Reachable(const QRect& frame)
     return false;
 }
 
+/// Placement as stored: left, top, width and height in twips, a blank in a positive number's sign place.
+std::string GeometryText(const QWidget& window)
+{
+    const long long t = MDIForm1::kTwipsPerPixel;
+    return IntText(window.x() * t) + "," + SignedText(window.y() * t) + "," + SignedText(window.width() * t) + "," +
+           SignedText(window.height() * t);
+}
+
+/// A stored placement; nothing when fewer than four numbers are stored or they are beyond any screen.
+std::optional<QRect> StoredGeometry(const std::string& text)
+{
+    Array1<std::string_view> fields;
+    if (text.empty() || SplitFields(text, ",", fields) < 4) return std::nullopt;
+    try {
+        return QRect(TwipsToPixels(Val(fields(1))), TwipsToPixels(Val(fields(2))), TwipsToPixels(Val(fields(3))),
+                     TwipsToPixels(Val(fields(4))));
+    } catch (const ConversionError&) {
+        return std::nullopt;
+    }
+}
+
 void HideWindow(Pohja* window)
 {
     if (window == nullptr) return;
@@ -134,34 +156,29 @@ void MDIForm1::Form_Load(const QString& commandLine)
     };
     bool placed = false;
     const std::string geometry = ReadProfileString(state_.varIniFile, kSettingsSection, "Geometry");
-    if (!geometry.empty()) {
-        Array1<std::string_view> fields;
+    if (const std::optional<QRect> stored = StoredGeometry(geometry)) {
         // Fewer than four numbers cannot place the window; it is then centred as if none were stored.
-        if (SplitFields(geometry, ",", fields) >= 4) {
-            try {
-                const QRect stored(TwipsToPixels(Val(fields(1))), TwipsToPixels(Val(fields(2))),
-                                   TwipsToPixels(Val(fields(3))), TwipsToPixels(Val(fields(4))));
-                if (Reachable(stored)) {
-                    move(stored.topLeft());
-                    resize(stored.size());
-                } else {
-                    // Off every screen, or no size: back in sight, as large as it was when that fits.
-                    const QScreen* screen = QGuiApplication::primaryScreen();
-                    const QSize room = screen != nullptr ? screen->availableGeometry().size() : designed;
-                    const bool fits = !stored.isEmpty() && stored.width() <= room.width() &&
-                                      stored.height() <= room.height();
-                    centred(fits ? stored.size() : designed);
-                }
-                placed = true;
-                const std::string windowState = ReadProfileString(state_.varIniFile, kSettingsSection, "WindowState");
-                switch (ToInt16(Val(windowState))) {
-                case 1: setWindowState(Qt::WindowMinimized); break;
-                case 2: setWindowState(Qt::WindowMaximized); break;
-                default: setWindowState(Qt::WindowNoState); break;
-                }
-            } catch (const ConversionError&) {
-                // Numbers beyond any screen: keep the designed placement.
+        if (Reachable(*stored)) {
+            move(stored->topLeft());
+            resize(stored->size());
+        } else {
+            // Off every screen, or no size: back in sight, as large as it was when that fits.
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const QSize room = screen != nullptr ? screen->availableGeometry().size() : designed;
+            const bool fits =
+                !stored->isEmpty() && stored->width() <= room.width() && stored->height() <= room.height();
+            centred(fits ? stored->size() : designed);
+        }
+        placed = true;
+        const std::string windowState = ReadProfileString(state_.varIniFile, kSettingsSection, "WindowState");
+        try {
+            switch (ToInt16(Val(windowState))) {
+            case 1: setWindowState(Qt::WindowMinimized); break;
+            case 2: setWindowState(Qt::WindowMaximized); break;
+            default: setWindowState(Qt::WindowNoState); break;
             }
+        } catch (const ConversionError&) {
+            // Numbers beyond any screen: keep the designed placement.
         }
     }
     if (!placed) centred(designed);
@@ -169,6 +186,19 @@ void MDIForm1::Form_Load(const QString& commandLine)
     // Visible before the first load, so that the caption can show its progress.
     show();
     state_.view.blnDataLoaded = kFalse;
+
+    // The measurements window where it was left, and open again if it was.
+    const std::optional<QRect> measurements =
+        StoredGeometry(ReadProfileString(state_.varIniFile, kSettingsSection, "MeasurementsGeometry"));
+    const bool measurementsOpen = ReadProfileString(state_.varIniFile, kSettingsSection, "MeasurementsOpen") == "1";
+    if (measurements || measurementsOpen) {
+        measurements_ = new Measurements(m, platform_, this);
+        if (measurements && Reachable(*measurements)) {
+            measurements_->move(measurements->topLeft());
+            measurements_->resize(measurements->size());
+        }
+        if (measurementsOpen) measurements_->show();
+    }
 
     if (!commandLine.isEmpty()) {
         OpenRecording(commandLine);
@@ -392,6 +422,10 @@ void MDIForm1::LoadStages()
         }
         SetRecordingCommandsEnabled(true);
         SelChs->setEnabled(true);
+        if (measurements_ != nullptr) {
+            measurements_->Reset();
+            FollowInMeasurements();
+        }
     } catch (...) {
         ShowMessage(messages::kDisplayError);
         fail();
@@ -421,6 +455,7 @@ void MDIForm1::EnterNoRecordingState()
     }
     Label6->setText(QStringLiteral("Digital channels:"));
     toolBarWindow_ = 0;
+    if (measurements_ != nullptr) measurements_->Clear();
 }
 
 void MDIForm1::Exit_Click() { close(); }
@@ -443,16 +478,15 @@ void MDIForm1::SaveAndUnloadAll()
     // Without start-up there is no settings file to keep.
     if (!state_.varIniFile.empty()) {
         std::string geometry;
-        if (!isMaximized()) {
-            const int t = kTwipsPerPixel;
-            geometry = IntText(static_cast<long long>(x()) * t) + "," + SignedText(static_cast<long long>(y()) * t) +
-                       "," + SignedText(static_cast<long long>(width()) * t) + "," +
-                       SignedText(static_cast<long long>(height()) * t);
-        }
+        if (!isMaximized()) geometry = GeometryText(*this);
         const std::string stateText = isMaximized() ? "2" : isMinimized() ? "1" : "0";
         auto write = [&](const std::string& file) {
             QDir().mkpath(QFileInfo(QString::fromStdString(file)).absolutePath());
             if (!geometry.empty() && !WriteProfileString(file, kSettingsSection, "Geometry", geometry)) return false;
+            if (measurements_ != nullptr &&
+                (!WriteProfileString(file, kSettingsSection, "MeasurementsGeometry", GeometryText(*measurements_)) ||
+                 !WriteProfileString(file, kSettingsSection, "MeasurementsOpen", measurements_->isVisible() ? "1" : "0")))
+                return false;
             return WriteProfileString(file, kSettingsSection, "WindowState", stateText);
         };
         if (!write(state_.varIniFile)) {
@@ -471,6 +505,7 @@ void MDIForm1::UnloadChannelWindows(bool includingTemplate)
     // The windows' own handlers must not draw while their neighbours disappear.
     v.blnDataLoaded = kFalse;
     toolBarWindow_ = 0;
+    if (measurements_ != nullptr) measurements_->Clear();  // nothing of the recording that goes
 
     auto unload = [](Pohja* window) {
         if (window == nullptr) return;

@@ -51,6 +51,8 @@ public:
     /// The clipboard's picture: put one there, or read the one there (null when none).
     virtual void SetClipboardImage(const QImage& picture) = 0;
     virtual QImage ClipboardImage() = 0;
+    /// Puts text on the clipboard (tables for a spreadsheet).
+    virtual void SetClipboardText(const QString& text) = 0;
 };
 
 /// The real desktop.
@@ -66,6 +68,7 @@ public:
     bool AskYesNo(const QString& text) override;
     void SetClipboardImage(const QImage& picture) override;
     QImage ClipboardImage() override;
+    void SetClipboardText(const QString& text) override;
     ~QtPlatform() override;
 
 private:

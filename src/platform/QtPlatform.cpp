@@ -52,6 +52,8 @@ void QtPlatform::SetClipboardImage(const QImage& picture) { QGuiApplication::cli
 
 QImage QtPlatform::ClipboardImage() { return QGuiApplication::clipboard()->image(); }
 
+void QtPlatform::SetClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
 std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter, const QString& lastName)
 {
     const QString chosen = QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), lastName, QtFileFilter(filter));

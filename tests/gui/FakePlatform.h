@@ -78,10 +78,12 @@ public:
     void SetClipboardImage(const QImage& picture) override { clipboard = picture; }
     /// What is on the clipboard by the time it is read: pasteInstead when the test put something else there.
     QImage ClipboardImage() override { return pasteInstead.isNull() ? clipboard : pasteInstead; }
+    void SetClipboardText(const QString& text) override { clipboardText = text; }
 
     // Scripted answers.
     bool answerYes = true;
     QImage clipboard;
+    QString clipboardText;
     QImage pasteInstead;
     std::deque<std::optional<QString>> openAnswers;
     const void* activeWindow = nullptr;
