@@ -57,6 +57,7 @@ void MDIForm1::Mark1_Click()
     Mark1->setChecked(true);
     Mark2->setChecked(false);
     SetChannelCursors(kCursorMarker1);
+    FollowInMeasurements();  // the diagram shows the marker that moves
 }
 
 void MDIForm1::Mark2_Click()
@@ -64,6 +65,7 @@ void MDIForm1::Mark2_Click()
     Mark1->setChecked(false);
     Mark2->setChecked(true);
     SetChannelCursors(kCursorMarker2);
+    FollowInMeasurements();
 }
 
 void MDIForm1::SetChannelCursors(int cursorId)

@@ -62,8 +62,7 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), Qt::white);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        PainterSurface surface(painter);
-        DrawPhasorDiagram(surface, QRectF(rect()), arrows_);
+        DrawPhasorDiagram(painter, QRectF(rect()), arrows_);
     }
 
 private:
@@ -396,25 +395,17 @@ void Measurements::Print_Click()
         y += line;
         pages.back().push_back({0, 0, {}, QRectF(margin, y, room, side)});
 
-        // Each copy in full; the range picks the same pages of every copy.
-        bool first = true;
-        for (int copy = 1; copy <= setup->copies; ++copy)
-            for (std::size_t p = 0; p < pages.size(); ++p) {
-                if (!setup->Wants(static_cast<int>(p) + 1)) continue;
-                if (!first) printer.NewPage();
-                first = false;
-                for (const PrintedItem& item : pages[p]) {
-                    if (!item.diagram.isNull()) {
-                        PrinterSurface surface(printer);
-                        DrawPhasorDiagram(surface, item.diagram, arrows_);
-                        continue;
-                    }
-                    printer.CurrentX = item.x;
-                    printer.CurrentY = item.y;
-                    printer.Print(item.text);
+        PrintCopies(printer, *setup, pages.size(), [&](std::size_t p) {
+            for (const PrintedItem& item : pages[p]) {
+                if (!item.diagram.isNull()) {
+                    DrawPhasorDiagram(printer, item.diagram, arrows_);
+                    continue;
                 }
+                printer.CurrentX = item.x;
+                printer.CurrentY = item.y;
+                printer.Print(item.text);
             }
-        printer.EndDoc();
+        });
     } catch (...) {
         ReportPrintFailure(platform_);
     }

@@ -109,20 +109,13 @@ void File_Info::Command2_Click()
         lines.prepend(QString(125, QLatin1Char('-')));
         lines.prepend(Q(FileInformationTitle(model_)));
         const auto pages = PaginateReport(printer, lines);
-        // Each copy in full, on pages of its own; the range picks the same pages of every copy.
-        bool first = true;
-        for (int copy = 1; copy <= setup->copies; ++copy)
-            for (std::size_t p = 0; p < pages.size(); ++p) {
-                if (!setup->Wants(static_cast<int>(p) + 1)) continue;
-                if (!first) printer.NewPage();
-                first = false;
-                for (const PrintedLine& line : pages[p]) {
-                    printer.CurrentX = line.x;
-                    printer.CurrentY = line.y;
-                    printer.Print(line.text);
-                }
+        PrintCopies(printer, *setup, pages.size(), [&](std::size_t p) {
+            for (const PrintedLine& line : pages[p]) {
+                printer.CurrentX = line.x;
+                printer.CurrentY = line.y;
+                printer.Print(line.text);
             }
-        printer.EndDoc();
+        });
     } catch (...) {
         ReportPrintFailure(platform_);
     }

@@ -34,6 +34,64 @@ QPointF At(QPointF centre, double angle, double distance)
     return centre + QPointF(distance * std::cos(angle * kDegree), -distance * std::sin(angle * kDegree));
 }
 
+/// What the diagram draws on: lines and texts at positions in the surface's own units.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    virtual void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) = 0;
+    /// Text with its top left at the position.
+    virtual void Text(QPointF topLeft, const QString& text, const QColor& colour) = 0;
+    virtual double TextWidth(const QString& text) const = 0;
+    virtual double TextHeight() const = 0;
+};
+
+/// A painter, in its pixels.
+class PainterSurface : public Surface {
+public:
+    explicit PainterSurface(QPainter& painter) : painter_(painter), metrics_(painter.font()) {}
+    void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) override
+    {
+        painter_.setPen(QPen(colour, bold ? 2 : 1, style, Qt::FlatCap));
+        painter_.drawLine(from, to);
+    }
+    void Text(QPointF topLeft, const QString& text, const QColor& colour) override
+    {
+        painter_.setPen(colour);
+        painter_.drawText(topLeft + QPointF(0, metrics_.ascent()), text);
+    }
+    double TextWidth(const QString& text) const override { return metrics_.horizontalAdvance(text); }
+    double TextHeight() const override { return metrics_.height(); }
+
+private:
+    QPainter& painter_;
+    QFontMetricsF metrics_;
+};
+
+/// The printer's page, in twips; lines in dots of the printer's pen.
+class PrinterSurface : public Surface {
+public:
+    explicit PrinterSurface(Printer& printer) : printer_(printer) {}
+    void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) override
+    {
+        printer_.SetDrawStyle(style);
+        printer_.SetDrawWidth(bold ? 4 : 1);
+        printer_.Line(from.x(), from.y(), to.x(), to.y(), colour);
+    }
+    void Text(QPointF topLeft, const QString& text, const QColor& colour) override
+    {
+        printer_.SetForeColor(colour);
+        printer_.CurrentX = topLeft.x();
+        printer_.CurrentY = topLeft.y();
+        printer_.Print(text);
+        printer_.SetForeColor(Qt::black);
+    }
+    double TextWidth(const QString& text) const override { return printer_.TextWidth(text); }
+    double TextHeight() const override { return printer_.TextHeight(); }
+
+private:
+    Printer& printer_;
+};
+
 struct LegendEntry {
     QString text;
     QColor colour;
@@ -53,53 +111,13 @@ std::vector<LegendEntry> Legend(const std::vector<PhasorArrow>& arrows)
     return entries;
 }
 
-}  // namespace
-
-PhaseKind PhaseOf(std::string_view phaseField)
-{
-    const std::string phase = Upper(phaseField);
-    if (phase == "A" || phase == "L1") return PhaseKind::A;
-    if (phase == "B" || phase == "L2") return PhaseKind::B;
-    if (phase == "C" || phase == "L3") return PhaseKind::C;
-    return PhaseKind::Other;
-}
-
-QColor PhaseColour(PhaseKind phase)
-{
-    switch (phase) {
-    case PhaseKind::A:
-        return {204, 0, 0};
-    case PhaseKind::B:
-        return {0, 140, 0};
-    case PhaseKind::C:
-        return {0, 0, 204};
-    case PhaseKind::Sequence:
-        return {160, 0, 160};
-    case PhaseKind::Other:
-        break;
-    }
-    return {96, 96, 96};
-}
-
-bool IsVoltageUnit(std::string_view unit)
-{
-    const std::string upper = Upper(unit);
-    return !upper.empty() && upper.back() == 'V';
-}
-
-DiagramCircle PhasorCircle(const DiagramSurface& surface, const QRectF& area)
-{
-    // Room for a label beside the circle on either side and a line above and below it.
-    const double line = surface.TextHeight();
-    const double label = surface.TextWidth(QStringLiteral("MMMMMM"));
-    const double radius = std::max(0.0, std::min(area.width() / 2 - label, area.height() / 2 - 1.5 * line));
-    return {area.center(), radius};
-}
-
-void DrawPhasorDiagram(DiagramSurface& surface, const QRectF& area, const std::vector<PhasorArrow>& arrows)
+void Draw(Surface& surface, const QRectF& area, const std::vector<PhasorArrow>& arrows)
 {
     const double line = surface.TextHeight();
-    const auto [centre, radius] = PhasorCircle(surface, area);
+    // Room for a name beside the circle on either side and a line above and below it.
+    const QPointF centre = area.center();
+    const double radius = std::max(
+        0.0, std::min(area.width() / 2 - surface.TextWidth(QStringLiteral("MMMMMM")), area.height() / 2 - 1.5 * line));
 
     // The circle of the longest arrows and the axes through the centre.
     constexpr int kCircleSegments = 96;
@@ -140,43 +158,50 @@ void DrawPhasorDiagram(DiagramSurface& surface, const QRectF& area, const std::v
     }
 }
 
-void PainterSurface::Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold)
+}  // namespace
+
+PhaseKind PhaseOf(std::string_view phaseField)
 {
-    painter_.setPen(QPen(colour, bold ? 2 : 1, style, Qt::FlatCap));
-    painter_.drawLine(from, to);
+    const std::string phase = Upper(phaseField);
+    if (phase == "A" || phase == "L1") return PhaseKind::A;
+    if (phase == "B" || phase == "L2") return PhaseKind::B;
+    if (phase == "C" || phase == "L3") return PhaseKind::C;
+    return PhaseKind::Other;
 }
 
-void PainterSurface::Text(QPointF topLeft, const QString& text, const QColor& colour)
+QColor PhaseColour(PhaseKind phase)
 {
-    painter_.setPen(colour);
-    painter_.drawText(topLeft + QPointF(0, QFontMetricsF(painter_.font()).ascent()), text);
+    switch (phase) {
+    case PhaseKind::A:
+        return {204, 0, 0};
+    case PhaseKind::B:
+        return {0, 140, 0};
+    case PhaseKind::C:
+        return {0, 0, 204};
+    case PhaseKind::Sequence:
+        return {160, 0, 160};
+    case PhaseKind::Other:
+        break;
+    }
+    return {96, 96, 96};
 }
 
-double PainterSurface::TextWidth(const QString& text) const
+bool IsVoltageUnit(std::string_view unit)
 {
-    return QFontMetricsF(painter_.font()).horizontalAdvance(text);
+    const std::string upper = Upper(unit);
+    return !upper.empty() && upper.back() == 'V';
 }
 
-double PainterSurface::TextHeight() const { return QFontMetricsF(painter_.font()).height(); }
-
-void PrinterSurface::Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold)
+void DrawPhasorDiagram(QPainter& painter, const QRectF& area, const std::vector<PhasorArrow>& arrows)
 {
-    printer_.SetDrawStyle(style);
-    printer_.SetDrawWidth(bold ? 4 : 1);
-    printer_.Line(from.x(), from.y(), to.x(), to.y(), colour);
+    PainterSurface surface(painter);
+    Draw(surface, area, arrows);
 }
 
-void PrinterSurface::Text(QPointF topLeft, const QString& text, const QColor& colour)
+void DrawPhasorDiagram(Printer& printer, const QRectF& area, const std::vector<PhasorArrow>& arrows)
 {
-    printer_.SetForeColor(colour);
-    printer_.CurrentX = topLeft.x();
-    printer_.CurrentY = topLeft.y();
-    printer_.Print(text);
-    printer_.SetForeColor(Qt::black);
+    PrinterSurface surface(printer);
+    Draw(surface, area, arrows);
 }
-
-double PrinterSurface::TextWidth(const QString& text) const { return printer_.TextWidth(text); }
-
-double PrinterSurface::TextHeight() const { return printer_.TextHeight(); }
 
 }  // namespace sevrana

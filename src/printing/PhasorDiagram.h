@@ -5,7 +5,6 @@
 // a legend. Drawn on a surface, so the screen and the paper share one layout.
 
 #include <QColor>
-#include <QPointF>
 #include <QRectF>
 #include <QString>
 
@@ -35,52 +34,10 @@ struct PhasorArrow {
     bool voltage = false;
 };
 
-/// What the diagram draws on: lines and texts at positions in the surface's own units.
-class DiagramSurface {
-public:
-    virtual ~DiagramSurface() = default;
-    virtual void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) = 0;
-    /// Text with its top left at the position.
-    virtual void Text(QPointF topLeft, const QString& text, const QColor& colour) = 0;
-    virtual double TextWidth(const QString& text) const = 0;
-    virtual double TextHeight() const = 0;
-};
-
-/// A painter on screen or in an image, in its pixels.
-class PainterSurface : public DiagramSurface {
-public:
-    explicit PainterSurface(QPainter& painter) : painter_(painter) {}
-    void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) override;
-    void Text(QPointF topLeft, const QString& text, const QColor& colour) override;
-    double TextWidth(const QString& text) const override;
-    double TextHeight() const override;
-
-private:
-    QPainter& painter_;
-};
-
-/// The printer's page, in twips.
-class PrinterSurface : public DiagramSurface {
-public:
-    explicit PrinterSurface(Printer& printer) : printer_(printer) {}
-    void Line(QPointF from, QPointF to, const QColor& colour, Qt::PenStyle style, bool bold) override;
-    void Text(QPointF topLeft, const QString& text, const QColor& colour) override;
-    double TextWidth(const QString& text) const override;
-    double TextHeight() const override;
-
-private:
-    Printer& printer_;
-};
-
-/// The diagram inside area: the legend in its top left corner, the circle of the
-/// longest arrows in the middle of what is left.
-void DrawPhasorDiagram(DiagramSurface& surface, const QRectF& area, const std::vector<PhasorArrow>& arrows);
-
-/// Where the diagram in area puts its centre and how long its longest arrows are.
-struct DiagramCircle {
-    QPointF centre;
-    double radius = 0;
-};
-DiagramCircle PhasorCircle(const DiagramSurface& surface, const QRectF& area);
+/// The diagram inside area: the legend in its top left corner, the circle of the longest
+/// arrows in the middle, with room for the names beside it. On screen or in an image in the
+/// painter's pixels; on paper in twips.
+void DrawPhasorDiagram(QPainter& painter, const QRectF& area, const std::vector<PhasorArrow>& arrows);
+void DrawPhasorDiagram(Printer& printer, const QRectF& area, const std::vector<PhasorArrow>& arrows);
 
 }  // namespace sevrana

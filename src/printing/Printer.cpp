@@ -67,6 +67,20 @@ QString PrinterFontFamily(std::initializer_list<const char*> names)
     return chosen;
 }
 
+void PrintCopies(Printer& printer, const PrintSetup& setup, std::size_t pages,
+                 const std::function<void(std::size_t)>& page)
+{
+    bool first = true;
+    for (int copy = 1; copy <= setup.copies; ++copy)
+        for (std::size_t p = 0; p < pages; ++p) {
+            if (!setup.Wants(static_cast<int>(p) + 1)) continue;
+            if (!first) printer.NewPage();
+            first = false;
+            page(p);
+        }
+    printer.EndDoc();
+}
+
 void ReportPrintFailure(Platform& platform)
 {
     platform.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));

@@ -134,6 +134,8 @@ TEST_F(MeasurementsTest, ShowsTheTriggerThenFollowsTheMarkersAndTheReference)
     ASSERT_GE(dragged, 10);  // two figures before the point
     EXPECT_EQ(Cell(w.Channels, "IR", "Value M1"), QStringLiteral("%1.000 A").arg(dragged));
     EXPECT_EQ(w.DiagramTitle->text(), "Phasors at M1");
+    form->Mark2->trigger();  // the marker the mouse moves is the one the diagram shows
+    EXPECT_EQ(w.DiagramTitle->text(), "Phasors at M2");
 
     // Another reference: the angles turn with it.
     w.Reference->setCurrentIndex(3);
