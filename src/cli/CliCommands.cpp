@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "ChannelSetup.h"
+#include "CliMeasure.h"
 #include "FileReport.h"
 #include "LineReader.h"
 #include "Loader.h"
@@ -24,6 +25,7 @@ constexpr const char* kUsage =
     "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
@@ -466,6 +468,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
         out << kUsage;
         return kExitLoaded;
     }
+    if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);

@@ -6,51 +6,15 @@
 #include <functional>
 #include <numbers>
 
-#include "Loader.h"
 #include "Measurement.h"
-#include "RecordingText.h"
-#include "TempDir.h"
+#include "SyntheticRecording.h"
 
 namespace sevrana::analysis {
 namespace {
 
-/// One analog channel: its fields and its value at the time t (seconds) of each sample.
-struct Signal {
-    std::string unit = "A";
-    std::string phase;
-    std::string circuit;
-    std::function<double(double t)> x = [](double) { return 0.0; };
-};
-
-RecordingModel Model(std::int32_t fs, std::int16_t f0, std::int32_t N, const std::vector<Signal>& signals)
-{
-    RecordingModel m;
-    const auto nA = static_cast<long>(signals.size());
-    m.varAnalogChannels = static_cast<double>(nA);
-    m.lngSampleRate = fs;
-    m.intLineFrequency = f0;
-    m.lngLastSample = N;
-    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits}) a->Redim(1, nA);
-    m.arrAnalogSamples.Redim(nA, N + 1);
-    for (long i = 1; i <= nA; ++i) {
-        const Signal& s = signals[static_cast<std::size_t>(i - 1)];
-        m.arrAnalogNames(i) = "CH" + std::to_string(i);
-        m.arrAnalogUnits(i) = s.unit;
-        m.arrAnalogPhases(i) = s.phase;
-        m.arrAnalogCircuits(i) = s.circuit;
-        for (long k = 1; k <= N; ++k) m.arrAnalogSamples(i, k) = s.x(static_cast<double>(k - 1) / fs);
-    }
-    return m;
-}
-
-/// An RMS magnitude and angle (degrees) at frequency f: sqrt(2) M cos(2 pi f t + angle).
-std::function<double(double)> Wave(double magnitude, double degrees, double f = 50)
-{
-    return [=](double t) {
-        return std::numbers::sqrt2 * magnitude *
-               std::cos(2 * std::numbers::pi * f * t + degrees * std::numbers::pi / 180);
-    };
-}
+using testing::Model;
+using testing::Signal;
+using testing::Wave;
 
 void ExpectPhasor(const Phasor& p, double magnitude, double angle, const std::string& what)
 {
@@ -260,34 +224,6 @@ TEST(MeasurementTest, ThreePhaseGroupsAndDefaultReference)
         EXPECT_EQ(DefaultReference(m), cases[k].reference) << "case " << k;
     }
     EXPECT_EQ(DefaultReference(RecordingModel{}), 0);
-}
-
-TEST(MeasurementTest, LoadedFieldsAndEngineeringValues)
-{
-    // Phase and circuit fields as read (trimmed), and values after the channel's a x + b.
-    testing::RecordingText text;
-    text.analog = {"1,IA, b , Feeder 7 ,A,2,-1,0,-32767,32767", "2,UA,L1,,kV,0.5,0,0,-1000,2000"};
-    testing::TempDir dir;
-    RecordingModel m;
-    m.varConfigFile = dir.Write("R.cfg", text.Config());
-    m.strDataFile = dir.Write("R.dat", text.Data());
-    LineReader cfg(m.varConfigFile);
-    LineReader dat(m.strDataFile);
-    struct Quiet : LoadObserver {
-        void SetCaption(const std::string&) override {}
-        void ShowMessage(const std::string&) override {}
-    } quiet;
-    ASSERT_EQ(LoadRecording(m, cfg, dat, quiet), LoadOutcome::Loaded);
-    EXPECT_EQ(m.arrAnalogPhases(1), "b");
-    EXPECT_EQ(m.arrAnalogCircuits(1), "Feeder 7");
-    EXPECT_EQ(m.arrAnalogPhases(2), "L1");
-    EXPECT_EQ(DefaultReference(m), 2);
-    const Measurement r = Measure(m, 7);  // samples 70 and -7 raw: 2 * 70 - 1 and 0.5 * -7
-    EXPECT_EQ(r.channels[0].value, 139);
-    EXPECT_EQ(r.channels[1].value, -3.5);
-    EXPECT_EQ(r.samplesPerCycle, 20);
-    EXPECT_EQ(std::pair(r.first, r.last), std::pair(1L, 10L));  // fewer samples than a cycle
-    EXPECT_EQ(r.channels[1].dc, -2.75);                         // 0.5 * -(1 + ... + 10) / 10
 }
 
 }  // namespace
