@@ -68,20 +68,10 @@ struct Twiddles {
     {
         std::vector<double> c(static_cast<std::size_t>(n));
         std::vector<double> s(c.size());
-        // The quarter turns exactly: cos(pi / 2) is 6E-17 in doubles, which would leak a constant
-        // into the fundamental.
-        static constexpr double kQuarterCos[4] = {1, 0, -1, 0};
         for (int j = 0; j < n; ++j) {
-            const auto u = static_cast<std::size_t>(j);
-            if (4LL * j % n == 0) {
-                const auto quarter = static_cast<std::size_t>(4LL * j / n);
-                c[u] = kQuarterCos[quarter];
-                s[u] = 0.0 - kQuarterCos[(quarter + 3) % 4];  // +0, not -0
-                continue;
-            }
             const double angle = 2 * std::numbers::pi * j / n;
-            c[u] = std::cos(angle);
-            s[u] = -std::sin(angle);
+            c[static_cast<std::size_t>(j)] = std::cos(angle);
+            s[static_cast<std::size_t>(j)] = -std::sin(angle);
         }
         std::size_t at = 0;
         for (int k = 0; k < n; ++k)

@@ -60,6 +60,7 @@ TEST(CliMeasureTest, ExampleRecordingAtItsTrigger)
          "{\"index\": 1, \"name\": \"IA\", \"unit\": \"A\", \"phase\": \"A\", \"circuit\": \"Feeder F1\", \"value\": "
          "-29, \"dc\": 0.1, \"rms\": 212.30267308726945, \"fundamental\": {\"magnitude\": 212.205072333827, "
          "\"angle\": -25.003414667905",
+         "\"harmonics\": [{\"order\": 1, \"magnitude\": 212.205072333827, \"percent\": 100}, {\"order\": 2, ",
          "\"groups\": [\n    {\"circuit\": \"Feeder F1\", \"unit\": \"A\", \"channels\": [1, 2, 3], \"zero\": "
          "{\"magnitude\": 4.11779351782372",
          "{\"circuit\": \"Feeder F1\", \"unit\": \"kV\", \"channels\": [5, 6, 7]"});
