@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <functional>
 #include <ostream>
 
 #include "ChannelSetup.h"
@@ -414,6 +415,14 @@ int RunOnLoaded(const std::string& configPath, const CodePage* codePage, std::os
 }
 
 }  // namespace
+
+int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use)
+{
+    int code = kExitLoaded;
+    const int loaded = RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { code = use(model); });
+    return loaded == kExitLoaded ? code : loaded;
+}
 
 int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
 {

@@ -7,7 +7,6 @@
 
 #include "CliCommands.h"
 #include "MeasurementText.h"
-#include "Messages.h"
 #include "NumberUtils.h"
 #include "TextUtils.h"
 
@@ -172,25 +171,16 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
     try {
-        const CheckedRecording recording = CheckRecording(o.files[0], codePage);
-        if (recording.filesMissing) {
-            err << messages::kFileNotExist << '\n';
-            return kExitUsage;
-        }
-        WriteMessages(recording.messages, err);
-        if (recording.outcome != CheckOutcome::Loaded) {
-            err << "outcome: " << OutcomeName(recording.outcome) << '\n';
-            return kExitNotLoaded;
-        }
-        const RecordingModel& model = recording.model;
-        long sample = 0;
-        if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
-        const long nA = model.AnalogCount();
-        if (reference && (*reference < 1 || *reference > nA))
-            return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
-        const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
-        out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
-        return kExitLoaded;
+        return RunOnLoadedRecording(o.files[0], codePage, err, [&](const RecordingModel& model) {
+            long sample = 0;
+            if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
+            const long nA = model.AnalogCount();
+            if (reference && (*reference < 1 || *reference > nA))
+                return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
+            const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
+            out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
+            return kExitLoaded;
+        });
     } catch (const std::exception& e) {
         err << "sevrana-cli: " << e.what() << '\n';
         return kExitNotLoaded;
