@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <tuple>
 
 #include "Measurement.h"
 #include "SyntheticRecording.h"
@@ -35,16 +36,12 @@ TEST(MeasurementTest, CosinePhasorAgainstTheVoltageReference)
         const Measurement r = Measure(m, c.sample);
         const std::string what = "sample " + std::to_string(c.sample);
         EXPECT_EQ(r.reference, 2) << what;
-        EXPECT_EQ(r.samplesPerCycle, 20);
-        EXPECT_FALSE(r.cycleApproximate);
         EXPECT_EQ(std::pair(r.first, r.last), std::pair(c.sample - 19, c.sample)) << what;
-        ASSERT_TRUE(r.channels[0].fundamental) << what;
-        ExpectPhasor(*r.channels[0].fundamental, c.magnitude, c.angle, what);
-        ExpectPhasor(*r.channels[1].fundamental, 100, 0, what);
+        ExpectPhasor(r.channels[0].fundamental.value(), c.magnitude, c.angle, what);
+        ExpectPhasor(r.channels[1].fundamental.value(), 100, 0, what);
         EXPECT_NEAR(r.channels[0].rms, c.magnitude, 1e-9 * c.magnitude) << what;
-        EXPECT_NEAR(r.channels[0].dc, 0, 1e-12 * c.magnitude) << what;
-        EXPECT_DOUBLE_EQ(r.channels[0].value, m.arrAnalogSamples(1, c.sample)) << what;
-        EXPECT_NEAR(*r.frequency, 50, 1e-9) << what;
+        EXPECT_EQ(r.channels[0].dc, 0) << what;
+        EXPECT_NEAR(r.frequency.value(), 50, 1e-9) << what;
     }
 }
 
@@ -117,17 +114,12 @@ TEST(MeasurementTest, DecayingOffsetAtTheRecordStart)
 
 TEST(MeasurementTest, FrequencyOfTheReference)
 {
-    struct Case {
-        double f;
-        std::int32_t fs;
-        std::int16_t f0;
-        long sample;
-    };
-    for (const Case c : {Case{49.5, 5000, 50, 2000}, Case{50.7, 1000, 50, 100}, Case{59.2, 1000, 60, 1000}}) {
-        const auto x = [&](double t) { return 30 + Wave(100, 40, c.f)(t); };
-        const Measurement r = Measure(Model(c.fs, c.f0, 2000, {{"V", "", "", x}}), c.sample);
-        ASSERT_TRUE(r.frequency) << c.f;
-        EXPECT_NEAR(*r.frequency, c.f, 0.01) << c.f;
+    // f, fs, f0 and the sample; at sample 100 the ten cycles move to the record's start.
+    for (const auto& [f, fs, f0, sample] :
+         {std::tuple(49.5, 5000, 50, 2000), {50.7, 1000, 50, 100}, {59.2, 1000, 60, 1000}}) {
+        const auto x = [f](double t) { return 30 + Wave(100, 40, f)(t); };
+        const Measurement r = Measure(Model(fs, static_cast<std::int16_t>(f0), 2000, {{"V", "", "", x}}), sample);
+        EXPECT_NEAR(r.frequency.value(), f, 0.01) << f;
     }
 }
 
@@ -137,8 +129,7 @@ TEST(MeasurementTest, EdgeCases)
     const RecordingModel m = Model(1000, 50, 200, {{"V", "A", ""}, {"A", "", "", Wave(5, 30)}});
     const Measurement r = Measure(m, 40, 1);
     EXPECT_EQ(r.reference, 1);
-    ExpectPhasor(*r.channels[0].fundamental, 0, 0, "zero channel");
-    EXPECT_EQ(r.channels[0].fundamental->angle, 0.0);
+    EXPECT_EQ(std::pair(r.channels[0].fundamental->magnitude, r.channels[0].fundamental->angle), std::pair(0.0, 0.0));
     EXPECT_FALSE(r.channels[0].thd);
     EXPECT_FALSE(r.channels[0].harmonics[1].percent);
     EXPECT_FALSE(r.frequency);
