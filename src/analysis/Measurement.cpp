@@ -58,13 +58,12 @@ Phasor RelativePhasor(Complex z, double referenceDegrees)
     return {magnitude, WrapAngle(Degrees(z) - referenceDegrees)};
 }
 
-/// e^(-j 2 pi h k / n) for k = 0..n-1 (rows) and h = 1..H (columns), from one period of n
-/// values so that every entry is as exact as a single cosine.
-struct Twiddles {
-    std::vector<double> re;
-    std::vector<double> im;
-
-    Twiddles(int n, int orders) : re(static_cast<std::size_t>(n) * orders), im(re.size())
+/// Harmonics 1..H of one cycle of n samples by DFT, from a table of e^(-j 2 pi h k / n) built once
+/// per measurement (rows k, columns h) out of one period of n values, so that every entry is as
+/// exact as a single cosine.
+class Spectrum {
+public:
+    Spectrum(int n, int orders) : n_(n), orders_(orders), re_(static_cast<std::size_t>(n) * orders), im_(re_.size())
     {
         std::vector<double> c(static_cast<std::size_t>(n));
         std::vector<double> s(c.size());
@@ -77,10 +76,51 @@ struct Twiddles {
         for (int k = 0; k < n; ++k)
             for (int h = 1; h <= orders; ++h, ++at) {
                 const auto j = static_cast<std::size_t>((static_cast<long long>(h) * k) % n);
-                re[at] = c[j];
-                im[at] = s[j];
+                re_[at] = c[j];
+                im_[at] = s[j];
             }
     }
+
+    /// Fills the channel's harmonics and THD from its n samples x; returns the fundamental.
+    Complex Measure(const double* x, ChannelMeasurement& c) const
+    {
+        // Sample by sample, every order at once: the orders are independent sums, so the inner
+        // loop runs in vector registers without reordering any sum.
+        double re[kHighestOrder] = {};
+        double im[kHighestOrder] = {};
+        const double* tr = re_.data();
+        const double* ti = im_.data();
+        for (int k = 0; k < n_; ++k, tr += orders_, ti += orders_) {
+            const double v = x[k];
+            for (int h = 0; h < orders_; ++h) {
+                re[h] += v * tr[h];
+                im[h] += v * ti[h];
+            }
+        }
+        const double scale = std::numbers::sqrt2 / n_;
+        Complex spectrum[kHighestOrder];
+        double distortion = 0;
+        for (int h = 0; h < orders_; ++h) {
+            spectrum[h] = Cleaned(Complex(re[h] * scale, im[h] * scale), c.rms);
+            if (h > 0) distortion += std::norm(spectrum[h]);
+        }
+        const double fundamental = std::abs(spectrum[0]);
+        c.harmonics.resize(static_cast<std::size_t>(orders_));
+        for (int h = 0; h < orders_; ++h) {
+            Harmonic& harmonic = c.harmonics[static_cast<std::size_t>(h)];
+            harmonic.order = h + 1;
+            harmonic.magnitude = std::abs(spectrum[h]);
+            if (fundamental > 0) harmonic.percent = h == 0 ? 100 : 100 * harmonic.magnitude / fundamental;
+        }
+        if (fundamental > 0) c.thd = 100 * std::sqrt(distortion) / fundamental;
+        return spectrum[0];
+    }
+
+private:
+    int n_;
+    int orders_;
+    std::vector<double> re_;
+    std::vector<double> im_;
 };
 
 struct Window {
@@ -212,12 +252,11 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
     r.reference = reference != 0 ? reference : DefaultReference(model);
 
     const int orders = r.phasors ? std::min(kHighestOrder, n / 2) : 0;
-    const Twiddles twiddles(r.phasors ? n : 0, orders);
+    const Spectrum spectrum(r.phasors ? n : 0, orders);
     const long len = window.last - window.first + 1;
     const auto& samples = model.arrAnalogSamples;
     const long stride = samples.Channels();
     std::vector<double> x(static_cast<std::size_t>(len));
-    std::vector<Complex> spectrum(static_cast<std::size_t>(orders));
     std::vector<Complex> fundamentals(static_cast<std::size_t>(nA));
     r.channels.resize(static_cast<std::size_t>(nA));
     if (nA > 0) (void)samples(nA, window.last);  // bounds checked once; the loops below stay inside
@@ -237,38 +276,7 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
         }
         c.rms = std::sqrt(squares / static_cast<double>(len));
         c.dc = Cleaned(sum / static_cast<double>(len), c.rms).real();
-        if (!r.phasors) continue;
-
-        // Sample by sample, every order at once: the orders are independent sums, so the inner
-        // loop runs in vector registers without reordering any sum.
-        double re[kHighestOrder] = {};
-        double im[kHighestOrder] = {};
-        const double* tr = twiddles.re.data();
-        const double* ti = twiddles.im.data();
-        for (long k = 0; k < n; ++k, tr += orders, ti += orders) {
-            const double v = x[static_cast<std::size_t>(k)];
-            for (int h = 0; h < orders; ++h) {
-                re[h] += v * tr[h];
-                im[h] += v * ti[h];
-            }
-        }
-        const double scale = std::numbers::sqrt2 / n;
-        double distortion = 0;
-        for (int h = 0; h < orders; ++h) {
-            const auto u = static_cast<std::size_t>(h);
-            spectrum[u] = Cleaned(Complex(re[h] * scale, im[h] * scale), c.rms);
-            if (h > 0) distortion += std::norm(spectrum[u]);
-        }
-        const double fundamental = std::abs(spectrum[0]);
-        fundamentals[static_cast<std::size_t>(i - 1)] = spectrum[0];
-        c.harmonics.resize(static_cast<std::size_t>(orders));
-        for (int h = 0; h < orders; ++h) {
-            Harmonic& harmonic = c.harmonics[static_cast<std::size_t>(h)];
-            harmonic.order = h + 1;
-            harmonic.magnitude = std::abs(spectrum[static_cast<std::size_t>(h)]);
-            if (fundamental > 0) harmonic.percent = 100 * harmonic.magnitude / fundamental;
-        }
-        if (fundamental > 0) c.thd = 100 * std::sqrt(distortion) / fundamental;
+        if (r.phasors) fundamentals[static_cast<std::size_t>(i - 1)] = spectrum.Measure(x.data(), c);
     }
     if (nA < 1) return r;
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <functional>
 #include <ostream>
 
 #include "ChannelSetup.h"
+#include "CliMeasure.h"
 #include "FileReport.h"
 #include "LineReader.h"
 #include "Loader.h"
@@ -24,6 +26,7 @@ constexpr const char* kUsage =
     "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
@@ -413,6 +416,14 @@ int RunOnLoaded(const std::string& configPath, const CodePage* codePage, std::os
 
 }  // namespace
 
+int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use)
+{
+    int code = kExitLoaded;
+    const int loaded = RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { code = use(model); });
+    return loaded == kExitLoaded ? code : loaded;
+}
+
 int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
 {
     return RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
@@ -466,6 +477,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
         out << kUsage;
         return kExitLoaded;
     }
+    if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);

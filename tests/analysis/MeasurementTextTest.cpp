@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "MeasurementText.h"
+#include "SyntheticRecording.h"
 
 namespace sevrana::analysis {
 namespace {
@@ -59,30 +60,14 @@ TEST(MeasurementTextTest, NumberFormats)
     }
 }
 
-RecordingModel ThreeVoltagesAndACurrent()
+RecordingModel ThreeVoltagesAndACurrent(std::int32_t fs = 1000, std::int16_t f0 = 50)
 {
-    RecordingModel m;
-    m.varAnalogChannels = 4;
-    m.lngSampleRate = 1000;
-    m.intLineFrequency = 50;
-    m.lngLastSample = 60;
-    const char* fields[4][4] = {
-        {"UA", "kV", "A", "Bay 1"}, {"UB", "kV", "B", "Bay 1"}, {"UC", "kV", "C", "Bay 1"}, {"IA", "A", "", "Bay 1"}};
-    const double waves[4][2] = {{100, 18}, {100, -102}, {100, 138}, {5, -42}};  // RMS, degrees at t = 0
-    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits}) a->Redim(1, 4);
-    m.arrAnalogSamples.Redim(4, 61);
-    for (long i = 1; i <= 4; ++i) {
-        const auto* f = fields[i - 1];
-        m.arrAnalogNames(i) = f[0];
-        m.arrAnalogUnits(i) = f[1];
-        m.arrAnalogPhases(i) = f[2];
-        m.arrAnalogCircuits(i) = f[3];
-        for (long k = 1; k <= 60; ++k)
-            m.arrAnalogSamples(i, k) =
-                std::numbers::sqrt2 * waves[i - 1][0] *
-                std::cos(2 * std::numbers::pi * 50 * (k - 1) / 1000.0 + waves[i - 1][1] * std::numbers::pi / 180);
-    }
-    return m;
+    using testing::Wave;
+    return testing::Model(fs, f0, 60,
+                          {{"kV", "A", "Bay 1", Wave(100, 18), "UA"},
+                           {"kV", "B", "Bay 1", Wave(100, -102), "UB"},
+                           {"kV", "C", "Bay 1", Wave(100, 138), "UC"},
+                           {"A", "", "Bay 1", Wave(5, -42), "IA"}});
 }
 
 TEST(MeasurementTextTest, TablesOfOneMeasurement)
@@ -106,18 +91,17 @@ TEST(MeasurementTextTest, TablesOfOneMeasurement)
               "Group\tChannels\tZero\tZero angle\tPositive\tPositive angle\tNegative\tNegative angle\n"
               "Bay 1\tUA, UB, UC\t0 kV\t0.0°\t100.00 kV\t0.0°\t0 kV\t0.0°\n");
 
-    // Sample 3: the window moves to the record's start; 1000 Hz at 60 Hz has no whole cycle; no
-    // phasors from 4 samples of a cycle of 2.
-    RecordingModel short60 = ThreeVoltagesAndACurrent();
-    short60.intLineFrequency = 60;
-    const std::string text = TablesText(short60, Measure(short60, 3));
+    // Sample 3: the window moves to the record's start; 1000 Hz at 60 Hz has no whole cycle.
+    const RecordingModel at60 = ThreeVoltagesAndACurrent(1000, 60);
+    const std::string text = TablesText(at60, Measure(at60, 3));
     EXPECT_NE(text.find("Window\t1..17, 0.000000 s..0.016000 s, from the record's start\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Cycle\t17 samples, approximate\n"), std::string::npos) << text;
-    short60.lngSampleRate = 125;
-    short60.intLineFrequency = 50;
-    EXPECT_NE(TablesText(short60, Measure(short60, 3))
+    // 125 Hz: a cycle of 2.5 samples gives 2 and no phasors; samples 2 and 3 are at 144 + 18 and
+    // 288 + 18 degrees, cosines squared summing to 1.25.
+    const RecordingModel slow = ThreeVoltagesAndACurrent(125, 50);
+    EXPECT_NE(TablesText(slow, Measure(slow, 3))
                   .find("Cycle\t2 samples, approximate, no phasors\n\nChannel\tUnit\tValue\tRMS\tDC\tFundamental\t"
-                        "Angle\tTHD\t2nd harmonic\nUA\tkV\t83.125 kV\t100.00 kV\t"),
+                        "Angle\tTHD\t2nd harmonic\nUA\tkV\t83.125 kV\t111.80 kV\t"),
               std::string::npos);
 }
 

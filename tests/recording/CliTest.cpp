@@ -29,6 +29,7 @@ constexpr const char* kUsage =
     "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
