@@ -133,6 +133,10 @@ TEST_F(MeasurementsTest, ShowsTheTriggerThenFollowsTheMarkersAndTheReference)
     ASSERT_LT(dragged, before - 10);
     ASSERT_GE(dragged, 10);  // two figures before the point
     EXPECT_EQ(Cell(w.Channels, "IR", "Value M1"), QStringLiteral("%1.000 A").arg(dragged));
+    EXPECT_TRUE(
+        w.Info->text().contains(QStringLiteral("Window: M1 samples 1 to 20 (0.000000 s to 0.019000 s), moved to "
+                                               "the record's start; M2 samples 32 to 51")))
+        << w.Info->text().toStdString();
     EXPECT_EQ(w.DiagramTitle->text(), "Phasors at M1");
     form->Mark2->trigger();  // the marker the mouse moves is the one the diagram shows
     EXPECT_EQ(w.DiagramTitle->text(), "Phasors at M2");
@@ -146,6 +150,10 @@ TEST_F(MeasurementsTest, ShowsTheTriggerThenFollowsTheMarkersAndTheReference)
     // Markers off: back at the trigger with the reference still chosen.
     form->Command1->click();
     EXPECT_EQ(Cell(w.Channels, "UC", "Angle"), "30.0°");
+    // Another recording: the default reference again.
+    Load(Known(), "again");
+    EXPECT_EQ(w.Reference->currentText(), "UA");
+    EXPECT_EQ(Cell(w.Channels, "UC", "Angle"), "120.0°");
 }
 
 TEST_F(MeasurementsTest, CopiesAndPrintsItsTables)
