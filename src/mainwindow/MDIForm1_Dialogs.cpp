@@ -3,6 +3,10 @@
 // it back the focus afterwards. The measurements window, which stays open beside
 // the main window.
 
+#include <QScreen>
+
+#include <algorithm>
+
 #include "File_Info.h"
 #include "MDIForm1.h"
 #include "Measurements.h"
@@ -55,6 +59,15 @@ void MDIForm1::Measure_Click()
 {
     if (measurements_ == nullptr) {
         measurements_ = new Measurements(state_.model, platform_, this);
+        // First opened: beside the main window where the screen has room, else over its right side.
+        const QRect frame = frameGeometry();
+        if (const QScreen* where = screen()) {
+            const QRect room = where->availableGeometry();
+            const int left = frame.right() + 1 + measurements_->width() <= room.right()
+                                 ? frame.right() + 1
+                                 : std::max(room.left(), room.right() - measurements_->width());
+            measurements_->move(left, frame.top());
+        }
         if (state_.view.blnDataLoaded == kTrue) measurements_->Reset();
     }
     measurements_->show();
