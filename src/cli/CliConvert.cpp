@@ -27,6 +27,12 @@ std::string Describe(const formats::ConvertResult& result)
     return "IEEE C37.111-" + std::to_string(result.revision) + " " + result.dataType + (result.combined ? " CFF" : "");
 }
 
+/// "1 missing analog value", "2 missing analog values".
+std::string MissingValues(std::int64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " missing analog value" : " missing analog values");
+}
+
 /// Percent done on one terminal line, rewritten in place and wiped at the end.
 class TerminalProgress {
 public:
@@ -82,7 +88,7 @@ int ConvertOne(formats::ConvertOptions options, const std::string& input, const 
     }
     for (const std::string& warning : result.warnings) err << "warning: " << input << ": " << warning << '\n';
     if (result.missingValues > 0)
-        err << input << ": " << result.missingValues << " missing analog values written as 0\n";
+        err << input << ": " << MissingValues(result.missingValues) << " written as 0\n";
     if (!result.ok) {
         out << "refused: " << input << ": " << result.error << '\n';
         return kExitNotLoaded;
@@ -183,7 +189,7 @@ CommandInput PrepareInput(const std::string& path, const CodePage* codePage, boo
         return input;
     }
     std::string note = "sevrana-cli: imported " + path + " (" + Describe(result) + ") through a temporary copy";
-    if (result.missingValues > 0) note += "; " + std::to_string(result.missingValues) + " missing analog values read as 0";
+    if (result.missingValues > 0) note += "; " + MissingValues(result.missingValues) + " read as 0";
     for (const std::string& warning : result.warnings) note += "; warning: " + warning;
     std::replace_if(note.begin(), note.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     err << note << '\n';

@@ -283,6 +283,8 @@ private:
     /// Places the shown channel windows by a rule that gives each its rectangle, in index order.
     template <class Place>
     void ArrangeShown(Place place);
+    /// The caption with an imported recording's copy named by its original.
+    QString NamingOriginal(std::string caption) const;
     /// OpenRecording's work, for a recording as it is and for an imported copy alike.
     void OpenFiles(const QString& configPath, const CodePage* codePage);
     /// The stages of LoadData: configuration, data, channel windows.

@@ -213,7 +213,8 @@ void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
     // closes the window).
     loading_ = true;
     setEnabled(false);
-    int shown = -1;
+    setWindowTitle(QString::fromStdString(ImportingCaption(original, 0)));
+    int shown = 0;
     ImportedRecording imported =
         sevrana::ImportRecording(original, codePage, [&](std::uint64_t done, std::uint64_t total) {
             const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
@@ -343,7 +344,7 @@ void MDIForm1::LoadStages()
     };
 
     setEnabled(false);
-    SetCaption(messages::OpeningCaption(m.varConfigFile));
+    setWindowTitle(NamingOriginal(messages::OpeningCaption(m.varConfigFile)));
     v.blnRedrawSignals = kTrue;
     v.blnRedrawMarkers = kTrue;
     v.blnDataLoaded = kFalse;
@@ -472,16 +473,17 @@ void MDIForm1::LoadStages()
     }
 }
 
-void MDIForm1::SetCaption(const std::string& caption)
+QString MDIForm1::NamingOriginal(std::string caption) const
 {
     // An imported recording is known by its original, not by the temporary copy being read.
-    std::string shown = caption;
     const std::string& copy = state_.model.varConfigFile;
     if (!state_.importedFrom.empty() && !copy.empty())
-        for (std::size_t at = 0; (at = shown.find(copy, at)) != std::string::npos; at += state_.importedFrom.size())
-            shown.replace(at, copy.size(), state_.importedFrom);
-    setWindowTitle(QString::fromStdString(shown));
+        for (std::size_t at = 0; (at = caption.find(copy, at)) != std::string::npos; at += state_.importedFrom.size())
+            caption.replace(at, copy.size(), state_.importedFrom);
+    return QString::fromStdString(caption);
 }
+
+void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(NamingOriginal(caption)); }
 
 void MDIForm1::ShowMessage(const std::string& text) { platform_.MessageBox(QString::fromStdString(text)); }
 
