@@ -93,7 +93,8 @@ void AppendCsvNumber(std::string& buffer, double value) { buffer += GeneralNumbe
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
 {
     if (from.empty()) return;
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
 }
 
 /// The recording named as it was given, though its converted copy was read: the paths
@@ -103,7 +104,8 @@ void NameOriginal(CheckedRecording& recording, const std::string& original)
     RecordingModel& m = recording.model;
     const std::string copy = m.varConfigFile;
     const std::string copyData = m.strDataFile;
-    const bool combined = original.size() >= 4 && EqualsIgnoreCase(std::string_view(original).substr(original.size() - 4), ".cff");
+    const bool combined =
+        original.size() >= 4 && EqualsIgnoreCase(std::string_view(original).substr(original.size() - 4), ".cff");
     m.varConfigFile = original;
     m.strDataFile = combined ? original : ResolveDataFile(original);
     for (std::string& text : recording.messages) {

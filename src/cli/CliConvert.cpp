@@ -72,8 +72,8 @@ private:
 };
 
 /// Converts one recording and writes its line; returns its exit code.
-int ConvertOne(formats::ConvertOptions options, const std::string& input, const std::string& output,
-               std::ostream& out, std::ostream& err)
+int ConvertOne(formats::ConvertOptions options, const std::string& input, const std::string& output, std::ostream& out,
+               std::ostream& err)
 {
     if (!FileExists(input)) {
         out << "refused: " << input << ": no such file\n";
@@ -87,8 +87,7 @@ int ConvertOne(formats::ConvertOptions options, const std::string& input, const 
         result = formats::ConvertRecording(options, progress.Callback());
     }
     for (const std::string& warning : result.warnings) err << "warning: " << input << ": " << warning << '\n';
-    if (result.missingValues > 0)
-        err << input << ": " << MissingValues(result.missingValues) << " written as 0\n";
+    if (result.missingValues > 0) err << input << ": " << MissingValues(result.missingValues) << " written as 0\n";
     if (!result.ok) {
         out << "refused: " << input << ": " << result.error << '\n';
         return kExitNotLoaded;
@@ -100,7 +99,8 @@ int ConvertOne(formats::ConvertOptions options, const std::string& input, const 
 
 bool HasSuffix(const std::string& path, std::string_view suffix)
 {
-    return path.size() >= suffix.size() && EqualsIgnoreCase(std::string_view(path).substr(path.size() - suffix.size()), suffix);
+    return path.size() >= suffix.size() &&
+           EqualsIgnoreCase(std::string_view(path).substr(path.size() - suffix.size()), suffix);
 }
 
 }  // namespace
@@ -191,7 +191,8 @@ CommandInput PrepareInput(const std::string& path, const CodePage* codePage, boo
     std::string note = "sevrana-cli: imported " + path + " (" + Describe(result) + ") through a temporary copy";
     if (result.missingValues > 0) note += "; " + MissingValues(result.missingValues) + " read as 0";
     for (const std::string& warning : result.warnings) note += "; warning: " + warning;
-    std::replace_if(note.begin(), note.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        note.begin(), note.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     err << note << '\n';
     input.path = imported.converted;
     input.codePage = FindCodePage("UTF-8");  // the copy's texts are always written in UTF-8

@@ -239,13 +239,13 @@ void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
         return;
     }
     state_.importedFrom = original;
-    state_.importFolder = std::move(imported.folder);  // the copy of an earlier import goes
-    OpenFiles(QString::fromStdString(imported.converted), FindCodePage("UTF-8"));  // copies are UTF-8
+    // The copy of an earlier import goes; copies are always written in UTF-8.
+    state_.importFolder = std::move(imported.folder);
+    OpenFiles(QString::fromStdString(imported.converted), FindCodePage("UTF-8"));
     if (state_.view.blnDataLoaded != kTrue) return;
     std::string remarks;
     for (const std::string& warning : result.warnings) remarks += warning + "\n";
-    if (result.missingValues > 0)
-        remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
+    if (result.missingValues > 0) remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
     if (!remarks.empty()) ShowMessage(remarks.substr(0, remarks.size() - 1));
 }
 

@@ -88,9 +88,9 @@ inline ImportedRecording ImportRecording(const std::string& original, const Code
     if (!imported.folder.Made()) return imported;
     formats::ConvertOptions options;
     options.input = original;
-    options.output = (std::filesystem::path(imported.folder.Path()) /
-                      std::filesystem::path(original).stem().concat(".cfg"))
-                         .string();
+    options.output =
+        (std::filesystem::path(imported.folder.Path()) / std::filesystem::path(original).stem().concat(".cfg"))
+            .string();
     options.codePage = codePage;
     imported.conversion = formats::ConvertRecording(options, progress);
     if (imported.conversion.ok)

@@ -457,12 +457,13 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
     ExpectLoaded(original, 3);
     const RecordingModel& m = form->State().model;
-    EXPECT_EQ(m.arrAnalogSamples(1, 1), -15002);  // raw -30000
+    EXPECT_EQ(m.arrAnalogSamples(1, 1), -15002);   // raw -30000
     EXPECT_EQ(m.arrAnalogSamples(2, 2), 5663.25);  // raw 22647
     // Every caption on the way names the original, never the copy.
     EXPECT_EQ(titles.front().toStdString(), "Sevrana - Importing file " + original + "...0 %");
     EXPECT_TRUE(titles.contains(QString::fromStdString("Sevrana - Opening file " + original + "...")));
-    for (const QString& title : titles) EXPECT_TRUE(title.contains(QString::fromStdString(original))) << title.toStdString();
+    for (const QString& title : titles)
+        EXPECT_TRUE(title.contains(QString::fromStdString(original))) << title.toStdString();
     const std::filesystem::path firstCopy = std::filesystem::path(m.varConfigFile).parent_path();
     EXPECT_TRUE(std::filesystem::exists(m.varConfigFile));
     EXPECT_NE(firstCopy, std::filesystem::path(dir.Path()));

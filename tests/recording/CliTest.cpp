@@ -24,8 +24,8 @@ namespace sevrana {
 namespace {
 
 using testing::Encode;
-using testing::NewRecording;
 using testing::LineError;
+using testing::NewRecording;
 using testing::RecordingText;
 using testing::TempDir;
 
@@ -510,22 +510,25 @@ TEST_F(CliTest, ConvertWritesOneLinePerRecordingAndNothingOfARefusedOne)
     const std::string missing = in.good + ": 1 missing analog value written as 0\n";
     const std::string out = dir / "one/O.cfg";
     std::filesystem::create_directory(dir / "one");
-    EXPECT_EQ(RunInProcess({"convert", in.good, out}),
-              (CliRun{0, "converted: " + in.good + " -> " + out + " (IEEE C37.111-2013 BINARY, 8 samples)\n", missing}));
+    EXPECT_EQ(
+        RunInProcess({"convert", in.good, out}),
+        (CliRun{0, "converted: " + in.good + " -> " + out + " (IEEE C37.111-2013 BINARY, 8 samples)\n", missing}));
     EXPECT_EQ(Listing(dir / "one"), (std::vector<std::string>{"O.INF", "O.cfg", "O.dat"}));
     // The copy loads like any 1991 recording: IA reads 0.5 * raw - 2, the missing value as raw 0.
     const CliRun csv = RunInProcess({"csv", out});
     EXPECT_EQ(csv.code, 0);
     ExpectIn(csv.out, {"sample,time_s,IA,UB,TRIP,CB OPEN,AR\n1,0,-15002,", "\n2,0.001,-2,"});
 
-    EXPECT_EQ(RunInProcess({"convert", in.bad, dir / "one/P.cfg"}), (CliRun{1, "refused: " + in.bad + ": " + badError + "\n", ""}));
+    EXPECT_EQ(RunInProcess({"convert", in.bad, dir / "one/P.cfg"}),
+              (CliRun{1, "refused: " + in.bad + ": " + badError + "\n", ""}));
     const std::string many = dir / "many";
     std::filesystem::create_directory(many);
-    EXPECT_EQ(RunInProcess({"convert", "--out-dir", many, in.good, in.bad, dir / "none.cfg"}),
-              (CliRun{2,
-                      "converted: " + in.good + " -> " + many + "/G.cfg (IEEE C37.111-2013 BINARY, 8 samples)\n" +
-                          "refused: " + in.bad + ": " + badError + "\nrefused: " + (dir / "none.cfg") + ": no such file\n",
-                      missing}));
+    EXPECT_EQ(
+        RunInProcess({"convert", "--out-dir", many, in.good, in.bad, dir / "none.cfg"}),
+        (CliRun{2,
+                "converted: " + in.good + " -> " + many + "/G.cfg (IEEE C37.111-2013 BINARY, 8 samples)\n" +
+                    "refused: " + in.bad + ": " + badError + "\nrefused: " + (dir / "none.cfg") + ": no such file\n",
+                missing}));
     EXPECT_EQ(Listing(dir / "one"), (std::vector<std::string>{"O.INF", "O.cfg", "O.dat"}));
     EXPECT_EQ(Listing(many), (std::vector<std::string>{"G.INF", "G.cfg", "G.dat"}));
 
@@ -568,7 +571,8 @@ TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
     const std::string note = "sevrana-cli: imported " + old + " (IEEE C37.111-1999 ASCII) through a temporary copy\n";
 
     // Without the option: refused as the viewer's Open refuses it.
-    EXPECT_EQ(RunInProcess({"csv", old}), (CliRun{1, "", "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n"}));
+    EXPECT_EQ(RunInProcess({"csv", old}),
+              (CliRun{1, "", "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n"}));
     const CliRun check = RunInProcess({"check", old, "--import"});
     EXPECT_EQ(check.code, 0);
     EXPECT_EQ(check.err, note);
