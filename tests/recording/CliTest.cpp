@@ -601,7 +601,8 @@ TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
     EXPECT_EQ(pdf, (CliRun{0, "", note}));
     EXPECT_GT(ReadFile(dir / "N.pdf").size(), 1000u);
 #endif
-    EXPECT_TRUE(std::filesystem::is_empty(temp));
+    // (Qt keeps its runtime folder there when there is no other.)
+    for (const std::string& name : Listing(temp)) EXPECT_EQ(name.find("sevrana-import-"), std::string::npos) << name;
     ::unsetenv("TMPDIR");
 }
 
