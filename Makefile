@@ -35,6 +35,7 @@ bench: build
 	$(BUILD)/bin/load_bench
 	$(BUILD)/bin/render_bench
 	$(BUILD)/bin/print_bench
+	$(BUILD)/bin/measure_bench
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <functional>
 #include <ostream>
 
 #include "ChannelSetup.h"
 #include "CliConvert.h"
+#include "CliMeasure.h"
 #include "FileReport.h"
 #include "LineReader.h"
 #include "Loader.h"
@@ -25,6 +27,7 @@ constexpr const char* kUsage =
     "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
@@ -445,6 +448,15 @@ int RunOnLoaded(const std::string& configPath, const CodePage* codePage, const s
 
 }  // namespace
 
+int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs)
+{
+    int code = kExitLoaded;
+    const int loaded =
+        RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { code = use(model); });
+    return loaded == kExitLoaded ? code : loaded;
+}
+
 int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage,
            const std::string& shownAs)
 {
@@ -501,6 +513,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
         return kExitLoaded;
     }
     if (command == "convert") return RunConvert(std::move(args), out, err);
+    if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);

@@ -5,6 +5,7 @@
 // information report. Every command writes to the streams it is given, so the
 // whole tool runs in-process as well.
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -64,6 +65,11 @@ int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, 
            const std::string& shownAs = {});
 int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr,
             const std::string& shownAs = {});
+
+/// Loads the recording; when it loaded, returns what use makes of it, else says why on err and
+/// returns the exit code for that.
+int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs = {});
 
 /// Takes "--encoding NAME" (or "--encoding=NAME") out of the arguments and sets
 /// codePage to the code page named (nullptr for "Automatic" or no option). The

@@ -113,7 +113,8 @@ void MDIForm1::Form_Load(const QString& commandLine)
     RecordingModel& m = state_.model;
 
     // Every per-channel array gets one element, so that their bounds can always be asked.
-    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrDigitalNames}) a->Redim(1, 1);
+    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits, &m.arrDigitalNames})
+        a->Redim(1, 1);
     for (auto* a : {&m.arrFactorA, &m.arrFactorB, &m.arrRangeMin, &m.arrRangeMax, &m.arrFullScale, &m.arrPeakValue,
                     &m.arrChannelScale})
         a->Redim(1, 1);

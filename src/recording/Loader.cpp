@@ -207,6 +207,8 @@ private:
             const long upper = std::min(nA, fits);
             m_.arrAnalogNames.Redim(1, upper);
             m_.arrAnalogUnits.Redim(1, upper);
+            m_.arrAnalogPhases.Redim(1, upper);
+            m_.arrAnalogCircuits.Redim(1, upper);
             m_.arrFactorA.Redim(1, upper);
             m_.arrFactorB.Redim(1, upper);
             m_.arrRangeMin.Redim(1, upper);
@@ -237,6 +239,8 @@ private:
             if (a == 0 || Field(6).empty()) factorMissing = true;
             m_.arrAnalogNames(i) = std::string(TrimBlanks(Field(2)));
             m_.arrAnalogUnits(i) = std::string(Field(5));
+            m_.arrAnalogPhases(i) = std::string(TrimBlanks(Field(3)));
+            m_.arrAnalogCircuits(i) = std::string(TrimBlanks(Field(4)));
             m_.arrFactorA(i) = a;
             m_.arrFactorB(i) = Val(Field(7));
             m_.arrRangeMin(i) = Val(Field(9));

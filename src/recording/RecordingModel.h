@@ -41,6 +41,8 @@ struct RecordingModel {
     // Per analog channel, 1..nA.
     Array1<std::string> arrAnalogNames;
     Array1<std::string> arrAnalogUnits;
+    Array1<std::string> arrAnalogPhases;    // phase field (A, B, C, L1...), trimmed
+    Array1<std::string> arrAnalogCircuits;  // circuit component field, trimmed
     Array1<double> arrFactorA;
     Array1<double> arrFactorB;
     Array1<double> arrRangeMin;

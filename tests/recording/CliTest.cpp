@@ -34,6 +34,7 @@ constexpr const char* kUsage =
     "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
@@ -587,6 +588,11 @@ TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
     // The same samples, imported from either file; a 1991 recording is read as it is, without a note.
     const CliRun csv = RunInProcess({"csv", "--import", old});
     EXPECT_EQ(csv, (CliRun{0, RunInProcess({"csv", "--import", cff}).out, note}));
+    // measure too: the same tables as for a lasting copy.
+    std::filesystem::create_directory(dir / "kept");
+    ASSERT_EQ(RunInProcess({"convert", old, dir / "kept/N.cfg"}).code, 0);
+    EXPECT_EQ(RunInProcess({"measure", old, "--import"}),
+              (CliRun{0, RunInProcess({"measure", dir / "kept/N.cfg"}).out, note}));
     const std::string plain = Write(RecordingText());
     EXPECT_EQ(RunInProcess({"csv", plain, "--import"}), RunInProcess({"csv", plain}));
     // What cannot be imported is said in one line, and fails.
