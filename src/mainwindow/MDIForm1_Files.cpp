@@ -246,7 +246,8 @@ void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
     if (state_.view.blnDataLoaded != kTrue) return;
     std::string remarks;
     for (const std::string& warning : result.warnings) remarks += warning + "\n";
-    if (result.missingValues > 0) remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
+    if (result.missingValues == 1) remarks += "1 missing analog value is shown as 0.\n";
+    if (result.missingValues > 1) remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
     if (!remarks.empty()) ShowMessage(remarks.substr(0, remarks.size() - 1));
 }
 

@@ -448,17 +448,20 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
 {
     testing::NewRecording rec;  // IA (a = 0.5, b = -2) and UB (a = 0.25, b = 1.5), three digital channels
     rec.type = "BINARY";
+    rec.values[2][0] = std::nan("");  // read as raw 0, and said so after the load
     const std::string original = rec.Write(dir, "N");
     QStringList titles;
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) { titles << title; });
     platform.openAnswers = {QString::fromStdString(original)};
     form->Import->trigger();
     EXPECT_EQ(platform.openFilters, QStringList{"COMTRADE 1999/2013 recording (*.CFG *.CFF)|*.cfg;*.cff"});
-    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(platform.messages, QStringList{"1 missing analog value is shown as 0."});
     ExpectLoaded(original, 3);
+    EXPECT_EQ(form->File->actions().indexOf(form->Import), 1);  // right after Open...
     const RecordingModel& m = form->State().model;
     EXPECT_EQ(m.arrAnalogSamples(1, 1), -15002);   // raw -30000
     EXPECT_EQ(m.arrAnalogSamples(2, 2), 5663.25);  // raw 22647
+    EXPECT_EQ(m.arrAnalogSamples(1, 3), -2);
     // Every caption on the way names the original, never the copy.
     EXPECT_EQ(titles.front().toStdString(), "Sevrana - Importing file " + original + "...0 %");
     EXPECT_TRUE(titles.contains(QString::fromStdString("Sevrana - Opening file " + original + "...")));
@@ -485,6 +488,7 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
     ExpectLoaded(combined, 3);
 
     // A refusal says the converter's words and leaves the recording as it was.
+    platform.messages.clear();
     dir.Write("T.dat", rec.Data().substr(0, 20));
     rec.combined = false;
     const std::string cut = dir.Write("T.cfg", rec.Config());
