@@ -33,6 +33,7 @@ install: build
 
 bench: build
 	$(BUILD)/bin/load_bench
+	$(BUILD)/bin/convert_bench
 	$(BUILD)/bin/render_bench
 	$(BUILD)/bin/print_bench
 

@@ -172,8 +172,9 @@ AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
     c.factorA = reader.Number(c.a, "the factor a as a number");
     c.factorB = reader.Number(c.b, "the offset b as a number");
     c.skew = f[7];
-    c.min = f[8];
-    c.max = f[9];
+    // The viewer reads the limits for its first scale: a text that is no number counts as 0 there.
+    c.min = ParseNumber(f[8]) ? f[8] : std::string_view("0");
+    c.max = ParseNumber(f[9]) ? f[9] : std::string_view("0");
     if (f.size() >= 12) {
         c.primary = ParseNumber(f[10]).value_or(0);
         c.secondary = ParseNumber(f[11]).value_or(0);
@@ -200,7 +201,8 @@ DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
         c.circuit = f[3];
     }
     c.normal = f.back().empty() ? std::string_view("0") : f.back();
-    reader.Whole(c.normal, "the normal state as 0 or 1");
+    const std::int64_t normal = reader.Whole(c.normal, "the normal state as 0 or 1");
+    if (normal < -32768 || normal > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
     return c;
 }
 
@@ -268,7 +270,10 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader, newLayout));
 
     std::string_view line = Trim(reader.Next("the line frequency"));
-    cfg.frequency = line.empty() ? 0 : static_cast<int>(reader.Whole(line, "the line frequency in Hz"));
+    const double frequency = line.empty() ? 0 : RoundHalfEven(reader.Number(line, "the line frequency in Hz"));
+    if (frequency < 0 || frequency > 32767)
+        reader.Fail("expected the line frequency in Hz, found '" + std::string(line) + "'");
+    cfg.frequency = static_cast<int>(frequency);
 
     line = Trim(reader.Next("the number of sampling rates"));
     const std::int64_t rateCount = reader.Whole(line, "the number of sampling rates");
@@ -288,6 +293,7 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
             reader.Fail("expected " + expected + ", found '" + std::string(line) + "'");
         cfg.rates.push_back(r);
     }
+    if (cfg.Samples() == 0) reader.Fail("expected a last sample number above 0, found " + std::string(line));
 
     // Channel lines of the newer layout under a 1991 first line come from recorders that date the newer way too.
     const bool dayFirst = cfg.revision >= 1999 || newLayout;

@@ -178,7 +178,8 @@ TEST_F(ConvertTest, ValuesAndTimesAreWrittenAsRead)
 
 TEST_F(ConvertTest, MissingValuesAreWrittenAsZeroAndCounted)
 {
-    for (const char* type : {"ASCII", "BINARY", "BINARY32"}) {
+    // FLOAT32 has no marker of its own, but a value that is no number is no value either.
+    for (const char* type : {"ASCII", "BINARY", "BINARY32", "FLOAT32"}) {
         SCOPED_TRACE(type);
         NewRecording r;
         r.type = type;
@@ -366,6 +367,14 @@ TEST_F(ConvertTest, ErrorsNameTheFileThePlaceAndWhatWasExpected)
               "'" + (dir / "IN.cfg") +
                   "' line 3: expected an analog channel line of 13 fields (10 in the 1991 layout), found 9");
 
+    // Raw values are read into 32 bits: a larger one cannot be written as it is.
+    r.type = "FLOAT32";
+    r.values[2][0] = 3e9;
+    EXPECT_EQ(Convert(r.Write(dir, "IN")).error,
+              "'" + (dir / "IN.dat") +
+                  "': sample 3, analog value 1: 3e+09 is beyond the 32-bit range that the viewer "
+                  "reads raw values into");
+
     ConvertOptions options;
     options.input = r.Write(dir, "IN");
     options.output = dir / "missing/OUT.cfg";
@@ -373,6 +382,40 @@ TEST_F(ConvertTest, ErrorsNameTheFileThePlaceAndWhatWasExpected)
               "'" + options.output + "': cannot be written: No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
     EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+}
+
+TEST_F(ConvertTest, LargeRecordingsAreReadInPieces)
+{
+    // Long enough to be read, decoded and written in several pieces, whose line ends may fall on the cuts.
+    for (const auto& [type, eol] : {std::pair{"ASCII", "\r\n"}, std::pair{"ASCII", "\r"}, std::pair{"ASCII", "\n"},
+                                    std::pair{"BINARY", "\r\n"}, std::pair{"FLOAT32", "\r\n"}}) {
+        SCOPED_TRACE(std::string(type) + " " + (eol[0] == '\r' ? "CR" : "LF"));
+        NewRecording r;
+        r.type = type;
+        r.eol = eol;
+        r.Fill(70000);
+        r.values[123][0] = r.values[69999][1] = NAN;
+        const ConvertResult result = Convert(r.Write(dir, "IN"));
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.missingValues, 2);
+        ASSERT_TRUE(Load());
+        ExpectValues(r);
+    }
+    // The fault is named by its line however far in; lines after the last sample are not read.
+    NewRecording r;
+    r.Fill(70000);
+    std::string data = r.Data();
+    data.insert(data.find("\r\n65000,64999000,") + 17, "x");
+    dir.Write("IN.dat", data);
+    dir.Write("IN.cfg", r.Config());
+    EXPECT_EQ(Convert(dir / "IN.cfg").error, "'" + (dir / "IN.dat") +
+                                                 "' line 65000: expected analog value 1 as a number, found 'x" +
+                                                 std::to_string(static_cast<long>(r.values[64999][0])) + "'");
+    r.rates = {{"1000", 64999}};
+    dir.Write("IN.cfg", r.Config());
+    const ConvertResult result = Convert(dir / "IN.cfg");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.samples, 64999);
 }
 
 TEST_F(ConvertTest, AYearTheLayoutCannotHoldIsWrittenWithAWarning)
