@@ -41,6 +41,7 @@ void OutputFile::Flush(std::size_t room)
 
 void OutputFile::Write(const char* data, std::size_t count)
 {
+    if (count == 0) return;  // an empty text may have no bytes to point at
     if (count < buffer_.size() - used_) {
         std::memcpy(buffer_.data() + used_, data, count);
         used_ += count;
