@@ -315,6 +315,14 @@ TEST_F(ConvertTest, PrimaryAndSecondaryQuantitiesRescaleTheFactors)
         EXPECT_DOUBLE_EQ(model.arrFactorA(2), c.a2);
         EXPECT_DOUBLE_EQ(model.arrFactorB(2), c.b2);
     }
+    // A channel that does not say which side its factors give keeps them, and the person is told.
+    r.analog[1].ps = "";
+    const ConvertResult result = Convert(r.Write(dir, "IN"), {}, Quantity::Primary);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.warnings, std::vector<std::string>{"No primary and secondary values (or no P/S side) for UB: "
+                                                        "their values are left as recorded."});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(std::tuple(model.arrFactorA(1), model.arrFactorA(2)), std::tuple(500.0, 0.25));
 }
 
 TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
