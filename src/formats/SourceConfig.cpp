@@ -295,8 +295,10 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     }
     if (cfg.Samples() == 0) reader.Fail("expected a last sample number above 0, found " + std::string(line));
 
-    // Channel lines of the newer layout under a 1991 first line come from recorders that date the newer way too.
-    const bool dayFirst = cfg.revision >= 1999 || newLayout;
+    // Channel lines of the newer layout under an older first line come from recorders that write the newer
+    // revision (dates included) and only name it wrongly.
+    if (newLayout && cfg.revision < 1999) cfg.revision = 1999;
+    const bool dayFirst = cfg.revision >= 1999;
     cfg.start = ParseStamp(reader, dayFirst, "first sample's date");
     cfg.trigger = ParseStamp(reader, dayFirst, "trigger point's date");
 

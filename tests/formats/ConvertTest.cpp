@@ -343,7 +343,7 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
-        {"a year 2000 revision", [](NewRecording&) {}, replace("REL-670,2013", "REL-670,2000")},
+        {"a year 2000 revision", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,2000")},
         {"a 1991 first line", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,1991")},
         {"no time multiplier", [](NewRecording& r) { r.revision = 1999; }, replace("BINARY\r\n1\r\n", "BINARY\r\n")},
         {"nanoseconds", [](NewRecording&) {}, replace("30.123456", "30.123456789")},
@@ -378,6 +378,7 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         std::filesystem::create_directories(dir / "out");
         const ConvertResult result = Convert(in);
         ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.revision, r.revision);
         ASSERT_TRUE(Load());
         EXPECT_EQ(model.varStartStamp, "03/15/21,10:20:30.123456");
         ExpectValues(r);
