@@ -154,10 +154,18 @@ void ReadChannelCounts(ConfigReader& reader, long& nA, long& nD)
     nD = static_cast<long>(digital);
 }
 
+/// A channel line's fields; empty ones after the most a channel line has are a writer's trailing commas.
+std::vector<std::string_view> ChannelFields(std::string_view line, std::size_t most)
+{
+    std::vector<std::string_view> fields = SplitTrimmed(line, ',');
+    while (fields.size() > most && fields.back().empty()) fields.pop_back();
+    return fields;
+}
+
 AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
 {
     const std::string_view line = reader.Next("an analog channel line");
-    const std::vector<std::string_view> f = SplitTrimmed(line, ',');
+    const std::vector<std::string_view> f = ChannelFields(line, 13);
     if (f.size() < 10 || f.size() > 13)
         reader.Fail("expected an analog channel line of 13 fields (10 in the 1991 layout), found " +
                     std::to_string(f.size()));
@@ -189,7 +197,7 @@ AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
 DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
 {
     const std::string_view line = reader.Next("a digital channel line");
-    const std::vector<std::string_view> f = SplitTrimmed(line, ',');
+    const std::vector<std::string_view> f = ChannelFields(line, 5);
     if (f.size() < 3 || f.size() > 5)
         reader.Fail("expected a digital channel line of 5 fields (3 in the 1991 layout), found " +
                     std::to_string(f.size()));

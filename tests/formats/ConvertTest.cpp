@@ -359,6 +359,10 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
              return replace("file type: DAT BINARY",
                             "FILE TYPE: dat binary")(replace("--- file type: CFG ---", "---  File Type: cfg  ---")(t));
          }},
+        {"trailing commas", [](NewRecording&) {},
+         [&](std::string t) { return replace(",,,0\r\n", ",,,0,\r\n")(replace("1,1,P\r\n", "1,1,P,,\r\n")(t)); }},
+        {"a byte-order mark", [](NewRecording& r) { r.combined = true; },
+         [](std::string t) { return "\xEF\xBB\xBF" + t; }},
         {"upper-case extensions", [](NewRecording& r) { r.station = "UPPER"; }, same},
         {"limits that are no numbers", [](NewRecording&) {}, replace("0,-32767,32767,1,1,P", "0,-1e999,max,1,1,P")},
     };
