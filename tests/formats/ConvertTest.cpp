@@ -162,6 +162,40 @@ TEST_F(ConvertTest, EveryTypeAndLayoutRoundTrips)
     }
 }
 
+TEST_F(ConvertTest, AnOlderRecordingLoadsAsItDidBeforeConversion)
+{
+    const std::string example = std::string(SEVRANA_SOURCE_DIR) + "/examples/feeder_fault.cfg";
+    const ConvertResult result = Convert(example);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(std::tuple(result.revision, result.dataType), std::tuple(1991, "ASCII"));
+    ASSERT_TRUE(Load());
+    const RecordingModel converted = std::move(model);
+    model = {};
+    model.varConfigFile = example;
+    model.strDataFile = ResolveDataFile(example);
+    LineReader cfg(model.varConfigFile);
+    LineReader dat(model.strDataFile);
+    Captured seen;
+    ASSERT_EQ(LoadRecording(model, cfg, dat, seen), LoadOutcome::Loaded);
+    EXPECT_EQ(std::tuple(converted.varStationName, converted.strRecordInfo, converted.lngSampleRate,
+                         converted.lngLastSample, converted.varStartStamp, converted.strTriggerStamp),
+              std::tuple(model.varStationName, model.strRecordInfo, model.lngSampleRate, model.lngLastSample,
+                         model.varStartStamp, model.strTriggerStamp));
+    for (long i = 1; i <= model.AnalogCount(); ++i) {
+        EXPECT_EQ(std::tuple(converted.arrAnalogNames(i), converted.arrAnalogUnits(i), converted.arrFactorA(i),
+                             converted.arrFactorB(i), converted.arrFullScale(i)),
+                  std::tuple(model.arrAnalogNames(i), model.arrAnalogUnits(i), model.arrFactorA(i), model.arrFactorB(i),
+                             model.arrFullScale(i)));
+        for (long n = 1; n <= model.lngLastSample; ++n)
+            ASSERT_EQ(converted.arrAnalogSamples(i, n), model.arrAnalogSamples(i, n)) << i << " " << n;
+    }
+    for (long i = 1; i <= model.DigitalCount(); ++i) {
+        EXPECT_EQ(converted.arrDigitalNames(i), model.arrDigitalNames(i));
+        for (long n = 1; n <= model.lngLastSample; ++n)
+            ASSERT_EQ(converted.arrDigitalSamples(i, n), model.arrDigitalSamples(i, n)) << i << " " << n;
+    }
+}
+
 TEST_F(ConvertTest, ValuesAndTimesAreWrittenAsRead)
 {
     // Single values in the shortest text that reads back to the same float; stamps times the multiplier.
