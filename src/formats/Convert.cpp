@@ -1,5 +1,6 @@
 #include "Convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "Input.h"
 #include "NumberUtils.h"
 #include "Output.h"
+#include "Pipeline.h"
 #include "RecordingFiles.h"
 #include "SampleWriter.h"
 #include "Source.h"
@@ -20,7 +22,6 @@ namespace sevrana::formats {
 
 namespace {
 
-constexpr std::size_t kSamplesPerBlock = 4096;
 // The viewer reads at most this many characters of the record information.
 constexpr std::size_t kLongestInfo = 254;
 
@@ -217,52 +218,81 @@ private:
     void ConvertData(const SourceConfig& cfg, DataType type, const SourceParts& parts, RatePlan& plan,
                      OutputFile& datFile)
     {
-        const std::size_t nA = cfg.analog.size();
-        const std::size_t nD = cfg.digital.size();
+        const DataLayout layout{type, cfg.analog.size(), cfg.digital.size()};
+        const std::size_t nA = layout.nA, nD = layout.nD;
+        const std::int64_t samples = cfg.Samples();
         const InputFile file(parts.dataPath);
-        const std::unique_ptr<DataDecoder> decoder = DataDecoder::Create(cfg, type, parts, file);
+        PieceReader reader(file, parts, layout, samples);
         ValueForm form = type == DataType::Ascii     ? ValueForm::Exact
                          : type == DataType::Float32 ? ValueForm::Single
                                                      : ValueForm::Whole;
         if (plan.timing == Timing::Resample) form = ValueForm::Exact;
-        SampleWriter writer(datFile, nA, nD, form);
-        Resampler resampler(writer, nA, nD, plan.rate > 0 ? plan.rate : 1);
-        EvenStamps even(cfg.timeMultiplier);
-        SectionClock clock(cfg.rates);
-        const auto noStamp = [&](std::int64_t index) {
-            return ConvertError("'" + parts.dataPath + "': sample " + std::to_string(index + 1) +
-                                " has no time stamp, and the configuration gives no sampling rate");
-        };
+        const double multiplier = cfg.timeMultiplier;
+        const double rate = plan.rate;
 
-        SampleBlock block;
-        std::int64_t index = 0;
-        while (decoder->Next(block, kSamplesPerBlock)) {
-            for (std::size_t s = 0; s < block.count; ++s, ++index) {
-                const double* analog = block.analog.data() + s * nA;
-                const std::int16_t* digital = block.digital.data() + s * nD;
-                const double stamp = block.stamp[s] * cfg.timeMultiplier;  // microseconds
-                switch (plan.timing) {
-                case Timing::Copy:
-                    writer.Put(std::isnan(stamp) ? static_cast<double>(index) * 1e6 / plan.rate : stamp, analog,
-                               digital);
-                    break;
-                case Timing::FromStamps:
-                    if (std::isnan(stamp)) throw noStamp(index);
-                    if (!even.Add(index, stamp))
-                        throw ConvertError("'" + parts.dataPath +
-                                           "': the configuration gives no sampling rate and the time stamps are not "
-                                           "evenly spaced (sample " +
-                                           std::to_string(index + 1) + "): give a rate to resample onto");
-                    writer.Put(stamp, analog, digital);
-                    break;
-                case Timing::Resample:
-                    if (!plan.sectionTimes && std::isnan(stamp)) throw noStamp(index);
-                    resampler.Put(plan.sectionTimes ? clock.Seconds(index) : stamp * 1e-6, analog, digital);
-                    break;
-                }
+        // Copied samples are formatted where they are decoded; the others pass here one by one, in order.
+        const auto decode = [&](PiecePipeline::Slot& slot) { DecodePiece(slot.piece, layout, slot.decoded); };
+        const auto format = [&](PiecePipeline::Slot& slot) {
+            SampleWriter writer(nA, nD, form, parts.dataPath);
+            writer.Begin(slot.text, slot.before);
+            const SampleBlock& b = slot.decoded.block;
+            const std::size_t use = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(samples - slot.before, 0, static_cast<std::int64_t>(b.count)));
+            for (std::size_t s = 0; s < use; ++s) {
+                const double stamp = b.stamp[s] * multiplier;
+                const double time = std::isnan(stamp)
+                                        ? static_cast<double>(slot.before + static_cast<std::int64_t>(s)) * 1e6 / rate
+                                        : stamp;
+                writer.Put(time, b.analog.data() + s * nA, b.digital.data() + s * nD);
             }
-            if (progress_ && !progress_(decoder->BytesDone(), decoder->BytesTotal()))
+        };
+        SampleWriter writer(nA, nD, form, parts.dataPath);
+        TextBuffer text;
+        Resampler resampler(writer, nA, nD, rate > 0 ? rate : 1);
+        EvenStamps even(multiplier);
+        SectionClock clock(cfg.rates);
+
+        std::int64_t taken = 0;
+        long lines = 0;  // text lines before the piece taken
+        const auto take = [&](PiecePipeline::Slot& slot) {
+            const SampleBlock& b = slot.decoded.block;
+            const std::int64_t use = std::min<std::int64_t>(samples - taken, static_cast<std::int64_t>(b.count));
+            if (plan.timing == Timing::Copy) {
+                datFile.Write(slot.text.Data(), slot.text.Size());
+            } else {
+                text.Clear();
+                writer.Begin(text, writer.Written());
+                for (std::int64_t s = 0; s < use; ++s)
+                    TakeOne(plan, b, static_cast<std::size_t>(s), taken + s, nA, nD, multiplier, parts.dataPath, writer,
+                            resampler, even, clock);
+                datFile.Write(text.Data(), text.Size());
+            }
+            result_.missingValues += slot.decoded.MissingIn(static_cast<std::size_t>(use));
+            if (use == static_cast<std::int64_t>(b.count) && taken + use < samples) {
+                if (!slot.decoded.fault.empty())
+                    throw ConvertError(LineMessage(parts.dataPath, parts.dataFirstLine - 1 + lines + slot.decoded.lines,
+                                                   slot.decoded.fault));
+                if (slot.decoded.partial > 0)
+                    throw CutShort(parts, layout, taken + use, slot.piece.offset + b.count * layout.RecordBytes(),
+                                   slot.decoded.partial, samples);
+            }
+            taken += use;
+            lines += slot.decoded.lines;
+            if (progress_ && !progress_(reader.Done(), reader.Total()))
                 throw ConvertError("'" + options_.input + "': the conversion was cancelled");
+            return taken < samples;
+        };
+        {
+            PiecePipeline pipeline(decode, plan.timing == Timing::Copy ? PiecePipeline::Step(format) : nullptr);
+            pipeline.Run([&](Piece& piece) { return reader.Next(piece); }, take);
+        }
+        if (taken < samples) {
+            if (type == DataType::Ascii)
+                throw ConvertError("'" + parts.dataPath + "': expected " + std::to_string(samples) +
+                                   " samples, found " + std::to_string(taken) + ": the data end at line " +
+                                   std::to_string(parts.dataFirstLine + lines));
+            throw CutShort(parts, layout, taken,
+                           parts.dataBegin + static_cast<std::uint64_t>(taken) * layout.RecordBytes(), 0, samples);
         }
         if (plan.timing == Timing::FromStamps) {
             plan.rate = even.Rate();
@@ -271,8 +301,43 @@ private:
                                    "': the configuration gives no sampling rate and the time stamps give no whole "
                                    "number of samples per second: give a rate to resample onto");
         }
-        result_.missingValues = decoder->MissingValues();
-        result_.samples = writer.Written();
+        result_.samples = plan.timing == Timing::Copy ? taken : writer.Written();
+        if (result_.samples > 2147483647)
+            throw ConvertError("'" + options_.input + "': resampled at " + RateText(plan.rate) +
+                               " Hz it has more samples than the 1991 layout's reader counts");
+    }
+
+    static ConvertError CutShort(const SourceParts& parts, const DataLayout& layout, std::int64_t before,
+                                 std::uint64_t offset, std::size_t found, std::int64_t samples)
+    {
+        return ConvertError("'" + parts.dataPath + "': record " + std::to_string(before + 1) + " at byte offset " +
+                            std::to_string(offset) + ": expected " + std::to_string(layout.RecordBytes()) +
+                            " bytes, found " + std::to_string(found) + " (the configuration gives " +
+                            std::to_string(samples) + " samples)");
+    }
+
+    /// One sample of a recording whose times come from its stamps, or that is resampled.
+    static void TakeOne(const RatePlan& plan, const SampleBlock& b, std::size_t s, std::int64_t index, std::size_t nA,
+                        std::size_t nD, double multiplier, const std::string& path, SampleWriter& writer,
+                        Resampler& resampler, EvenStamps& even, SectionClock& clock)
+    {
+        const double* analog = b.analog.data() + s * nA;
+        const std::int16_t* digital = b.digital.data() + s * nD;
+        const double stamp = b.stamp[s] * multiplier;  // microseconds
+        const bool fromStamps = plan.timing == Timing::FromStamps || !plan.sectionTimes;
+        if (fromStamps && std::isnan(stamp))
+            throw ConvertError("'" + path + "': sample " + std::to_string(index + 1) +
+                               " has no time stamp, and the configuration gives no sampling rate");
+        if (plan.timing == Timing::Resample) {
+            resampler.Put(plan.sectionTimes ? clock.Seconds(index) : stamp * 1e-6, analog, digital);
+            return;
+        }
+        if (!even.Add(index, stamp))
+            throw ConvertError("'" + path +
+                               "': the configuration gives no sampling rate and the time stamps are not evenly spaced "
+                               "(sample " +
+                               std::to_string(index + 1) + "): give a rate to resample onto");
+        writer.Put(stamp, analog, digital);
     }
 
     void WriteConfig(const SourceConfig& cfg, const RatePlan& plan, OutputFile& out)

@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 #include "LineReader.h"
 
@@ -46,211 +47,239 @@ bool IsBlankField(const char* p, const char* e)
     return p == e;
 }
 
-class AsciiDecoder : public DataDecoder {
-public:
-    AsciiDecoder(const SourceConfig& cfg, const SourceParts& parts, const InputFile& file)
-        : DataDecoder(cfg, file, parts.dataBegin, parts.dataEnd), path_(parts.dataPath), line_(parts.dataFirstLine - 1)
-    {
-    }
+/// Blank lines, and the end-of-file byte some writers leave, hold no sample.
+bool IsSkipped(const char* p, const char* e)
+{
+    for (; p < e; ++p)
+        if (!IsBlank(*p) && *p != '\x1a') return false;
+    return true;
+}
 
-    bool Next(SampleBlock& block, std::size_t maxSamples) override
-    {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(maxSamples, samples_ - done_));
-        block.Resize(want, nA_, nD_);
-        std::size_t filled = 0;
-        while (filled < want) {
-            std::string_view line;
-            if (!NextLine(line)) {
-                throw ConvertError("'" + path_ + "': expected " + std::to_string(samples_) + " samples, found " +
-                                   std::to_string(done_) + ": the data end at line " + std::to_string(line_ + 1));
-            }
-            if (IsSkipped(line)) continue;
-            ParseLine(line, block, filled);
-            ++filled;
-            ++done_;
-        }
-        block.count = filled;
-        return filled > 0;
-    }
-
-private:
-    /// Blank lines, and the end-of-file byte some writers leave, hold no sample.
-    static bool IsSkipped(std::string_view line)
-    {
-        for (const char c : line)
-            if (!IsBlank(c) && c != '\x1a') return false;
+/// The usual line, whole numbers and commas only, with the fields expected: read in one pass.
+/// False for anything else (blanks, fractions, empty or missing values, a fault), which is then
+/// read field by field.
+bool ParsePlainLine(const char* p, const char* end, const DataLayout& layout, SampleBlock& block, std::size_t at)
+{
+    const auto whole = [&](std::int64_t& value) {
+        const bool negative = p < end && *p == '-';
+        p += negative;
+        const char* digits = p;
+        std::uint64_t n = 0;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10) n = n * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p == digits || p - digits > 15) return false;
+        value = negative ? -static_cast<std::int64_t>(n) : static_cast<std::int64_t>(n);
         return true;
-    }
-
-    bool NextLine(std::string_view& line)
-    {
-        std::size_t have = window_.Available();
-        if (have == 0) have = window_.Need(1);
-        if (have == 0) return false;
-        const char* data = window_.Data();
-        const char* end = FindLineEnd(data, data + have);
-        while (end == data + have) {
-            const std::size_t more = window_.Need(have + 1);
-            data = window_.Data();
-            if (more == have) break;  // the last line has no line end
-            if (more - have > 0 && have > LineReader::kMaxLineBytes)
-                throw ConvertError(LineMessage(path_, line_ + 1, "expected a data line, found one too long to read"));
-            end = FindLineEnd(data + have, data + more);
-            have = more;
+    };
+    const std::size_t fields = 2 + layout.nA + layout.nD;
+    double* analog = block.analog.data() + at * layout.nA;
+    std::int16_t* digital = block.digital.data() + at * layout.nD;
+    for (std::size_t field = 0; field < fields; ++field) {
+        std::int64_t value = 0;
+        if (!whole(value)) return false;
+        if (field == 1) {
+            block.stamp[at] = static_cast<double>(value);
+        } else if (field >= 2 && field < 2 + layout.nA) {
+            if (value == static_cast<std::int64_t>(kAsciiMissing)) return false;
+            analog[field - 2] = static_cast<double>(value);
+        } else if (field >= 2) {
+            if (value < -32767 || value > 32767) return false;
+            digital[field - 2 - layout.nA] = static_cast<std::int16_t>(value);
         }
-        std::size_t length = static_cast<std::size_t>(end - data);
-        std::size_t used = length;
-        if (end != data + have) {
-            used = length + 1;
-            if (*end == '\r') {
-                if (length + 1 == have) {
-                    have = window_.Need(length + 2);
-                    data = window_.Data();
-                }
-                if (length + 1 < have && data[length + 1] == '\n') used = length + 2;
+        if (field + 1 < fields) {
+            if (p == end || *p != ',') return false;
+            ++p;
+        }
+    }
+    return p == end;
+}
+
+/// One data line into sample at of the block; the fault, if any, in words.
+std::string ParseLine(const char* p, const char* end, const DataLayout& layout, DecodedPiece& out, std::size_t at)
+{
+    const std::size_t nA = layout.nA, nD = layout.nD;
+    const std::size_t expected = 2 + nA + nD;
+    const char* const line = p;
+    SampleBlock& block = out.block;
+    double* analog = block.analog.data() + at * nA;
+    std::int16_t* digital = block.digital.data() + at * nD;
+    std::size_t field = 0;
+    for (;; ++field) {
+        const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
+        const char* e = comma != nullptr ? comma : end;
+        if (field >= 2 && field < 2 + nA) {
+            double v = 0;
+            if (IsBlankField(p, e)) {
+                out.missingAt.push_back(static_cast<std::uint32_t>(at));
+            } else if (!ParseValue(p, e, v)) {
+                return "expected analog value " + std::to_string(field - 1) + " as a number, found '" +
+                       std::string(p, e) + "'";
+            } else if (v == kAsciiMissing) {
+                v = 0;
+                out.missingAt.push_back(static_cast<std::uint32_t>(at));
             }
+            analog[field - 2] = v;
+        } else if (field >= 2 + nA && field < expected) {
+            double v = 0;
+            if (!IsBlankField(p, e) && (!ParseValue(p, e, v) || v != std::floor(v) || std::fabs(v) > 32767))
+                return "expected digital state " + std::to_string(field - 1 - nA) + " as 0 or 1, found '" +
+                       std::string(p, e) + "'";
+            digital[field - 2 - nA] = static_cast<std::int16_t>(v);
+        } else if (field == 1) {
+            double v = NAN;
+            if (!IsBlankField(p, e) && !ParseValue(p, e, v))
+                return "expected a time stamp as a number, found '" + std::string(p, e) + "'";
+            block.stamp[at] = v;
+        } else if (field >= expected && !IsBlankField(p, e)) {
+            break;  // too many fields: reported below
         }
-        ++line_;
-        line = std::string_view(data, length);
-        window_.Consume(used);  // the bytes stay in place until the next Need
-        return true;
+        if (comma == nullptr) break;
+        p = comma + 1;
     }
-
-    [[noreturn]] void Fail(const std::string& what) const { throw ConvertError(LineMessage(path_, line_, what)); }
-
-    void ParseLine(std::string_view line, SampleBlock& block, std::size_t at)
-    {
-        const std::size_t expected = 2 + nA_ + nD_;
-        const char* p = line.data();
-        const char* end = p + line.size();
-        double* analog = block.analog.data() + at * nA_;
-        std::int16_t* digital = block.digital.data() + at * nD_;
-        std::size_t field = 0;
-        for (;; ++field) {
-            const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
-            const char* e = comma != nullptr ? comma : end;
-            if (field >= 2 && field < 2 + nA_) {
-                double v = 0;
-                if (IsBlankField(p, e)) {
-                    ++missing_;
-                } else if (!ParseValue(p, e, v)) {
-                    Fail("expected analog value " + std::to_string(field - 1) + " as a number, found '" +
-                         std::string(p, e) + "'");
-                } else if (v == kAsciiMissing) {
-                    v = 0;
-                    ++missing_;
-                }
-                analog[field - 2] = v;
-            } else if (field >= 2 + nA_ && field < expected) {
-                double v = 0;
-                if (!IsBlankField(p, e) && (!ParseValue(p, e, v) || v != std::floor(v) || std::fabs(v) > 32767))
-                    Fail("expected digital state " + std::to_string(field - 1 - nA_) + " as 0 or 1, found '" +
-                         std::string(p, e) + "'");
-                digital[field - 2 - nA_] = static_cast<std::int16_t>(v);
-            } else if (field == 1) {
-                double v = SampleBlock::kNoStamp;
-                if (!IsBlankField(p, e) && !ParseValue(p, e, v))
-                    Fail("expected a time stamp as a number, found '" + std::string(p, e) + "'");
-                block.stamp[at] = v;
-            } else if (field >= expected && !IsBlankField(p, e)) {
-                break;  // too many fields: reported below
-            }
-            if (comma == nullptr) break;
-            p = comma + 1;
-        }
-        if (field + 1 < expected || (field + 1 > expected && !IsBlankField(p, end))) {
-            std::size_t found = 1;
-            for (const char c : line) found += c == ',';
-            Fail("expected " + std::to_string(expected) + " fields (sample number, time stamp, " + std::to_string(nA_) +
-                 " analog values, " + std::to_string(nD_) + " digital states), found " + std::to_string(found));
-        }
+    if (field + 1 < expected || (field + 1 > expected && !IsBlankField(p, end))) {
+        const std::size_t found = 1 + static_cast<std::size_t>(std::count(line, end, ','));
+        return "expected " + std::to_string(expected) + " fields (sample number, time stamp, " + std::to_string(nA) +
+               " analog values, " + std::to_string(nD) + " digital states), found " + std::to_string(found);
     }
+    return {};
+}
 
-    std::string path_;
-    long line_;
-};
+void DecodeText(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
+{
+    const char* p = piece.bytes.data();
+    const char* const end = p + piece.size;
+    // Each sample takes a line of at least one byte per field: its commas and its line end.
+    out.block.Reserve(piece.size / (1 + layout.nA + layout.nD) + 1, layout.nA, layout.nD);
+    std::size_t at = 0;
+    while (p < end) {
+        const char* lineEnd = FindLineEnd(p, end);
+        ++out.lines;
+        if (!IsSkipped(p, lineEnd)) {
+            if (!ParsePlainLine(p, lineEnd, layout, out.block, at)) out.fault = ParseLine(p, lineEnd, layout, out, at);
+            if (!out.fault.empty()) break;
+            ++at;
+        }
+        p = lineEnd;
+        if (p < end && *p == '\r') ++p;
+        if (p < end && *p == '\n' && (p == lineEnd || p[-1] == '\r')) ++p;
+    }
+    out.block.count = at;
+}
 
-/// BINARY, BINARY32 and FLOAT32 records: sample number, time stamp, analog values of the
-/// given word, then the digital states 16 to a word, least significant bit first.
 template <class Word>
-class BinaryDecoder : public DataDecoder {
-public:
-    BinaryDecoder(const SourceConfig& cfg, const SourceParts& parts, const InputFile& file)
-        : DataDecoder(cfg, file, parts.dataBegin, parts.dataEnd),
-          path_(parts.dataPath),
-          words_((cfg.digital.size() + 15) / 16),
-          record_(8 + cfg.analog.size() * sizeof(Word) + 2 * words_)
-    {
-    }
-
-    bool Next(SampleBlock& block, std::size_t maxSamples) override
-    {
-        const std::size_t perBlock = std::max<std::size_t>(1, InputWindow::kBlockBytes / record_);
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
-            {static_cast<std::int64_t>(maxSamples), static_cast<std::int64_t>(perBlock), samples_ - done_}));
-        block.Resize(want, nA_, nD_);
-        if (want == 0) return false;
-        const std::size_t have = window_.Need(want * record_);
-        if (have < want * record_) {
-            const std::size_t whole = have / record_;
-            throw ConvertError("'" + path_ + "': record " + std::to_string(done_ + whole + 1) + " at byte offset " +
-                               std::to_string(window_.Offset() + whole * record_) + ": expected " +
-                               std::to_string(record_) + " bytes, found " + std::to_string(have - whole * record_) +
-                               " (the configuration gives " + std::to_string(samples_) + " samples)");
-        }
-        const char* p = window_.Data();
-        double* analog = block.analog.data();
-        std::int16_t* digital = block.digital.data();
-        for (std::size_t s = 0; s < want; ++s, p += record_) {
-            std::uint32_t stamp = 0;
-            std::memcpy(&stamp, p + 4, 4);
-            block.stamp[s] = stamp == 0xFFFFFFFFu ? SampleBlock::kNoStamp : static_cast<double>(stamp);
-            const char* v = p + 8;
-            for (std::size_t i = 0; i < nA_; ++i, v += sizeof(Word)) {
-                Word w;
-                std::memcpy(&w, v, sizeof(Word));
-                if constexpr (std::is_integral_v<Word>) {
-                    if (w == std::numeric_limits<Word>::min()) {
-                        ++missing_;
-                        w = 0;
-                    }
+void DecodeRecords(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
+{
+    const std::size_t nA = layout.nA, nD = layout.nD;
+    const std::size_t record = layout.RecordBytes();
+    const std::size_t count = piece.size / record;
+    out.block.Reserve(count, nA, nD);
+    out.partial = piece.size % record;
+    const char* p = piece.bytes.data();
+    double* analog = out.block.analog.data();
+    std::int16_t* digital = out.block.digital.data();
+    for (std::size_t s = 0; s < count; ++s, p += record) {
+        std::uint32_t stamp = 0;
+        std::memcpy(&stamp, p + 4, 4);
+        out.block.stamp[s] = stamp == 0xFFFFFFFFu ? NAN : static_cast<double>(stamp);
+        const char* v = p + 8;
+        for (std::size_t i = 0; i < nA; ++i, v += sizeof(Word)) {
+            Word w;
+            std::memcpy(&w, v, sizeof(Word));
+            if constexpr (std::is_integral_v<Word>) {
+                if (w == std::numeric_limits<Word>::min()) {
+                    out.missingAt.push_back(static_cast<std::uint32_t>(s));
+                    w = 0;
                 }
-                *analog++ = static_cast<double>(w);
+            } else if (!std::isfinite(w)) {
+                out.missingAt.push_back(static_cast<std::uint32_t>(s));  // no number at all: the recorder had none
+                w = 0;
             }
-            for (std::size_t i = 0; i < nD_; ++i) {
-                std::uint16_t bits = 0;
-                std::memcpy(&bits, v + 2 * (i / 16), 2);
-                *digital++ = static_cast<std::int16_t>((bits >> (i % 16)) & 1u);
-            }
+            *analog++ = static_cast<double>(w);
         }
-        window_.Consume(want * record_);
-        done_ += static_cast<std::int64_t>(want);
-        block.count = want;
-        return true;
+        for (std::size_t i = 0; i < nD; i += 16) {
+            std::uint16_t bits = 0;
+            std::memcpy(&bits, v + i / 8, 2);
+            for (std::size_t b = 0; b < 16 && i + b < nD; ++b) *digital++ = static_cast<std::int16_t>((bits >> b) & 1u);
+        }
     }
-
-private:
-    std::string path_;
-    std::size_t words_;
-    std::size_t record_;
-};
+    out.block.count = count;
+}
 
 }  // namespace
 
-std::unique_ptr<DataDecoder> DataDecoder::Create(const SourceConfig& cfg, DataType type, const SourceParts& parts,
-                                                 const InputFile& file)
+std::size_t DataLayout::RecordBytes() const
 {
-    switch (type) {
-    case DataType::Ascii:
-        return std::make_unique<AsciiDecoder>(cfg, parts, file);
-    case DataType::Binary:
-        return std::make_unique<BinaryDecoder<std::int16_t>>(cfg, parts, file);
-    case DataType::Binary32:
-        return std::make_unique<BinaryDecoder<std::int32_t>>(cfg, parts, file);
-    case DataType::Float32:
-        return std::make_unique<BinaryDecoder<float>>(cfg, parts, file);
+    const std::size_t word = type == DataType::Binary ? 2 : 4;
+    return 8 + nA * word + 2 * ((nD + 15) / 16);
+}
+
+PieceReader::PieceReader(const InputFile& file, const SourceParts& parts, const DataLayout& layout,
+                         std::int64_t samples)
+    : layout_(layout),
+      path_(parts.dataPath),
+      window_(file, parts.dataBegin,
+              layout.type == DataType::Ascii
+                  ? parts.dataEnd
+                  : std::min<std::uint64_t>(
+                        parts.dataEnd, parts.dataBegin + static_cast<std::uint64_t>(samples) * layout.RecordBytes()))
+{
+}
+
+bool PieceReader::Next(Piece& piece)
+{
+    std::size_t want = kPieceBytes;
+    if (layout_.type != DataType::Ascii)
+        want = std::max<std::size_t>(1, want / layout_.RecordBytes()) * layout_.RecordBytes();
+    std::size_t have = window_.Need(want);
+    if (have == 0) return false;
+    std::size_t take = std::min(have, want);
+    while (layout_.type == DataType::Ascii) {
+        if (window_.Exhausted() && have <= want) {
+            take = have;  // the last piece: whatever is left
+            break;
+        }
+        // Whole lines only. A CR with nothing read after it may yet have its LF: it is not cut after.
+        const char* data = window_.Data();
+        std::size_t cut = take;
+        while (cut > 0 && data[cut - 1] != '\n' && !(data[cut - 1] == '\r' && cut < have)) --cut;
+        if (cut > 0) {
+            take = cut + (data[cut - 1] == '\r' && data[cut] == '\n' ? 1 : 0);
+            break;
+        }
+        if (have > LineReader::kMaxLineBytes)
+            throw ConvertError("'" + path_ + "': the data line at byte offset " + std::to_string(window_.Offset()) +
+                               " is too long to read");
+        const std::size_t more = window_.Need(have * 2);
+        if (more == have) break;  // the last line, without a line end
+        take = have = more;
     }
-    return nullptr;
+    if (piece.bytes.size() < take) piece.bytes.resize(std::max(take, kPieceBytes));
+    std::memcpy(piece.bytes.data(), window_.Data(), take);
+    piece.size = take;
+    piece.offset = window_.Offset();
+    window_.Consume(take);
+    return true;
+}
+
+void DecodePiece(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
+{
+    out.missingAt.clear();
+    out.lines = 0;
+    out.fault.clear();
+    out.partial = 0;
+    switch (layout.type) {
+    case DataType::Ascii:
+        DecodeText(piece, layout, out);
+        break;
+    case DataType::Binary:
+        DecodeRecords<std::int16_t>(piece, layout, out);
+        break;
+    case DataType::Binary32:
+        DecodeRecords<std::int32_t>(piece, layout, out);
+        break;
+    case DataType::Float32:
+        DecodeRecords<float>(piece, layout, out);
+        break;
+    }
 }
 
 }  // namespace sevrana::formats

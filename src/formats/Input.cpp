@@ -53,10 +53,10 @@ std::size_t InputWindow::Need(std::size_t count)
     if (head_ > 0 || buffer_.size() < capacity) {
         if (buffer_.size() < capacity) {
             std::vector<char> grown(capacity);
-            std::memcpy(grown.data(), Data(), kept);
+            if (kept > 0) std::memcpy(grown.data(), Data(), kept);
             buffer_.swap(grown);
         } else {
-            std::memmove(buffer_.data(), Data(), kept);
+            if (kept > 0) std::memmove(buffer_.data(), Data(), kept);
         }
         head_ = 0;
         tail_ = kept;

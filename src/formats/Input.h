@@ -43,6 +43,8 @@ public:
     std::uint64_t Offset() const { return next_ - Available(); }
     std::uint64_t Consumed() const { return Offset() - begin_; }
     bool AtEnd() const { return head_ == tail_ && next_ >= end_; }
+    /// Every byte of the range is in the buffer (or consumed).
+    bool Exhausted() const { return next_ >= end_; }
     std::uint64_t Begin() const { return begin_; }
     std::uint64_t End() const { return end_; }
 

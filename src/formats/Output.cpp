@@ -39,6 +39,24 @@ void OutputFile::Flush(std::size_t room)
     if (buffer_.size() < std::max(room, kBufferBytes)) buffer_.resize(std::max(room, kBufferBytes));
 }
 
+void OutputFile::Write(const char* data, std::size_t count)
+{
+    if (count == 0) return;  // an empty text may have no bytes to point at
+    if (count < buffer_.size() - used_) {
+        std::memcpy(buffer_.data() + used_, data, count);
+        used_ += count;
+        return;
+    }
+    Flush();
+    while (count > 0) {
+        const ssize_t put = ::write(fd_, data, count);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) throw ConvertError("'" + final_ + "': cannot be written: " + (put < 0 ? Reason() : "disk full"));
+        data += put;
+        count -= static_cast<std::size_t>(put);
+    }
+}
+
 OutputSet::OutputSet(std::string configPath)
 {
     const std::filesystem::path path(configPath);

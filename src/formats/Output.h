@@ -32,6 +32,8 @@ public:
         std::copy(text.begin(), text.end(), to);
         Commit(text.size());
     }
+    /// Bytes written straight through (after what is buffered): for large blocks of text.
+    void Write(const char* data, std::size_t count);
     /// Writes what is buffered; throws ConvertError when the disk refuses it.
     void Flush(std::size_t room = 0);
 

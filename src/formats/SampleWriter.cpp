@@ -1,9 +1,12 @@
 #include "SampleWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "NumberUtils.h"
+#include "SourceConfig.h"
 
 namespace sevrana::formats {
 
@@ -12,49 +15,114 @@ namespace {
 // Longest texts: a 64-bit integer, a shortest double ("-1.2345678901234567e-308").
 constexpr std::size_t kLongestNumber = 26;
 
-char* PutWhole(char* to, double value)
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int DigitCount(std::uint64_t v)
 {
-    return std::to_chars(to, to + kLongestNumber, static_cast<long long>(value)).ptr;
+    int n = 1;
+    for (; v >= 10000; v /= 10000) n += 4;
+    return n + (v >= 10) + (v >= 100) + (v >= 1000);
 }
 
-char* PutValue(char* to, double value, ValueForm form)
+/// Decimal digits of v, two at a time from a table, written from the back: values are written by the million.
+char* PutUnsigned(char* to, std::uint64_t v)
 {
-    switch (form) {
-    case ValueForm::Whole:
-        return PutWhole(to, value);
-    case ValueForm::Single:
-        return std::to_chars(to, to + kLongestNumber, static_cast<float>(value)).ptr;
-    case ValueForm::Exact:
-        if (value == std::floor(value) && std::fabs(value) < 1e15) return PutWhole(to, value);
-        return std::to_chars(to, to + kLongestNumber, value).ptr;
+    char* const end = to + DigitCount(v);
+    char* p = end;
+    while (v >= 100) {
+        const std::size_t pair = static_cast<std::size_t>(v % 100) * 2;
+        v /= 100;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
     }
-    return to;
+    if (v >= 10) {
+        *--p = kPairs[v * 2 + 1];
+        *--p = kPairs[v * 2];
+    } else {
+        *--p = static_cast<char>('0' + v);
+    }
+    return end;
+}
+
+/// A whole value (|value| below 2^63) in decimal.
+char* PutWhole(char* to, double value)
+{
+    if (value < 0) {
+        *to++ = '-';
+        return PutUnsigned(to, static_cast<std::uint64_t>(-value));
+    }
+    return PutUnsigned(to, static_cast<std::uint64_t>(value));
 }
 
 }  // namespace
 
-SampleWriter::SampleWriter(OutputFile& out, std::size_t nA, std::size_t nD, ValueForm form)
-    : out_(out), nA_(nA), nD_(nD), form_(form), longest_((2 + nA + nD) * (kLongestNumber + 1) + 2)
+void TextBuffer::Grow(std::size_t count)
 {
+    const std::size_t capacity = std::max(capacity_ * 2, size_ + count + (std::size_t{64} << 10));
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    capacity_ = capacity;
+}
+
+SampleWriter::SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source)
+    : nA_(nA), nD_(nD), form_(form), source_(std::move(source)), longest_((2 + nA + nD) * (kLongestNumber + 1) + 2)
+{
+}
+
+void SampleWriter::TooLarge(std::size_t channel, double value) const
+{
+    throw ConvertError("'" + source_ + "': sample " + std::to_string(written_) + ", analog value " +
+                       std::to_string(channel + 1) + ": " + ExactNumber(value) +
+                       " is beyond the 32-bit range that the viewer reads raw values into");
 }
 
 void SampleWriter::Put(double microseconds, const double* analog, const std::int16_t* digital)
 {
-    char* const begin = out_.Reserve(longest_);
-    char* p = PutWhole(begin, static_cast<double>(++written_));
+    char* const begin = text_->Reserve(longest_);
+    char* p = PutUnsigned(begin, static_cast<std::uint64_t>(++written_));
     *p++ = ',';
-    p = PutWhole(p, RoundHalfEven(microseconds));
-    for (std::size_t i = 0; i < nA_; ++i) {
-        *p++ = ',';
-        p = PutValue(p, analog[i], form_);
+    // A stamp beyond what 64 bits hold is no time: the viewer does not read it anyway.
+    const double stamp = RoundHalfEven(microseconds);
+    p = PutWhole(p, std::fabs(stamp) < 9e18 ? stamp : 0.0);
+    switch (form_) {
+    case ValueForm::Whole:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            *p++ = ',';
+            p = PutWhole(p, analog[i]);
+        }
+        break;
+    case ValueForm::Single:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            if (!(std::fabs(analog[i]) < 2147483647.5)) TooLarge(i, analog[i]);
+            *p++ = ',';
+            p = std::to_chars(p, p + kLongestNumber, static_cast<float>(analog[i])).ptr;
+        }
+        break;
+    case ValueForm::Exact:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            const double v = analog[i];
+            if (!(std::fabs(v) < 2147483647.5)) TooLarge(i, v);
+            *p++ = ',';
+            p = v == std::floor(v) ? PutWhole(p, v) : std::to_chars(p, p + kLongestNumber, v).ptr;
+        }
+        break;
     }
     for (std::size_t i = 0; i < nD_; ++i) {
         *p++ = ',';
-        p = std::to_chars(p, p + 8, digital[i]).ptr;
+        const std::int16_t state = digital[i];
+        if (state == 0 || state == 1) {
+            *p++ = static_cast<char>('0' + state);
+        } else {
+            p = std::to_chars(p, p + 8, state).ptr;
+        }
     }
     *p++ = '\r';
     *p++ = '\n';
-    out_.Commit(static_cast<std::size_t>(p - begin));
+    text_->Commit(static_cast<std::size_t>(p - begin));
 }
 
 Resampler::Resampler(SampleWriter& writer, std::size_t nA, std::size_t nD, double rate)

@@ -2,11 +2,32 @@
 // The data lines of the converted recording, and the resampling that may feed them.
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
-#include "Output.h"
-
 namespace sevrana::formats {
+
+/// Text grown as needed and reused without clearing its bytes.
+class TextBuffer {
+public:
+    /// Room for count more bytes at the returned place; Commit says how many were used.
+    char* Reserve(std::size_t count)
+    {
+        if (capacity_ - size_ < count) Grow(count);
+        return data_.get() + size_;
+    }
+    void Commit(std::size_t count) { size_ += count; }
+    const char* Data() const { return data_.get(); }
+    std::size_t Size() const { return size_; }
+    void Clear() { size_ = 0; }
+
+private:
+    void Grow(std::size_t count);
+
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0, capacity_ = 0;
+};
 
 /// How raw values are written: whole numbers, single-precision values in the shortest text
 /// that reads back to the same float, or doubles in the shortest text that reads back exactly.
@@ -14,17 +35,28 @@ enum class ValueForm { Whole, Single, Exact };
 
 class SampleWriter {
 public:
-    SampleWriter(OutputFile& out, std::size_t nA, std::size_t nD, ValueForm form);
+    /// source names the data file in messages.
+    SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source);
 
+    /// Data lines go to text from now on, the next with sample number written + 1.
+    void Begin(TextBuffer& text, std::int64_t written)
+    {
+        text_ = &text;
+        written_ = written;
+    }
     /// One data line: the next sample number, the time stamp (whole microseconds), the values.
+    /// Throws ConvertError for a value beyond the 32 bits the viewer reads raw values into.
     void Put(double microseconds, const double* analog, const std::int16_t* digital);
     std::int64_t Written() const { return written_; }
 
 private:
-    OutputFile& out_;
+    [[noreturn]] void TooLarge(std::size_t channel, double value) const;
+
     std::size_t nA_, nD_;
     ValueForm form_;
+    std::string source_;
     std::size_t longest_;
+    TextBuffer* text_ = nullptr;
     std::int64_t written_ = 0;
 };
 

@@ -103,7 +103,8 @@ SourceParts LocateCombined(const std::string& path)
             if (*end == '\r' && in.Need(length + 2) >= length + 2 && in.Data()[length + 1] == '\n') terminator = 2;
             data = in.Data();
         }
-        const std::string_view text(data, length);
+        std::string_view text(data, length);
+        if (line == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         ++line;
         lineStart = in.Offset();
 

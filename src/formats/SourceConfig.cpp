@@ -154,10 +154,18 @@ void ReadChannelCounts(ConfigReader& reader, long& nA, long& nD)
     nD = static_cast<long>(digital);
 }
 
+/// A channel line's fields; empty ones after the most a channel line has are a writer's trailing commas.
+std::vector<std::string_view> ChannelFields(std::string_view line, std::size_t most)
+{
+    std::vector<std::string_view> fields = SplitTrimmed(line, ',');
+    while (fields.size() > most && fields.back().empty()) fields.pop_back();
+    return fields;
+}
+
 AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
 {
     const std::string_view line = reader.Next("an analog channel line");
-    const std::vector<std::string_view> f = SplitTrimmed(line, ',');
+    const std::vector<std::string_view> f = ChannelFields(line, 13);
     if (f.size() < 10 || f.size() > 13)
         reader.Fail("expected an analog channel line of 13 fields (10 in the 1991 layout), found " +
                     std::to_string(f.size()));
@@ -172,8 +180,9 @@ AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
     c.factorA = reader.Number(c.a, "the factor a as a number");
     c.factorB = reader.Number(c.b, "the offset b as a number");
     c.skew = f[7];
-    c.min = f[8];
-    c.max = f[9];
+    // The viewer reads the limits for its first scale: a text that is no number counts as 0 there.
+    c.min = ParseNumber(f[8]) ? f[8] : std::string_view("0");
+    c.max = ParseNumber(f[9]) ? f[9] : std::string_view("0");
     if (f.size() >= 12) {
         c.primary = ParseNumber(f[10]).value_or(0);
         c.secondary = ParseNumber(f[11]).value_or(0);
@@ -188,7 +197,7 @@ AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
 DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
 {
     const std::string_view line = reader.Next("a digital channel line");
-    const std::vector<std::string_view> f = SplitTrimmed(line, ',');
+    const std::vector<std::string_view> f = ChannelFields(line, 5);
     if (f.size() < 3 || f.size() > 5)
         reader.Fail("expected a digital channel line of 5 fields (3 in the 1991 layout), found " +
                     std::to_string(f.size()));
@@ -200,7 +209,8 @@ DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
         c.circuit = f[3];
     }
     c.normal = f.back().empty() ? std::string_view("0") : f.back();
-    reader.Whole(c.normal, "the normal state as 0 or 1");
+    const std::int64_t normal = reader.Whole(c.normal, "the normal state as 0 or 1");
+    if (normal < -32768 || normal > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
     return c;
 }
 
@@ -268,7 +278,10 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader, newLayout));
 
     std::string_view line = Trim(reader.Next("the line frequency"));
-    cfg.frequency = line.empty() ? 0 : static_cast<int>(reader.Whole(line, "the line frequency in Hz"));
+    const double frequency = line.empty() ? 0 : RoundHalfEven(reader.Number(line, "the line frequency in Hz"));
+    if (frequency < 0 || frequency > 32767)
+        reader.Fail("expected the line frequency in Hz, found '" + std::string(line) + "'");
+    cfg.frequency = static_cast<int>(frequency);
 
     line = Trim(reader.Next("the number of sampling rates"));
     const std::int64_t rateCount = reader.Whole(line, "the number of sampling rates");
@@ -288,9 +301,12 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
             reader.Fail("expected " + expected + ", found '" + std::string(line) + "'");
         cfg.rates.push_back(r);
     }
+    if (cfg.Samples() == 0) reader.Fail("expected a last sample number above 0, found " + std::string(line));
 
-    // Channel lines of the newer layout under a 1991 first line come from recorders that date the newer way too.
-    const bool dayFirst = cfg.revision >= 1999 || newLayout;
+    // Channel lines of the newer layout under an older first line come from recorders that write the newer
+    // revision (dates included) and only name it wrongly.
+    if (newLayout && cfg.revision < 1999) cfg.revision = 1999;
+    const bool dayFirst = cfg.revision >= 1999;
     cfg.start = ParseStamp(reader, dayFirst, "first sample's date");
     cfg.trigger = ParseStamp(reader, dayFirst, "trigger point's date");
 

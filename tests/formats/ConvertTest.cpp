@@ -9,14 +9,17 @@
 
 #include "ChannelSetup.h"
 #include "Convert.h"
+#include "Encode.h"
 #include "Loader.h"
 #include "NewRecording.h"
 #include "RecordingFiles.h"
 #include "TempDir.h"
+#include "TextDecoder.h"
 
 namespace sevrana::formats {
 namespace {
 
+using testing::Encode;
 using testing::NewRecording;
 using testing::TempDir;
 
@@ -41,12 +44,18 @@ protected:
     ConvertResult Convert(const std::string& input, std::optional<double> rate = {},
                           Quantity quantity = Quantity::AsRecorded)
     {
-        ConvertOptions options;
-        options.input = input;
-        options.output = out;
+        ConvertOptions options = Options(input);
         options.rate = rate;
         options.quantity = quantity;
         return ConvertRecording(options);
+    }
+
+    ConvertOptions Options(const std::string& input) const
+    {
+        ConvertOptions options;
+        options.input = input;
+        options.output = out;
+        return options;
     }
 
     /// Loads the converted recording as the viewer does; true when it loads without a word.
@@ -153,6 +162,40 @@ TEST_F(ConvertTest, EveryTypeAndLayoutRoundTrips)
     }
 }
 
+TEST_F(ConvertTest, AnOlderRecordingLoadsAsItDidBeforeConversion)
+{
+    const std::string example = std::string(SEVRANA_SOURCE_DIR) + "/examples/feeder_fault.cfg";
+    const ConvertResult result = Convert(example);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(std::tuple(result.revision, result.dataType), std::tuple(1991, "ASCII"));
+    ASSERT_TRUE(Load());
+    const RecordingModel converted = std::move(model);
+    model = {};
+    model.varConfigFile = example;
+    model.strDataFile = ResolveDataFile(example);
+    LineReader cfg(model.varConfigFile);
+    LineReader dat(model.strDataFile);
+    Captured seen;
+    ASSERT_EQ(LoadRecording(model, cfg, dat, seen), LoadOutcome::Loaded);
+    EXPECT_EQ(std::tuple(converted.varStationName, converted.strRecordInfo, converted.lngSampleRate,
+                         converted.lngLastSample, converted.varStartStamp, converted.strTriggerStamp),
+              std::tuple(model.varStationName, model.strRecordInfo, model.lngSampleRate, model.lngLastSample,
+                         model.varStartStamp, model.strTriggerStamp));
+    for (long i = 1; i <= model.AnalogCount(); ++i) {
+        EXPECT_EQ(std::tuple(converted.arrAnalogNames(i), converted.arrAnalogUnits(i), converted.arrFactorA(i),
+                             converted.arrFactorB(i), converted.arrFullScale(i)),
+                  std::tuple(model.arrAnalogNames(i), model.arrAnalogUnits(i), model.arrFactorA(i), model.arrFactorB(i),
+                             model.arrFullScale(i)));
+        for (long n = 1; n <= model.lngLastSample; ++n)
+            ASSERT_EQ(converted.arrAnalogSamples(i, n), model.arrAnalogSamples(i, n)) << i << " " << n;
+    }
+    for (long i = 1; i <= model.DigitalCount(); ++i) {
+        EXPECT_EQ(converted.arrDigitalNames(i), model.arrDigitalNames(i));
+        for (long n = 1; n <= model.lngLastSample; ++n)
+            ASSERT_EQ(converted.arrDigitalSamples(i, n), model.arrDigitalSamples(i, n)) << i << " " << n;
+    }
+}
+
 TEST_F(ConvertTest, ValuesAndTimesAreWrittenAsRead)
 {
     // Single values in the shortest text that reads back to the same float; stamps times the multiplier.
@@ -178,7 +221,8 @@ TEST_F(ConvertTest, ValuesAndTimesAreWrittenAsRead)
 
 TEST_F(ConvertTest, MissingValuesAreWrittenAsZeroAndCounted)
 {
-    for (const char* type : {"ASCII", "BINARY", "BINARY32"}) {
+    // FLOAT32 has no marker of its own, but a value that is no number is no value either.
+    for (const char* type : {"ASCII", "BINARY", "BINARY32", "FLOAT32"}) {
         SCOPED_TRACE(type);
         NewRecording r;
         r.type = type;
@@ -272,6 +316,15 @@ TEST_F(ConvertTest, RatesTheLayoutCannotHoldAreRefusedUnlessResampled)
                                 "': the configuration gives no sampling rate and the time stamps are not evenly "
                                 "spaced (sample 7): give a rate to resample onto");
     EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+    // With a rate, uneven stamps are resampled: sample 7 is at 6.01 ms, so new sample 7 at 6 ms lies between.
+    result = Convert(in, 1000);
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(std::tuple(model.lngSampleRate, model.lngLastSample), std::tuple(1000, 8));
+    EXPECT_EQ(model.arrAnalogSamples(1, 6), 0.5 * r.values[5][0] - 2);
+    EXPECT_EQ(model.arrAnalogSamples(1, 8), 0.5 * r.values[7][0] - 2);
+    EXPECT_EQ(model.arrAnalogSamples(1, 7),
+              0.5 * (r.values[5][0] + (r.values[6][0] - r.values[5][0]) * (1000.0 / 1010.0)) - 2);
 }
 
 TEST_F(ConvertTest, PrimaryAndSecondaryQuantitiesRescaleTheFactors)
@@ -296,6 +349,14 @@ TEST_F(ConvertTest, PrimaryAndSecondaryQuantitiesRescaleTheFactors)
         EXPECT_DOUBLE_EQ(model.arrFactorA(2), c.a2);
         EXPECT_DOUBLE_EQ(model.arrFactorB(2), c.b2);
     }
+    // A channel that does not say which side its factors give keeps them, and the person is told.
+    r.analog[1].ps = "";
+    const ConvertResult result = Convert(r.Write(dir, "IN"), {}, Quantity::Primary);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.warnings, std::vector<std::string>{"No primary and secondary values (or no P/S side) for UB: "
+                                                        "their values are left as recorded."});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(std::tuple(model.arrFactorA(1), model.arrFactorA(2)), std::tuple(500.0, 0.25));
 }
 
 TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
@@ -316,7 +377,7 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
-        {"a year 2000 revision", [](NewRecording&) {}, replace("REL-670,2013", "REL-670,2000")},
+        {"a year 2000 revision", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,2000")},
         {"a 1991 first line", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,1991")},
         {"no time multiplier", [](NewRecording& r) { r.revision = 1999; }, replace("BINARY\r\n1\r\n", "BINARY\r\n")},
         {"nanoseconds", [](NewRecording&) {}, replace("30.123456", "30.123456789")},
@@ -327,16 +388,35 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
              r.values[1] = {0x2D2D, 0x0A0A};
          },
          same},
+        {"upper-case section lines", [](NewRecording& r) { r.combined = true; },
+         [&](std::string t) {
+             return replace("file type: DAT BINARY",
+                            "FILE TYPE: dat binary")(replace("--- file type: CFG ---", "---  File Type: cfg  ---")(t));
+         }},
+        {"trailing commas", [](NewRecording&) {},
+         [&](std::string t) { return replace(",,,0\r\n", ",,,0,\r\n")(replace("1,1,P\r\n", "1,1,P,,\r\n")(t)); }},
+        {"a byte-order mark", [](NewRecording& r) { r.combined = true; },
+         [](std::string t) { return "\xEF\xBB\xBF" + t; }},
+        {"upper-case extensions", [](NewRecording& r) { r.station = "UPPER"; }, same},
+        {"limits that are no numbers", [](NewRecording&) {}, replace("0,-32767,32767,1,1,P", "0,-1e999,max,1,1,P")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         NewRecording r;
         r.type = "BINARY";
         c.change(r);
+        std::filesystem::remove_all(dir.Path());
         std::string in = r.Write(dir, "IN");
-        if (!r.combined) in = dir.Write("IN.cfg", c.config(r.Config()));
+        in = r.combined ? dir.Write("IN.cff", c.config(r.Combined())) : dir.Write("IN.cfg", c.config(r.Config()));
+        if (r.station == "UPPER") {
+            std::filesystem::rename(dir / "IN.dat", dir / "IN.DAT");
+            std::filesystem::rename(in, dir / "IN.CFG");
+            in = dir / "IN.CFG";
+        }
+        std::filesystem::create_directories(dir / "out");
         const ConvertResult result = Convert(in);
         ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.revision, r.revision);
         ASSERT_TRUE(Load());
         EXPECT_EQ(model.varStartStamp, "03/15/21,10:20:30.123456");
         ExpectValues(r);
@@ -366,6 +446,29 @@ TEST_F(ConvertTest, ErrorsNameTheFileThePlaceAndWhatWasExpected)
               "'" + (dir / "IN.cfg") +
                   "' line 3: expected an analog channel line of 13 fields (10 in the 1991 layout), found 9");
 
+    // What the viewer could not read back is refused, by its line.
+    const std::pair<std::string, std::string> badLines[] = {
+        {",,,0\r\n", ",,,40000\r\n"},
+        {"\r\n50\r\n", "\r\n99999\r\n"},
+        {"1000,8\r\n", "1000,0\r\n"},
+    };
+    const char* says[] = {"line 5: expected the normal state as 0 or 1, found '40000'",
+                          "line 8: expected the line frequency in Hz, found '99999'",
+                          "line 10: expected a last sample number above 0, found 1000,0"};
+    for (std::size_t i = 0; i < std::size(badLines); ++i) {
+        config = r.Config();
+        config.replace(config.find(badLines[i].first), badLines[i].first.size(), badLines[i].second);
+        EXPECT_EQ(Convert(dir.Write("IN.cfg", config)).error, "'" + (dir / "IN.cfg") + "' " + says[i]);
+    }
+
+    // Raw values are read into 32 bits: a larger one cannot be written as it is.
+    r.type = "FLOAT32";
+    r.values[2][0] = 3e9;
+    EXPECT_EQ(Convert(r.Write(dir, "IN")).error,
+              "'" + (dir / "IN.dat") +
+                  "': sample 3, analog value 1: 3e+09 is beyond the 32-bit range that the viewer "
+                  "reads raw values into");
+
     ConvertOptions options;
     options.input = r.Write(dir, "IN");
     options.output = dir / "missing/OUT.cfg";
@@ -373,6 +476,56 @@ TEST_F(ConvertTest, ErrorsNameTheFileThePlaceAndWhatWasExpected)
               "'" + options.output + "': cannot be written: No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
     EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+}
+
+TEST_F(ConvertTest, LargeRecordingsAreReadInPieces)
+{
+    // Long enough to be read, decoded and written in several pieces, whose line ends may fall on the cuts.
+    for (const auto& [type, eol] : {std::pair{"ASCII", "\r\n"}, std::pair{"ASCII", "\r"}, std::pair{"ASCII", "\n"},
+                                    std::pair{"BINARY", "\r\n"}, std::pair{"FLOAT32", "\r\n"}}) {
+        SCOPED_TRACE(std::string(type) + " " + (std::string(eol) == "\r\n" ? "CRLF" : eol[0] == '\r' ? "CR" : "LF"));
+        NewRecording r;
+        r.type = type;
+        r.eol = eol;
+        r.Fill(70000);
+        r.values[123][0] = r.values[69999][1] = NAN;
+        ConvertOptions options = Options(r.Write(dir, "IN"));
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+        const ConvertResult result = ConvertRecording(options, [&](std::uint64_t done, std::uint64_t total) {
+            calls.emplace_back(done, total);
+            return true;
+        });
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.missingValues, 2);
+        // Now and then, growing, up to all of the data file.
+        const std::uint64_t size = std::filesystem::file_size(dir / "IN.dat");
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_TRUE(std::is_sorted(calls.begin(), calls.end()));
+        EXPECT_EQ(calls.back(), std::pair(size, size));
+        ASSERT_TRUE(Load());
+        ExpectValues(r);
+        // Cancelled half-way, it leaves nothing.
+        std::filesystem::remove_all(dir / "out");
+        std::filesystem::create_directories(dir / "out");
+        EXPECT_EQ(ConvertRecording(options, [&](std::uint64_t done, std::uint64_t) { return done < size / 2; }).error,
+                  "'" + options.input + "': the conversion was cancelled");
+        EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+    }
+    // The fault is named by its line however far in; lines after the last sample are not read.
+    NewRecording r;
+    r.Fill(70000);
+    std::string data = r.Data();
+    data.insert(data.find("\r\n65000,64999000,") + 17, "x");
+    dir.Write("IN.dat", data);
+    dir.Write("IN.cfg", r.Config());
+    EXPECT_EQ(Convert(dir / "IN.cfg").error, "'" + (dir / "IN.dat") +
+                                                 "' line 65000: expected analog value 1 as a number, found 'x" +
+                                                 std::to_string(static_cast<long>(r.values[64999][0])) + "'");
+    r.rates = {{"1000", 64999}};
+    dir.Write("IN.cfg", r.Config());
+    const ConvertResult result = Convert(dir / "IN.cfg");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.samples, 64999);
 }
 
 TEST_F(ConvertTest, AYearTheLayoutCannotHoldIsWrittenWithAWarning)
@@ -389,6 +542,27 @@ TEST_F(ConvertTest, AYearTheLayoutCannotHoldIsWrittenWithAWarning)
                                         "1991 layout: the viewer will show it as 15/03/1931."}));
     ASSERT_TRUE(Load());
     EXPECT_EQ(model.varStartStamp, "03/15/31,10:20:30.123456");
+}
+
+TEST_F(ConvertTest, TextIsReadInTheRecordersCodePage)
+{
+    NewRecording r;
+    r.station = Encode("Подстанция", "WINDOWS-1251");
+    r.info = Encode("Отключение", "WINDOWS-1251");
+    const std::string in = r.Write(dir, "IN");
+    for (const CodePage* page : {static_cast<const CodePage*>(nullptr), FindCodePage("cp1251")}) {
+        ConvertOptions options = Options(in);
+        options.codePage = page;
+        ASSERT_TRUE(ConvertRecording(options).ok);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(std::tuple(model.varStationName, model.strRecordInfo), std::tuple("Подстанция", "Отключение"));
+    }
+    // Told the wrong code page, it reads what that page says.
+    ConvertOptions options = Options(in);
+    options.codePage = FindCodePage("IBM866");
+    ASSERT_TRUE(ConvertRecording(options).ok);
+    ASSERT_TRUE(Load());
+    EXPECT_NE(model.varStationName, "Подстанция");
 }
 
 TEST_F(ConvertTest, NeedsImportKnowsTheNewerLayouts)
