@@ -86,12 +86,13 @@ int ConvertOne(formats::ConvertOptions options, const std::string& input, const 
         TerminalProgress progress(err, input);
         result = formats::ConvertRecording(options, progress.Callback());
     }
-    for (const std::string& warning : result.warnings) err << "warning: " << input << ": " << warning << '\n';
-    if (result.missingValues > 0) err << input << ": " << MissingValues(result.missingValues) << " written as 0\n";
     if (!result.ok) {
+        // What was found before the refusal is of no use: nothing was written.
         out << "refused: " << input << ": " << result.error << '\n';
         return kExitNotLoaded;
     }
+    for (const std::string& warning : result.warnings) err << "warning: " << input << ": " << warning << '\n';
+    if (result.missingValues > 0) err << input << ": " << MissingValues(result.missingValues) << " written as 0\n";
     out << "converted: " << input << " -> " << output << " (" << Describe(result) << ", " << result.samples
         << " samples" << (result.resampled ? ", resampled" : "") << ")\n";
     return kExitLoaded;
