@@ -552,6 +552,16 @@ TEST_F(MainWindowFiles, ClosingDuringALoadStopsItAndClosesTheWindow)
     EXPECT_EQ(form->OpenChannelWindows(), 0);
     EXPECT_EQ(form->State().view.blnDataLoaded, kFalse);
     EXPECT_EQ(Ini("WindowState"), "0");  // closed the usual way: the geometry is kept
+
+    // So does one while a newer recording is converted for import: nothing is opened, no copy stays.
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->show();
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    form->ImportRecording(QString::fromStdString(testing::NewRecording().Write(dir, "N")));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(form->OpenChannelWindows(), 0);
+    EXPECT_FALSE(form->State().importFolder.Made());
 }
 
 TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
