@@ -180,7 +180,8 @@ CommandInput PrepareInput(const std::string& path, const CodePage* codePage, boo
     CommandInput input;
     input.path = path;
     input.codePage = codePage;
-    if (!import || !formats::NeedsImport(path)) return input;
+    // A missing file is told by the command itself, as without the option.
+    if (!import || !FileExists(path) || !formats::NeedsImport(path)) return input;
 
     ImportedRecording imported = ImportRecording(path, codePage);
     const formats::ConvertResult& result = imported.conversion;

@@ -595,6 +595,9 @@ TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
               (CliRun{0, RunInProcess({"measure", dir / "kept/N.cfg"}).out, note}));
     const std::string plain = Write(RecordingText());
     EXPECT_EQ(RunInProcess({"csv", plain, "--import"}), RunInProcess({"csv", plain}));
+    // A missing file is a missing file, with the option or without.
+    EXPECT_EQ(RunInProcess({"check", "--import", dir / "none.cff"}),
+              (CliRun{2, "", std::string(kFileNotExist) + "\n"}));
     // What cannot be imported is said in one line, and fails.
     const NewPair pair(dir);
     const CliRun bad = RunInProcess({"check", "--import", pair.bad});
