@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "ChannelSetup.h"
+#include "CliConvert.h"
 #include "CliMeasure.h"
 #include "FileReport.h"
 #include "LineReader.h"
@@ -22,13 +23,16 @@ namespace sevrana::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME]\n"
-    "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
-    "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
-    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME]\n"
+    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
+    "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
+    "--import reads a 1999 or 2013 recording (.cfg or .cff) through a temporary copy in the 1991 layout\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 
 /// Continuation lines of a multi-line message line up under its first line.
@@ -88,6 +92,31 @@ std::string Number(double value) { return ExactNumber(value); }
 
 void AppendCsvNumber(std::string& buffer, double value) { buffer += GeneralNumber(value); }
 
+/// Every occurrence of from in text replaced by to.
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    if (from.empty()) return;
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+}
+
+/// The recording named as it was given, though its converted copy was read: the paths
+/// shown and the messages name the original files (a combined file holds its data itself).
+void NameOriginal(CheckedRecording& recording, const std::string& original)
+{
+    RecordingModel& m = recording.model;
+    const std::string copy = m.varConfigFile;
+    const std::string copyData = m.strDataFile;
+    const bool combined =
+        original.size() >= 4 && EqualsIgnoreCase(std::string_view(original).substr(original.size() - 4), ".cff");
+    m.varConfigFile = original;
+    m.strDataFile = combined ? original : ResolveDataFile(original);
+    for (std::string& text : recording.messages) {
+        ReplaceAll(text, copy, m.varConfigFile);
+        ReplaceAll(text, copyData, m.strDataFile);
+    }
+}
+
 void AppendInt(std::string& buffer, long long value)
 {
     char digits[24];
@@ -118,7 +147,7 @@ const char* OutcomeName(CheckOutcome outcome)
     return "failed";
 }
 
-CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage)
+CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage, const std::string& shownAs)
 {
     CheckedRecording result;
     RecordingModel& model = result.model;
@@ -146,6 +175,7 @@ CheckedRecording CheckRecording(const std::string& configPath, const CodePage* c
         result.outcome = CheckOutcome::Rejected;
         break;
     }
+    if (!shownAs.empty()) NameOriginal(result, shownAs);
     return result;
 }
 
@@ -379,9 +409,10 @@ void WriteCsv(const RecordingModel& m, std::ostream& out)
     out.flush();
 }
 
-int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err, const CodePage* codePage)
+int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err, const CodePage* codePage,
+             const std::string& shownAs)
 {
-    const CheckedRecording recording = CheckRecording(configPath, codePage);
+    const CheckedRecording recording = CheckRecording(configPath, codePage, shownAs);
     if (json) {
         WriteJson(recording, out);
     } else if (recording.filesMissing) {
@@ -398,9 +429,10 @@ namespace {
 
 /// Loads the recording; when it loaded, writes it with the writer, else says why.
 template <class Write>
-int RunOnLoaded(const std::string& configPath, const CodePage* codePage, std::ostream& err, Write write)
+int RunOnLoaded(const std::string& configPath, const CodePage* codePage, const std::string& shownAs, std::ostream& err,
+                Write write)
 {
-    const CheckedRecording recording = CheckRecording(configPath, codePage);
+    const CheckedRecording recording = CheckRecording(configPath, codePage, shownAs);
     if (recording.filesMissing) {
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
@@ -417,16 +449,18 @@ int RunOnLoaded(const std::string& configPath, const CodePage* codePage, std::os
 }  // namespace
 
 int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
-                         const std::function<int(const RecordingModel&)>& use)
+                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs)
 {
     int code = kExitLoaded;
-    const int loaded = RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { code = use(model); });
+    const int loaded =
+        RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { code = use(model); });
     return loaded == kExitLoaded ? code : loaded;
 }
 
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage,
+           const std::string& shownAs)
 {
-    return RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
+    return RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
 }
 
 void WriteInfo(const RecordingModel& model, std::ostream& out)
@@ -434,9 +468,10 @@ void WriteInfo(const RecordingModel& model, std::ostream& out)
     for (const std::string& line : FileInformationLines(model)) out << line << '\n';
 }
 
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage)
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage,
+            const std::string& shownAs)
 {
-    return RunOnLoaded(configPath, codePage, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
+    return RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
 }
 
 std::optional<std::string> TakeEncoding(std::vector<std::string>& args, const CodePage*& codePage)
@@ -477,10 +512,12 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
         out << kUsage;
         return kExitLoaded;
     }
+    if (command == "convert") return RunConvert(std::move(args), out, err);
     if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
+    const bool import = TakeImport(args);
 
     bool json = false;
     bool optionsEnded = false;
@@ -502,8 +539,10 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     if (files.size() > 1) return Usage(err, "more than one configuration file");
 
     try {
-        if (command == "check") return RunCheck(files[0], json, out, err, codePage);
-        return command == "csv" ? RunCsv(files[0], out, err, codePage) : RunInfo(files[0], out, err, codePage);
+        const CommandInput input = PrepareInput(files[0], codePage, import, err);  // a copy lives until the return
+        if (input.exitCode) return *input.exitCode;
+        if (command == "check") return RunCheck(input.path, json, out, err, input.codePage, input.original);
+        return (command == "csv" ? RunCsv : RunInfo)(input.path, out, err, input.codePage, input.original);
     } catch (const std::exception& e) {
         // Anything the loader does not report itself means the recording cannot be used.
         err << "sevrana-cli: " << e.what() << '\n';

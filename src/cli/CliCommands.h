@@ -39,7 +39,9 @@ struct CheckedRecording {
 /// Loads the configuration file and its data file and runs the channel set-up,
 /// collecting the messages the viewer would show. The texts are read in codePage
 /// when one is given, else in the code page judged from them.
-CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage = nullptr);
+/// With shownAs (the file given, when configPath is its converted copy) the result names that file.
+CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage = nullptr,
+                                const std::string& shownAs = {});
 
 /// The text as a quoted JSON string; bytes that are not UTF-8 are read as Latin-1.
 std::string JsonString(std::string_view text);
@@ -58,14 +60,16 @@ void WriteCsv(const RecordingModel& model, std::ostream& out);
 void WriteInfo(const RecordingModel& model, std::ostream& out);
 
 int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err,
-             const CodePage* codePage = nullptr);
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr);
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr);
+             const CodePage* codePage = nullptr, const std::string& shownAs = {});
+int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr,
+           const std::string& shownAs = {});
+int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr,
+            const std::string& shownAs = {});
 
 /// Loads the recording; when it loaded, returns what use makes of it, else says why on err and
 /// returns the exit code for that.
 int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
-                         const std::function<int(const RecordingModel&)>& use);
+                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs = {});
 
 /// Takes "--encoding NAME" (or "--encoding=NAME") out of the arguments and sets
 /// codePage to the code page named (nullptr for "Automatic" or no option). The

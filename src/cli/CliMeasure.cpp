@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "CliConvert.h"
 #include "MeasurementText.h"
 #include "NumberUtils.h"
 #include "TextUtils.h"
@@ -164,6 +165,7 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
 {
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
+    const bool import = TakeImport(args);
     MeasureOptions o;
     if (const std::optional<std::string> problem = ParseOptions(args, o)) return Usage(err, *problem);
     std::optional<long> reference;
@@ -171,7 +173,9 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
     try {
-        return RunOnLoadedRecording(o.files[0], codePage, err, [&](const RecordingModel& model) {
+        const CommandInput input = PrepareInput(o.files[0], codePage, import, err);  // a copy lives until the return
+        if (input.exitCode) return *input.exitCode;
+        return RunOnLoadedRecording(input.path, input.codePage, err, [&](const RecordingModel& model) {
             long sample = 0;
             if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
             const long nA = model.AnalogCount();
@@ -180,7 +184,7 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
             const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
             out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
             return kExitLoaded;
-        });
+        }, input.original);
     } catch (const std::exception& e) {
         err << "sevrana-cli: " << e.what() << '\n';
         return kExitNotLoaded;

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "CliConvert.h"
 #include "MDIForm1.h"
 #include "Messages.h"
 #include "RecordingFiles.h"
@@ -87,14 +88,17 @@ int RunPdf(std::vector<std::string> args, std::ostream&, std::ostream& err)
 {
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
+    const bool import = TakeImport(args);
     if (args.size() < 3) return Usage(err, args.size() < 2 ? "missing configuration file" : "missing PDF file");
     if (args.size() > 3) return Usage(err, "too many arguments");
-    const std::string& config = args[1];
+    if (!CheckWritable(args[2], err)) return kExitNotLoaded;
+    const CommandInput input = PrepareInput(args[1], codePage, import, err);  // a copy lives until the return
+    if (input.exitCode) return *input.exitCode;
+    const std::string& config = input.path;
     if (!FileExists(config) || !FileExists(ResolveDataFile(config))) {
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
     }
-    if (!CheckWritable(args[2], err)) return kExitNotLoaded;
     const QuietQt quiet;
     // The viewer draws off screen, whatever display the environment names (or lacks).
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -108,7 +112,7 @@ int RunPdf(std::vector<std::string> args, std::ostream&, std::ostream& err)
     BatchPlatform platform(pdf, err);
     MDIForm1 viewer(platform);
     viewer.show();
-    viewer.OpenRecording(QString::fromStdString(config), codePage);
+    viewer.OpenRecording(QString::fromStdString(config), input.codePage);
     if (viewer.State().view.blnDataLoaded != kTrue) return kExitNotLoaded;
     const int before = platform.messages;
     viewer.PrintActive_Click();

@@ -8,7 +8,8 @@ namespace sevrana {
 namespace {
 
 const QString kRefusal = QStringLiteral(
-    "Drop one COMTRADE recording on the window: its configuration file (.cfg) or its data file (.dat).");
+    "Drop one COMTRADE recording on the window: its configuration file (.cfg), its data file (.dat) or its "
+    "combined file (.cff).");
 
 /// The configuration file beside a data file: the same name with ".cfg" in whichever
 /// letter case is there (".cfg" when none is).
@@ -30,7 +31,9 @@ DropChoice ChooseDroppedRecording(const QList<QUrl>& urls)
     const QFileInfo file(urls.front().toLocalFile());
     if (!file.isFile()) return {QString(), kRefusal};
     const QString suffix = file.suffix();
-    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0) return {file.filePath(), QString()};
+    if (suffix.compare(QLatin1String("cfg"), Qt::CaseInsensitive) == 0 ||
+        suffix.compare(QLatin1String("cff"), Qt::CaseInsensitive) == 0)
+        return {file.filePath(), QString()};
     if (suffix.compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0) return {ConfigBeside(file), QString()};
     return {QString(), kRefusal};
 }

@@ -13,9 +13,9 @@ struct DropChoice {
     QString refusal;     ///< what to tell the user when refused
 };
 
-/// The configuration file a drop opens: a ".cfg" itself, or the configuration
-/// file beside a ".dat" (either letter case). Several files, folders, remote
-/// files and other kinds are refused.
+/// The configuration file a drop opens: a ".cfg" or a combined ".cff" itself, or
+/// the configuration file beside a ".dat" (any letter case). Several files,
+/// folders, remote files and other kinds are refused.
 DropChoice ChooseDroppedRecording(const QList<QUrl>& urls);
 
 }  // namespace sevrana

@@ -57,11 +57,17 @@ public:
     /// Start-up: restores geometry, shows the window, opens the recording named on the command line.
     void Form_Load(const QString& commandLine);
     void Open_Click();
+    /// File > Import 1999/2013 recording: the open dialog for .cfg and .cff files, then ImportRecording.
+    void Import_Click();
     void Exit_Click();
     void Cont_Click();
     /// Opens a recording: removes the old windows, pairs the data file, checks both exist, loads.
     /// Its texts are read in codePage when one is given, else in the code page judged from them.
     void OpenRecording(const QString& configPath, const CodePage* codePage = nullptr);
+    /// A recording of the 1999 or 2013 revision: converted into a temporary folder (the caption
+    /// shows how far), then its copy opened like OpenRecording does; captions name the original.
+    /// A refusal is told with the converter's message and changes nothing else.
+    void ImportRecording(const QString& path, const CodePage* codePage = nullptr);
     /// File > Reopen with encoding: the current recording again, read in codePage (nullptr: judged again).
     void ReopenWithEncoding(const CodePage* codePage);
     /// Loads the opened recording (configuration, data, channel windows).
@@ -211,6 +217,7 @@ public:
     // Menus and items.
     QMenu* File = nullptr;
     QAction* Open = nullptr;
+    QAction* Import = nullptr;
     QMenu* Reopen = nullptr;  // "Automatic" and one item per known code page
     QAction* PrintActive = nullptr;
     QAction* Exit = nullptr;
@@ -282,6 +289,10 @@ private:
     /// Places the shown channel windows by a rule that gives each its rectangle, in index order.
     template <class Place>
     void ArrangeShown(Place place);
+    /// The caption with an imported recording's copy named by its original.
+    QString NamingOriginal(std::string caption) const;
+    /// OpenRecording's work, for a recording as it is and for an imported copy alike.
+    void OpenFiles(const QString& configPath, const CodePage* codePage);
     /// The stages of LoadData: configuration, data, channel windows.
     void LoadStages();
     /// Enabled again after a dialog, with the focus.

@@ -26,12 +26,14 @@
 #include <cstdint>
 
 #include "ChannelSetup.h"
+#include "Convert.h"
 #include "FileDrop.h"
 #include "MDIForm1.h"
 #include "Measurements.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
+#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -46,6 +48,12 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 
 /// A number after a comma in the stored geometry: a blank in the sign's place when positive.
 std::string SignedText(long long value) { return value < 0 ? IntText(value) : " " + IntText(value); }
+
+/// The caption while a recording is converted for import.
+std::string ImportingCaption(const std::string& path, int percent)
+{
+    return "Sevrana - Importing file " + path + "..." + std::to_string(percent) + " %";
+}
 
 /// Twips (as stored) to pixels.
 int TwipsToPixels(double twips) { return ToInt32(twips / MDIForm1::kTwipsPerPixel); }
@@ -218,6 +226,61 @@ void MDIForm1::Open_Click()
     OpenRecording(*chosen);
 }
 
+void MDIForm1::Import_Click()
+{
+    const std::optional<QString> chosen = platform_.OpenFileName(
+        this, QStringLiteral("COMTRADE 1999/2013 recording (*.CFG *.CFF)|*.cfg;*.cff"), lastOpenName_);
+    if (!chosen || chosen->isEmpty()) return;
+    lastOpenName_ = *chosen;
+    ImportRecording(*chosen);
+}
+
+void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
+{
+    if (loading_) return;
+    const std::string original = Utf8(path);
+    const QString before = windowTitle();
+    // Like a load: no drop and no close in between (a close cancels the conversion and then
+    // closes the window).
+    loading_ = true;
+    setEnabled(false);
+    setWindowTitle(QString::fromStdString(ImportingCaption(original, 0)));
+    int shown = 0;
+    ImportedRecording imported =
+        sevrana::ImportRecording(original, codePage, [&](std::uint64_t done, std::uint64_t total) {
+            const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+            if (percent != shown) {
+                shown = percent;
+                setWindowTitle(QString::fromStdString(ImportingCaption(original, percent)));
+                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
+            return !closeRequested_;
+        });
+    loading_ = false;
+    setEnabled(true);
+    if (closeRequested_) {
+        closeRequested_ = false;
+        close();
+        return;
+    }
+    const formats::ConvertResult& result = imported.conversion;
+    if (!result.ok) {
+        setWindowTitle(before);
+        ShowMessage(result.error);
+        return;
+    }
+    state_.importedFrom = original;
+    // The copy of an earlier import goes; copies are always written in UTF-8.
+    state_.importFolder = std::move(imported.folder);
+    OpenFiles(QString::fromStdString(imported.converted), FindCodePage("UTF-8"));
+    if (state_.view.blnDataLoaded != kTrue) return;
+    std::string remarks;
+    for (const std::string& warning : result.warnings) remarks += warning + "\n";
+    if (result.missingValues == 1) remarks += "1 missing analog value is shown as 0.\n";
+    if (result.missingValues > 1) remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
+    if (!remarks.empty()) ShowMessage(remarks.substr(0, remarks.size() - 1));
+}
+
 void MDIForm1::dragEnterEvent(QDragEnterEvent* event)
 {
     // Files are taken whatever they are, so that a wrong one is told why on the drop.
@@ -238,17 +301,31 @@ void MDIForm1::dropEvent(QDropEvent* event)
         }
         // Like File > Open: the next open dialog starts from it too.
         lastOpenName_ = choice.configPath;
-        OpenRecording(choice.configPath);
+        if (formats::NeedsImport(Utf8(choice.configPath)))
+            ImportRecording(choice.configPath);
+        else
+            OpenRecording(choice.configPath);
     });
 }
 
 void MDIForm1::ReopenWithEncoding(const CodePage* codePage)
 {
     if (loading_ || state_.view.blnDataLoaded != kTrue) return;
-    OpenRecording(QString::fromStdString(state_.model.varConfigFile), codePage);
+    // An imported recording is read again from its original, whose texts the code page is for.
+    if (!state_.importedFrom.empty())
+        ImportRecording(QString::fromStdString(state_.importedFrom), codePage);
+    else
+        OpenRecording(QString::fromStdString(state_.model.varConfigFile), codePage);
 }
 
 void MDIForm1::OpenRecording(const QString& configPath, const CodePage* codePage)
+{
+    state_.importedFrom.clear();
+    state_.importFolder = ImportFolder();
+    OpenFiles(configPath, codePage);
+}
+
+void MDIForm1::OpenFiles(const QString& configPath, const CodePage* codePage)
 {
     RecordingModel& m = state_.model;
     UnloadChannelWindows(true);
@@ -299,7 +376,7 @@ void MDIForm1::LoadStages()
     };
 
     setEnabled(false);
-    setWindowTitle(QString::fromStdString(messages::OpeningCaption(m.varConfigFile)));
+    setWindowTitle(NamingOriginal(messages::OpeningCaption(m.varConfigFile)));
     v.blnRedrawSignals = kTrue;
     v.blnRedrawMarkers = kTrue;
     v.blnDataLoaded = kFalse;
@@ -432,7 +509,17 @@ void MDIForm1::LoadStages()
     }
 }
 
-void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+QString MDIForm1::NamingOriginal(std::string caption) const
+{
+    // An imported recording is known by its original, not by the temporary copy being read.
+    const std::string& copy = state_.model.varConfigFile;
+    if (!state_.importedFrom.empty() && !copy.empty())
+        for (std::size_t at = 0; (at = caption.find(copy, at)) != std::string::npos; at += state_.importedFrom.size())
+            caption.replace(at, copy.size(), state_.importedFrom);
+    return QString::fromStdString(caption);
+}
+
+void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(NamingOriginal(caption)); }
 
 void MDIForm1::ShowMessage(const std::string& text) { platform_.MessageBox(QString::fromStdString(text)); }
 

@@ -27,7 +27,8 @@ public:
         openFilters.push_back(filter);
         openLastNames.push_back(lastName);
         if (openAnswers.empty()) return std::nullopt;
-        auto answer = openAnswers.front();
+        std::optional<QString> answer;
+        answer.swap(openAnswers.front());
         openAnswers.pop_front();
         return answer;
     }

@@ -29,6 +29,7 @@
 #include "FileFilter.h"
 #include "FileReport.h"
 #include "FormFixture.h"
+#include "NewRecording.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -422,7 +423,8 @@ TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused
     ExpectLoaded(second, 3);
     // Several files, another kind or a folder: said so, and the recording stays.
     const QString refusal =
-        "Drop one COMTRADE recording on the window: its configuration file (.cfg) or its data file (.dat).";
+        "Drop one COMTRADE recording on the window: its configuration file (.cfg), its data file (.dat) or its "
+        "combined file (.cff).";
     const QString notes = QString::fromStdString(dir.Write("notes.txt", "x"));
     for (const QStringList& paths : {QStringList{QString::fromStdString(first), QString::fromStdString(second)},
                                      QStringList{notes}, QStringList{QString::fromStdString(dir.Path())}}) {
@@ -440,6 +442,78 @@ TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused
     platform.openAnswers = {std::nullopt};
     form->Open_Click();
     EXPECT_EQ(platform.openLastNames.back(), QString::fromStdString(dir / "C.cfg"));
+}
+
+TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpened)
+{
+    testing::NewRecording rec;  // IA (a = 0.5, b = -2) and UB (a = 0.25, b = 1.5), three digital channels
+    rec.type = "BINARY";
+    rec.values[2][0] = std::nan("");  // read as raw 0, and said so after the load
+    const std::string original = rec.Write(dir, "N");
+    QStringList titles;
+    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) { titles << title; });
+    platform.openAnswers = {QString::fromStdString(original)};
+    form->Import->trigger();
+    EXPECT_EQ(platform.openFilters, QStringList{"COMTRADE 1999/2013 recording (*.CFG *.CFF)|*.cfg;*.cff"});
+    EXPECT_EQ(platform.messages, QStringList{"1 missing analog value is shown as 0."});
+    ExpectLoaded(original, 3);
+    EXPECT_EQ(form->File->actions().indexOf(form->Import), 1);  // right after Open...
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ(m.arrAnalogSamples(1, 1), -15002);   // raw -30000
+    EXPECT_EQ(m.arrAnalogSamples(2, 2), 5663.25);  // raw 22647
+    EXPECT_EQ(m.arrAnalogSamples(1, 3), -2);
+    // Every caption on the way names the original, never the copy.
+    EXPECT_EQ(titles.front().toStdString(), "Sevrana - Importing file " + original + "...0 %");
+    EXPECT_TRUE(titles.contains(QString::fromStdString("Sevrana - Opening file " + original + "...")));
+    for (const QString& title : titles)
+        EXPECT_TRUE(title.contains(QString::fromStdString(original))) << title.toStdString();
+    const std::filesystem::path firstCopy = std::filesystem::path(m.varConfigFile).parent_path();
+    EXPECT_TRUE(std::filesystem::exists(m.varConfigFile));
+    EXPECT_NE(firstCopy, std::filesystem::path(dir.Path()));
+
+    // A dropped combined file goes the same way; the earlier copy goes.
+    rec.combined = true;
+    const std::string combined = rec.Write(dir, "C");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(combined))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &dropped);
+    QApplication::processEvents();
+    ExpectLoaded(combined, 3);
+    EXPECT_FALSE(std::filesystem::exists(firstCopy));
+    // Read again in a code page: from the original, which is what the code page is for.
+    form->ReopenWithEncoding(nullptr);
+    ExpectLoaded(combined, 3);
+
+    // A refusal says the converter's words and leaves the recording as it was.
+    platform.messages.clear();
+    dir.Write("T.dat", rec.Data().substr(0, 20));
+    rec.combined = false;
+    const std::string cut = dir.Write("T.cfg", rec.Config());
+    platform.openAnswers = {QString::fromStdString(cut)};
+    form->Import_Click();
+    EXPECT_EQ(platform.messages, QStringList{QString::fromStdString(
+                                     "'" + (dir / "T.dat") +
+                                     "': record 2 at byte offset 14: expected 14 bytes, found 6 (the configuration "
+                                     "gives 8 samples)")});
+    ExpectLoaded(combined, 3);
+
+    // The copy lives as long as the main window.
+    const std::filesystem::path copy = std::filesystem::path(m.varConfigFile).parent_path();
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    form.reset();
+    EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST_F(MainWindowFiles, OpenStillRejectsNewerRecordings)
+{
+    testing::NewRecording rec;
+    rec.revision = 1999;
+    Open(rec.Write(dir, "N"));
+    EXPECT_EQ(platform.messages, QStringList{"IEEE C37.111-1999 not supported!"});
+    ExpectNoRecording();
 }
 
 TEST_F(MainWindowFiles, StartUpWithAndWithoutRecording)
@@ -478,6 +552,16 @@ TEST_F(MainWindowFiles, ClosingDuringALoadStopsItAndClosesTheWindow)
     EXPECT_EQ(form->OpenChannelWindows(), 0);
     EXPECT_EQ(form->State().view.blnDataLoaded, kFalse);
     EXPECT_EQ(Ini("WindowState"), "0");  // closed the usual way: the geometry is kept
+
+    // So does one while a newer recording is converted for import: nothing is opened, no copy stays.
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->show();
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    form->ImportRecording(QString::fromStdString(testing::NewRecording().Write(dir, "N")));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    EXPECT_EQ(form->OpenChannelWindows(), 0);
+    EXPECT_FALSE(form->State().importFolder.Made());
 }
 
 TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)

@@ -6,13 +6,17 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "CliCommands.h"
 #include "Encode.h"
+#include "NewRecording.h"
 #include "RecordingText.h"
 #include "TempDir.h"
 
@@ -21,17 +25,21 @@ namespace {
 
 using testing::Encode;
 using testing::LineError;
+using testing::NewRecording;
 using testing::RecordingText;
 using testing::TempDir;
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME]\n"
-    "       sevrana-cli csv FILE.cfg [--encoding NAME]\n"
-    "       sevrana-cli info FILE.cfg [--encoding NAME]\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME]\n"
-    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME]\n"
+    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
+    "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
+    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
+    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
+    "--import reads a 1999 or 2013 recording (.cfg or .cff) through a temporary copy in the 1991 layout\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 constexpr const char* kFileNotExist = "COMTRADE configuration or data file not exist in specified location!";
 
@@ -467,6 +475,144 @@ TEST_F(CliTest, CsvWritesSamplesOrNothing)
     EXPECT_EQ(binary.code, 0);
     EXPECT_EQ(binary.out.substr(0, 40), "sample,time_s,IA,UA,TRIP\n1,0,0,0,0\n2,0.0");
     EXPECT_EQ(binary.err, "message: Data file type specified in configuration file is not supported!\n");
+}
+
+/// Names in folder, sorted.
+std::vector<std::string> Listing(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+/// A 2013 BINARY recording of 8 samples whose second IA sample is missing, and the same
+/// recording cut in its third record.
+struct NewPair {
+    explicit NewPair(const TempDir& dir)
+    {
+        NewRecording r;
+        r.type = "BINARY";
+        r.values[1][0] = std::nan("");
+        good = r.Write(dir, "G");
+        const std::string data = r.Data();
+        dir.Write("B.dat", data.substr(0, 2 * 14 + 5));  // a record is 4 + 4 + 2 * 2 + 2 bytes
+        bad = dir.Write("B.cfg", r.Config());
+    }
+    std::string good, bad;
+};
+
+TEST_F(CliTest, ConvertWritesOneLinePerRecordingAndNothingOfARefusedOne)
+{
+    const NewPair in(dir);
+    const std::string badError = "'" + (dir / "B.dat") +
+                                 "': record 3 at byte offset 28: expected 14 bytes, found 5 (the configuration gives "
+                                 "8 samples)";
+    const std::string missing = in.good + ": 1 missing analog value written as 0\n";
+    const std::string out = dir / "one/O.cfg";
+    std::filesystem::create_directory(dir / "one");
+    EXPECT_EQ(
+        RunInProcess({"convert", in.good, out}),
+        (CliRun{0, "converted: " + in.good + " -> " + out + " (IEEE C37.111-2013 BINARY, 8 samples)\n", missing}));
+    EXPECT_EQ(Listing(dir / "one"), (std::vector<std::string>{"O.INF", "O.cfg", "O.dat"}));
+    // The copy loads like any 1991 recording: IA reads 0.5 * raw - 2, the missing value as raw 0.
+    const CliRun csv = RunInProcess({"csv", out});
+    EXPECT_EQ(csv.code, 0);
+    ExpectIn(csv.out, {"sample,time_s,IA,UB,TRIP,CB OPEN,AR\n1,0,-15002,", "\n2,0.001,-2,"});
+
+    EXPECT_EQ(RunInProcess({"convert", in.bad, dir / "one/P.cfg"}),
+              (CliRun{1, "refused: " + in.bad + ": " + badError + "\n", ""}));
+    const std::string many = dir / "many";
+    std::filesystem::create_directory(many);
+    EXPECT_EQ(
+        RunInProcess({"convert", "--out-dir", many, in.good, in.bad, dir / "none.cfg"}),
+        (CliRun{2,
+                "converted: " + in.good + " -> " + many + "/G.cfg (IEEE C37.111-2013 BINARY, 8 samples)\n" +
+                    "refused: " + in.bad + ": " + badError + "\nrefused: " + (dir / "none.cfg") + ": no such file\n",
+                missing}));
+    EXPECT_EQ(Listing(dir / "one"), (std::vector<std::string>{"O.INF", "O.cfg", "O.dat"}));
+    EXPECT_EQ(Listing(many), (std::vector<std::string>{"G.INF", "G.cfg", "G.dat"}));
+
+    // A folder that cannot be written (here a file stands where it should be): nothing is left anywhere.
+    const std::string notFolder = dir.Write("plain", "x");
+    const auto before = Listing(dir.Path());
+    EXPECT_EQ(RunInProcess({"convert", "--out-dir", notFolder, in.good}).out,
+              "refused: " + in.good + ": '" + notFolder + "/G.cfg': cannot be written: Not a directory\n");
+    EXPECT_EQ(Listing(dir.Path()), before);
+
+    // clang-format off
+    const std::vector<std::pair<std::vector<std::string>, std::string>> usageErrors = {
+        {{"convert"}, "missing recording to convert"}, {{"convert", in.good}, "missing output configuration file"},
+        {{"convert", in.good, out, out}, "more than one output file (--out-dir converts several)"},
+        {{"convert", in.good, dir / "O.dat"}, "the output must be a .cfg file"},
+        {{"convert", in.good, out, "--rate", "0"}, "invalid rate '0'"},
+        {{"convert", in.good, out, "--rate", "50Hz"}, "invalid rate '50Hz'"},
+        {{"convert", in.good, out, "--rate"}, "missing value after --rate"},
+        {{"convert", in.good, out, "--primary", "--secondary"}, "--primary and --secondary exclude each other"},
+        {{"convert", in.good, out, "--json"}, "unknown option '--json'"}};
+    // clang-format on
+    for (const auto& [args, problem] : usageErrors)
+        EXPECT_EQ(RunInProcess(args), (CliRun{2, "", "sevrana-cli: " + problem + "\n" + kUsage})) << problem;
+}
+
+TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
+{
+    // The copies go where the system's temporary folder is: here, to be seen gone afterwards.
+    const std::string temp = dir / "tmp";
+    std::filesystem::create_directory(temp);
+    ::setenv("TMPDIR", temp.c_str(), 1);
+    NewRecording r;
+    r.revision = 1999;
+    const std::string old = r.Write(dir, "N");
+    r.revision = 2013;
+    r.combined = true;
+    r.type = "FLOAT32";
+    r.info = "Zone 2 trip";
+    const std::string cff = r.Write(dir, "C");
+    const std::string note = "sevrana-cli: imported " + old + " (IEEE C37.111-1999 ASCII) through a temporary copy\n";
+
+    // Without the option: refused as the viewer's Open refuses it.
+    EXPECT_EQ(RunInProcess({"csv", old}),
+              (CliRun{1, "", "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n"}));
+    const CliRun check = RunInProcess({"check", old, "--import"});
+    EXPECT_EQ(check.code, 0);
+    EXPECT_EQ(check.err, note);
+    ExpectIn(check.out, {"outcome: loaded\nconfiguration file: " + old + "\ndata file: " + (dir / "N.dat") +
+                             "\nencoding: UTF-8\nstation: Kallio\ndevice: REL-670\n"
+                             "record information: Converted from IEEE C37.111-1999 ASCII\n",
+                         "samples: 8\n"});
+    const CliRun info = RunInProcess({"info", "--import", cff});
+    EXPECT_EQ(info.err, "sevrana-cli: imported " + cff + " (IEEE C37.111-2013 FLOAT32 CFF) through a temporary copy\n");
+    ExpectIn(info.out, {"First sample date and time:\t03/15/21,10:20:30.123456\n", "Trigger reason:\t\tZone 2 trip\n",
+                        "\t2: UB, Conversion (ax+b): a=0.25, b=1.5, Unit: kV,"});
+    // The same samples, imported from either file; a 1991 recording is read as it is, without a note.
+    const CliRun csv = RunInProcess({"csv", "--import", old});
+    EXPECT_EQ(csv, (CliRun{0, RunInProcess({"csv", "--import", cff}).out, note}));
+    // measure too: the same tables as for a lasting copy.
+    std::filesystem::create_directory(dir / "kept");
+    ASSERT_EQ(RunInProcess({"convert", old, dir / "kept/N.cfg"}).code, 0);
+    EXPECT_EQ(RunInProcess({"measure", old, "--import"}),
+              (CliRun{0, RunInProcess({"measure", dir / "kept/N.cfg"}).out, note}));
+    const std::string plain = Write(RecordingText());
+    EXPECT_EQ(RunInProcess({"csv", plain, "--import"}), RunInProcess({"csv", plain}));
+    // A missing file is a missing file, with the option or without.
+    EXPECT_EQ(RunInProcess({"check", "--import", dir / "none.cff"}),
+              (CliRun{2, "", std::string(kFileNotExist) + "\n"}));
+    // What cannot be imported is said in one line, and fails.
+    const NewPair pair(dir);
+    const CliRun bad = RunInProcess({"check", "--import", pair.bad});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err.substr(0, bad.err.find(": '")), "sevrana-cli: cannot import " + pair.bad);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
+#ifdef SEVRANA_CLI_PDF
+    const CliRun pdf = RunBinary({"pdf", "--import", old, dir / "N.pdf"}, dir);
+    EXPECT_EQ(pdf, (CliRun{0, "", note}));
+    EXPECT_GT(ReadFile(dir / "N.pdf").size(), 1000u);
+#endif
+    // (Qt keeps its runtime folder there when there is no other.)
+    for (const std::string& name : Listing(temp)) EXPECT_EQ(name.find("sevrana-import-"), std::string::npos) << name;
+    ::unsetenv("TMPDIR");
 }
 
 }  // namespace

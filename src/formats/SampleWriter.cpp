@@ -1,0 +1,185 @@
+#include "SampleWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "NumberUtils.h"
+#include "SourceConfig.h"
+
+namespace sevrana::formats {
+
+namespace {
+
+// Longest texts: a 64-bit integer, a shortest double ("-1.2345678901234567e-308").
+constexpr std::size_t kLongestNumber = 26;
+
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int DigitCount(std::uint64_t v)
+{
+    int n = 1;
+    for (; v >= 10000; v /= 10000) n += 4;
+    return n + (v >= 10) + (v >= 100) + (v >= 1000);
+}
+
+/// Decimal digits of v, two at a time from a table, written from the back: values are written by the million.
+char* PutUnsigned(char* to, std::uint64_t v)
+{
+    char* const end = to + DigitCount(v);
+    char* p = end;
+    while (v >= 100) {
+        const std::size_t pair = static_cast<std::size_t>(v % 100) * 2;
+        v /= 100;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
+    }
+    if (v >= 10) {
+        *--p = kPairs[v * 2 + 1];
+        *--p = kPairs[v * 2];
+    } else {
+        *--p = static_cast<char>('0' + v);
+    }
+    return end;
+}
+
+/// A whole value (|value| below 2^63) in decimal.
+char* PutWhole(char* to, double value)
+{
+    if (value < 0) {
+        *to++ = '-';
+        return PutUnsigned(to, static_cast<std::uint64_t>(-value));
+    }
+    return PutUnsigned(to, static_cast<std::uint64_t>(value));
+}
+
+}  // namespace
+
+void TextBuffer::Grow(std::size_t count)
+{
+    const std::size_t capacity = std::max(capacity_ * 2, size_ + count + (std::size_t{64} << 10));
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    capacity_ = capacity;
+}
+
+SampleWriter::SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source)
+    : nA_(nA), nD_(nD), form_(form), source_(std::move(source)), longest_((2 + nA + nD) * (kLongestNumber + 1) + 2)
+{
+}
+
+void SampleWriter::TooLarge(std::size_t channel, double value) const
+{
+    throw ConvertError("'" + source_ + "': sample " + std::to_string(written_) + ", analog value " +
+                       std::to_string(channel + 1) + ": " + ExactNumber(value) +
+                       " is beyond the 32-bit range that the viewer reads raw values into");
+}
+
+void SampleWriter::Put(double microseconds, const double* analog, const std::int16_t* digital)
+{
+    char* const begin = text_->Reserve(longest_);
+    char* p = PutUnsigned(begin, static_cast<std::uint64_t>(++written_));
+    *p++ = ',';
+    // A stamp beyond what 64 bits hold is no time: the viewer does not read it anyway.
+    const double stamp = RoundHalfEven(microseconds);
+    p = PutWhole(p, std::fabs(stamp) < 9e18 ? stamp : 0.0);
+    switch (form_) {
+    case ValueForm::Whole:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            *p++ = ',';
+            p = PutWhole(p, analog[i]);
+        }
+        break;
+    case ValueForm::Single:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            if (!(std::fabs(analog[i]) < 2147483647.5)) TooLarge(i, analog[i]);
+            *p++ = ',';
+            p = std::to_chars(p, p + kLongestNumber, static_cast<float>(analog[i])).ptr;
+        }
+        break;
+    case ValueForm::Exact:
+        for (std::size_t i = 0; i < nA_; ++i) {
+            const double v = analog[i];
+            if (!(std::fabs(v) < 2147483647.5)) TooLarge(i, v);
+            *p++ = ',';
+            p = v == std::floor(v) ? PutWhole(p, v) : std::to_chars(p, p + kLongestNumber, v).ptr;
+        }
+        break;
+    }
+    for (std::size_t i = 0; i < nD_; ++i) {
+        *p++ = ',';
+        const std::int16_t state = digital[i];
+        if (state == 0 || state == 1) {
+            *p++ = static_cast<char>('0' + state);
+        } else {
+            p = std::to_chars(p, p + 8, state).ptr;
+        }
+    }
+    *p++ = '\r';
+    *p++ = '\n';
+    text_->Commit(static_cast<std::size_t>(p - begin));
+}
+
+Resampler::Resampler(SampleWriter& writer, std::size_t nA, std::size_t nD, double rate)
+    : writer_(writer), nA_(nA), nD_(nD), rate_(rate), previous_(nA), mixed_(nA), previousDigital_(nD)
+{
+}
+
+void Resampler::Put(double seconds, const double* analog, const std::int16_t* digital)
+{
+    if (!started_) {
+        started_ = true;
+        first_ = seconds;
+        previousTime_ = seconds;
+    }
+    // Times summed from several rates miss each other by a rounding: closer than this they are one time.
+    const double near = 1e-9 / rate_;
+    for (;;) {
+        const double at = first_ + static_cast<double>(next_) / rate_;
+        if (at > seconds + near) break;
+        const double microseconds = static_cast<double>(next_) * 1e6 / rate_;
+        if (at >= seconds - near) {
+            writer_.Put(microseconds, analog, digital);
+        } else {
+            // previousTime_ < at < seconds: every new sample up to the previous source sample is written.
+            const double share = (at - previousTime_) / (seconds - previousTime_);
+            for (std::size_t i = 0; i < nA_; ++i) mixed_[i] = previous_[i] + (analog[i] - previous_[i]) * share;
+            writer_.Put(microseconds, mixed_.data(), previousDigital_.data());
+        }
+        ++next_;
+    }
+    std::copy(analog, analog + nA_, previous_.begin());
+    std::copy(digital, digital + nD_, previousDigital_.begin());
+    previousTime_ = seconds;
+}
+
+bool EvenStamps::Add(std::int64_t index, double microseconds)
+{
+    if (index == 0) {
+        first_ = microseconds;
+        return true;
+    }
+    // Each stamp is within a unit of its exact time, so two of them differ by less than a unit more.
+    const double span = microseconds - first_;
+    const double n = static_cast<double>(index);
+    low_ = std::max(low_, (span - unit_) / n);
+    high_ = std::min(high_, (span + unit_) / n);
+    return low_ <= high_ && high_ > 0;
+}
+
+double EvenStamps::Rate() const
+{
+    if (!(high_ > 0) || high_ >= 1e300) return 0;
+    const double middle = (std::max(low_, 0.0) + high_) / 2;
+    const double rate = RoundHalfEven(1e6 / middle);
+    if (rate < 1) return 0;
+    const double spacing = 1e6 / rate;
+    return spacing >= low_ - 1e-9 && spacing <= high_ + 1e-9 ? rate : 0;
+}
+
+}  // namespace sevrana::formats
