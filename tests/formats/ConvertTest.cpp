@@ -389,6 +389,39 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
     }
 }
 
+TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
+{
+    // Each case writes a recording its own way and returns the path to convert; an empty error expects the values.
+    struct Case {
+        const char* what;
+        std::function<std::string(NewRecording&)> write;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"an end-of-file byte right after the last value",
+         [&](NewRecording& r) {
+             const std::string data = r.Data();
+             dir.Write("IN.dat", data.substr(0, data.size() - 2) + "\x1a");
+             return dir.Write("IN.cfg", r.Config());
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(dir.Path());
+        std::filesystem::create_directories(dir / "out");
+        NewRecording r;
+        const ConvertResult result = Convert(c.write(r));
+        EXPECT_EQ(result.error, c.error);
+        if (!c.error.empty()) {
+            EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+            continue;
+        }
+        ASSERT_TRUE(Load());
+        ExpectValues(r);
+    }
+}
+
 TEST_F(ConvertTest, ErrorsNameTheFileThePlaceAndWhatWasExpected)
 {
     NewRecording r;
