@@ -229,7 +229,9 @@ SourceParts LocateSource(const std::string& path)
     SourceParts parts;
     parts.configPath = path;
     parts.configLines = SplitLines(ReadWhole(path));
-    parts.dataPath = ResolveDataFile(path);
+    // The data file has the configuration's name: "rec.2003.cfg" goes with "rec.2003.dat".
+    parts.dataPath = FindSibling(path, "dat");
+    if (parts.dataPath.empty()) parts.dataPath = ResolveDataFile(path);
     const std::string info = FindSibling(path, "INF");
     if (!info.empty()) parts.infoText = ReadWhole(info);
     parts.headerPath = FindSibling(path, "HDR");

@@ -405,6 +405,7 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
              return dir.Write("IN.cfg", r.Config());
          },
          ""},
+        {"dots in the name", [&](NewRecording& r) { return r.Write(dir, "IN.2021.03"); }, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
