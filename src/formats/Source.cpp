@@ -40,9 +40,11 @@ bool ParseSectionLine(std::string_view line, Section& section, std::optional<Dat
     line = TrimAll(line);
     if (line.size() < 6 || line.substr(0, 3) != "---" || line.substr(line.size() - 3) != "---") return false;
     std::string_view inner = TrimAll(line.substr(3, line.size() - 6));
-    constexpr std::string_view kPrefix = "file type:";
-    if (inner.size() < kPrefix.size() || !EqualsIgnoreCase(inner.substr(0, kPrefix.size()), kPrefix)) return false;
-    inner = TrimAll(inner.substr(kPrefix.size()));
+    // "file type:", with any blanks between the words and before the colon.
+    for (const std::string_view word : {"file", "type", ":"}) {
+        if (inner.size() < word.size() || !EqualsIgnoreCase(inner.substr(0, word.size()), word)) return false;
+        inner = TrimAll(inner.substr(word.size()));
+    }
     const std::size_t colon = inner.find(':');
     const std::string_view name = TrimAll(inner.substr(0, colon));
     bytes.reset();

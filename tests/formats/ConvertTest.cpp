@@ -406,6 +406,14 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
          },
          ""},
         {"dots in the name", [&](NewRecording& r) { return r.Write(dir, "IN.2021.03"); }, ""},
+        {"blanks inside section lines",
+         [&](NewRecording& r) {
+             std::string text = r.Combined();
+             text.replace(text.find("--- file type: CFG ---"), 22, "--- File  Type : CFG---");
+             text.replace(text.find("--- file type: DAT"), 18, "---file type :DAT");
+             return dir.Write("IN.cff", text);
+         },
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
