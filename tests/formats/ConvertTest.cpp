@@ -414,6 +414,14 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
              return dir.Write("IN.cff", text);
          },
          ""},
+        {"no channel at all",
+         [&](NewRecording& r) {
+             r.analog.clear();
+             r.digital.clear();
+             r.Fill(8);
+             return r.Write(dir, "IN");
+         },
+         "'" + (dir / "IN.cfg") + "' line 2: expected at least one analog or digital channel, found none"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
