@@ -170,6 +170,7 @@ public:
         result_.combined = parts.combined;
         RatePlan plan = PlanRates(cfg, options_, parts.configPath);
 
+        RefuseToReplace(parts);
         OutputSet output(options_.output);
         OutputFile& cfgFile = output.Create(options_.output);
         OutputFile& datFile = output.Create(DataFileNameFor(options_.output));
@@ -194,6 +195,21 @@ public:
     }
 
 private:
+    /// An output written over a file of the source would lose the recording if anything went wrong.
+    void RefuseToReplace(const SourceParts& parts) const
+    {
+        const std::string base = options_.output.substr(0, options_.output.size() - 3);
+        for (const std::string& out : {options_.output, DataFileNameFor(options_.output), base + "INF", base + "HDR"}) {
+            for (const std::string& in : {parts.configPath, parts.dataPath, parts.infoPath, parts.headerPath}) {
+                std::error_code ec;
+                if (!in.empty() && std::filesystem::equivalent(out, in, ec))
+                    throw ConvertError("'" + out +
+                                       "' would replace a file of the recording being converted: choose another "
+                                       "output name");
+            }
+        }
+    }
+
     static TextDecoder Judge(const SourceParts& parts)
     {
         std::string text;

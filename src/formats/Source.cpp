@@ -236,6 +236,7 @@ SourceParts LocateSource(const std::string& path)
     if (parts.dataPath.empty()) parts.dataPath = ResolveDataFile(path);
     const std::string info = FindSibling(path, "INF");
     if (!info.empty()) parts.infoText = ReadWhole(info);
+    parts.infoPath = info;
     parts.headerPath = FindSibling(path, "HDR");
     return parts;
 }

@@ -19,6 +19,7 @@ struct SourceParts {
     std::string infoText;               // the record-information file's bytes, empty when none
     std::optional<std::string> header;  // the header's bytes (combined file only)
     std::string headerPath;             // the header file beside the configuration, empty when none
+    std::string infoPath;               // the record-information file beside it, empty when none
     std::string dataPath;
     std::uint64_t dataBegin = 0;
     std::uint64_t dataEnd = UINT64_MAX;

@@ -422,16 +422,33 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
              return r.Write(dir, "IN");
          },
          "'" + (dir / "IN.cfg") + "' line 2: expected at least one analog or digital channel, found none"},
+        {"an output named as the input", [&](NewRecording& r) { return r.Write(dir, "out/OUT"); },
+         "'" + out + "' would replace a file of the recording being converted: choose another output name"},
+        {"an output whose data file is the input's",
+         [&](NewRecording& r) {
+             dir.Write("out/OUT.dat", r.Data());
+             return dir.Write("out/OUT.1999.cfg", r.Config());
+         },
+         "'" + (dir / "out/OUT.dat") +
+             "' would replace a file of the recording being converted: choose another output name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir.Path());
         std::filesystem::create_directories(dir / "out");
         NewRecording r;
-        const ConvertResult result = Convert(c.write(r));
+        const std::string in = c.write(r);
+        const auto written = [&] {
+            std::vector<std::string> files;
+            for (const std::string& name : OutputFiles())
+                files.push_back(name + ": " + ReadFile(dir / ("out/" + name)));
+            return files;
+        };
+        const std::vector<std::string> before = written();
+        const ConvertResult result = Convert(in);
         EXPECT_EQ(result.error, c.error);
         if (!c.error.empty()) {
-            EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+            EXPECT_EQ(written(), before);
             continue;
         }
         ASSERT_TRUE(Load());
