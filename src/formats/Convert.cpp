@@ -135,9 +135,11 @@ std::string RecordInformation(const SourceConfig& cfg, const std::string& origin
     std::string info = original.empty() ? "Converted from IEEE C37.111-" + std::to_string(cfg.revision) + " " +
                                               std::string(DataTypeName(type))
                                         : original;
-    if (plan.timing != Timing::Resample) return info.substr(0, kLongestInfo);
+    // Cut in characters, as the viewer counts them, never inside one.
+    const auto cut = [&](std::size_t characters) { return info.substr(0, Utf8PrefixBytes(info, characters)); };
+    if (plan.timing != Timing::Resample) return cut(kLongestInfo);
     const std::string note = " (resampled to " + RateText(plan.rate) + " Hz)";
-    return info.substr(0, kLongestInfo - note.size()) + note;
+    return cut(kLongestInfo - note.size()) + note;
 }
 
 class Conversion {

@@ -596,6 +596,13 @@ TEST_F(ConvertTest, TextIsReadInTheRecordersCodePage)
     ASSERT_TRUE(ConvertRecording(options).ok);
     ASSERT_TRUE(Load());
     EXPECT_NE(model.varStationName, "Подстанция");
+    // The viewer reads 254 characters of the record information, however many bytes they take.
+    std::string longInfo;
+    for (int i = 0; i < 30; ++i) longInfo += "Отключение";
+    r.info = Encode(longInfo, "WINDOWS-1251");
+    ASSERT_TRUE(ConvertRecording(Options(r.Write(dir, "IN"))).ok);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(model.strRecordInfo, longInfo.substr(0, 2 * 254));  // two bytes each in UTF-8
 }
 
 TEST_F(ConvertTest, NeedsImportKnowsTheNewerLayouts)
