@@ -186,8 +186,8 @@ public:
             IniValue(decoder.Decode(parts.infoText), "Public Record_Information", "Record_Information");
         infFile.Append("[Public Record_Information]\r\nRecord_Information=" +
                        RecordInformation(cfg, original, type, plan) + "\r\n");
-        if (parts.header) {
-            output.Create(base + "HDR").Append(*parts.header);
+        if (parts.headerEnd > parts.headerBegin) {
+            CopyFile(parts.configPath, output.Create(base + "HDR"), parts.headerBegin, parts.headerEnd);
         } else if (!parts.headerPath.empty()) {
             CopyFile(parts.headerPath, output.Create(base + "HDR"));
         }
@@ -223,10 +223,11 @@ private:
         return TextDecoder::Judge(text);
     }
 
-    static void CopyFile(const std::string& path, OutputFile& to)
+    static void CopyFile(const std::string& path, OutputFile& to, std::uint64_t begin = 0,
+                         std::uint64_t end = UINT64_MAX)
     {
         const InputFile file(path);
-        InputWindow in(file, 0, file.Size());
+        InputWindow in(file, begin, end);
         while (in.Need(1) > 0) {
             to.Append(std::string_view(in.Data(), in.Available()));
             in.Consume(in.Available());

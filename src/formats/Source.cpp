@@ -80,7 +80,6 @@ SourceParts LocateCombined(const std::string& path)
     InputWindow in(file, 0, file.Size());
     Section section = Section::None;
     bool haveData = false;
-    std::string header;
     long line = 0;
     std::uint64_t lineStart = 0;
     for (;;) {
@@ -115,8 +114,11 @@ SourceParts LocateCombined(const std::string& path)
         std::optional<std::uint64_t> bytes;
         if (ParseSectionLine(text, next, type, bytes)) {
             if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = lineStart;
+            if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = lineStart;
             section = next;
             in.Consume(length + terminator);
+            // The header is copied from the file when written, however large it is.
+            if (section == Section::Header && parts.headerEnd == 0) parts.headerBegin = in.Offset();
             if (section == Section::Config) parts.configFirstLine = line + 1;
             if (section != Section::Data) continue;
             if (haveData) throw ConvertError(LineMessage(path, line, "expected one data section, found a second"));
@@ -150,19 +152,16 @@ SourceParts LocateCombined(const std::string& path)
         case Section::Info:
             parts.infoText.append(text).append("\r\n");
             break;
-        case Section::Header:
-            header.append(data, length + terminator);
-            break;
         default:
             break;
         }
         in.Consume(length + terminator);
     }
     if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = file.Size();
+    if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = file.Size();
     if (parts.configLines.empty())
         throw ConvertError("'" + path + "': expected a section \"--- file type: CFG ---\", found none");
     if (!haveData) throw ConvertError("'" + path + "': expected a data section \"--- file type: DAT ...\", found none");
-    if (!header.empty()) parts.header = std::move(header);
     return parts;
 }
 

@@ -17,7 +17,7 @@ struct SourceParts {
     std::vector<std::string> configLines;  // undecoded, without line ends
     long configFirstLine = 1;
     std::string infoText;               // the record-information file's bytes, empty when none
-    std::optional<std::string> header;  // the header's bytes (combined file only)
+    std::uint64_t headerBegin = 0, headerEnd = 0;  // the header section's bytes (combined file only)
     std::string headerPath;             // the header file beside the configuration, empty when none
     std::string infoPath;               // the record-information file beside it, empty when none
     std::string dataPath;
