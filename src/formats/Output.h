@@ -59,6 +59,9 @@ public:
     void Commit();
 
 private:
+    std::string TemporaryName(const std::string& finalPath) const;
+    /// Links a file created without a name under a hidden temporary one.
+    void Name(OutputFile& file);
     void Discard();
 
     std::string folder_;

@@ -561,6 +561,21 @@ TEST_F(ConvertTest, LargeRecordingsAreReadInPieces)
     EXPECT_EQ(result.samples, 64999);
 }
 
+TEST_F(ConvertTest, AConversionWhoseProcessEndsHalfWayLeavesNothing)
+{
+    // Killed or interrupted, the process cleans nothing up: no file of the output may remain even so.
+    NewRecording r;
+    r.Fill(70000);
+    const ConvertOptions options = Options(r.Write(dir, "IN"));
+    EXPECT_EXIT(ConvertRecording(options,
+                                 [](std::uint64_t done, std::uint64_t total) {
+                                     if (done > total / 2) std::_Exit(3);
+                                     return true;
+                                 }),
+                ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+}
+
 TEST_F(ConvertTest, AYearTheLayoutCannotHoldIsWrittenWithAWarning)
 {
     NewRecording r;
