@@ -190,6 +190,9 @@ public:
             CopyFile(parts.configPath, output.Create(base + "HDR"), parts.headerBegin, parts.headerEnd);
         } else if (!parts.headerPath.empty()) {
             CopyFile(parts.headerPath, output.Create(base + "HDR"));
+        } else {
+            // A header left by an earlier conversion to this name would pass for this recording's.
+            output.RemoveOnCommit(base + "HDR");
         }
         output.Commit();
         result_.resampled = plan.timing == Timing::Resample;

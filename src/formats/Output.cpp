@@ -107,6 +107,7 @@ void OutputSet::Commit()
     };
     for (std::size_t i = 1; i < files_.size(); ++i) rename(*files_[i]);
     if (!files_.empty()) rename(*files_.front());
+    for (const std::string& path : stale_) ::unlink(path.c_str());
     committed_ = true;
 }
 

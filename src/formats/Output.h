@@ -57,6 +57,8 @@ public:
     OutputFile& Create(const std::string& finalPath);
     /// Flushes and closes every file and renames each to its final name (the configuration last).
     void Commit();
+    /// A file of an earlier output that Commit removes, as this output has none.
+    void RemoveOnCommit(std::string path) { stale_.push_back(std::move(path)); }
 
 private:
     std::string TemporaryName(const std::string& finalPath) const;
@@ -67,6 +69,7 @@ private:
     std::string folder_;
     std::vector<std::unique_ptr<OutputFile>> files_;
     std::vector<std::string> renamed_;
+    std::vector<std::string> stale_;
     bool committed_ = false;
 };
 

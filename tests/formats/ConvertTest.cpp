@@ -406,6 +406,12 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
          },
          ""},
         {"dots in the name", [&](NewRecording& r) { return r.Write(dir, "IN.2021.03"); }, ""},
+        {"a header left by an earlier conversion to the same name",
+         [&](NewRecording& r) {
+             dir.Write("out/OUT.HDR", "another recording's header");
+             return r.Write(dir, "IN");
+         },
+         ""},
         {"blanks inside section lines",
          [&](NewRecording& r) {
              std::string text = r.Combined();
@@ -453,6 +459,7 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
         }
         ASSERT_TRUE(Load());
         ExpectValues(r);
+        EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"OUT.INF", "OUT.cfg", "OUT.dat"}));
     }
 }
 
