@@ -450,6 +450,9 @@ bool NeedsImport(const std::string& path)
             const long count = SplitFields(lines[i], ",", fields);
             if (static_cast<double>(i) < 2 + nA ? count > 10 : count > 3) return true;
         }
+        // The viewer reads one rate and data written exactly "ASCII"; the converter reads the others.
+        const SourceConfig cfg = ParseConfig(lines, path);
+        return cfg.rates.size() > 1 || TrimBlanks(lines[static_cast<std::size_t>(cfg.typeLine) - 1]) != "ASCII";
     } catch (const std::exception&) {
         // What cannot be read is left to the viewer's Open, which says why.
     }

@@ -631,7 +631,14 @@ TEST_F(ConvertTest, NeedsImportKnowsTheNewerLayouts)
 {
     const std::string analog1991 = "1,IA,A,,A,0.5,0,0,-1,1\r\n";
     const std::string analog1999 = "1,IA,A,,A,0.5,0,0,-1,1,1,1,P\r\n";
+    // Whole 1991 files: the viewer reads one rate and data typed exactly "ASCII".
+    const std::string head = "S,D,1991\r\n2,1A,1D\r\n" + analog1991 + "1,T,0\r\n50\r\n";
+    const std::string dates = "03/15/21,10:20:30.123456\r\n03/15/21,10:20:30.126456\r\n";
     const std::pair<std::string, bool> cases[] = {
+        {head + "1\r\n1000,8\r\n" + dates + "ASCII\r\n", false},
+        {head + "1\r\n1000,8\r\n" + dates + "BINARY\r\n", true},
+        {head + "1\r\n1000,8\r\n" + dates + "ascii\r\n", true},
+        {head + "2\r\n1000,4\r\n1000,8\r\n" + dates + "ASCII\r\n", true},
         {"S,D,1999\r\n2,1A,1D\r\n" + analog1999 + "1,T,,,0\r\n", true},
         {"S,D,2013\r\n2,1A,1D\r\n" + analog1999 + "1,T,,,0\r\n", true},
         {"S,D,2000\r\n2,1A,1D\r\n" + analog1991 + "1,T,0\r\n", true},
