@@ -199,7 +199,10 @@ std::vector<std::string> SplitLines(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n') continue;
         lines.emplace_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        // CR LF; and CR CR LF (a CR LF text written once more through a CR LF writer) and LF CR,
+        // which broken writers use throughout: one line end, not an empty line.
+        const std::string_view rest = bytes.substr(i);
+        i += rest.starts_with("\r\n") || rest.starts_with("\n\r") ? 1 : rest.starts_with("\r\r\n") ? 2 : 0;
         start = i + 1;
     }
     if (start < bytes.size()) lines.emplace_back(bytes.substr(start));

@@ -31,7 +31,7 @@ struct SourceParts {
 /// Throws ConvertError.
 SourceParts LocateSource(const std::string& path);
 
-/// Splits bytes into lines at CR, LF or CR LF; a trailing end-of-file byte (0x1A) is not text.
+/// Splits bytes into lines at CR, LF, CR LF, CR CR LF or LF CR; a trailing end-of-file byte (0x1A) is not text.
 std::vector<std::string> SplitLines(std::string_view bytes);
 
 /// Value of key in section of an INI text, both matched without regard to case; empty when missing.

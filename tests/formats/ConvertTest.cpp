@@ -340,6 +340,8 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
     const Case cases[] = {
         {"line feeds only", [](NewRecording& r) { r.eol = "\n"; }, same},
         {"carriage returns only", [](NewRecording& r) { r.eol = "\r"; }, same},
+        {"CR CR LF", [](NewRecording& r) { r.eol = "\r\r\n"; }, same},
+        {"LF CR", [](NewRecording& r) { r.eol = "\n\r"; }, same},
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
