@@ -135,9 +135,11 @@ std::string RecordInformation(const SourceConfig& cfg, const std::string& origin
     std::string info = original.empty() ? "Converted from IEEE C37.111-" + std::to_string(cfg.revision) + " " +
                                               std::string(DataTypeName(type))
                                         : original;
-    if (plan.timing != Timing::Resample) return info.substr(0, kLongestInfo);
+    // Cut in characters, as the viewer counts them, never inside one.
+    const auto cut = [&](std::size_t characters) { return info.substr(0, Utf8PrefixBytes(info, characters)); };
+    if (plan.timing != Timing::Resample) return cut(kLongestInfo);
     const std::string note = " (resampled to " + RateText(plan.rate) + " Hz)";
-    return info.substr(0, kLongestInfo - note.size()) + note;
+    return cut(kLongestInfo - note.size()) + note;
 }
 
 class Conversion {
@@ -170,6 +172,7 @@ public:
         result_.combined = parts.combined;
         RatePlan plan = PlanRates(cfg, options_, parts.configPath);
 
+        RefuseToReplace(parts);
         OutputSet output(options_.output);
         OutputFile& cfgFile = output.Create(options_.output);
         OutputFile& datFile = output.Create(DataFileNameFor(options_.output));
@@ -183,10 +186,13 @@ public:
             IniValue(decoder.Decode(parts.infoText), "Public Record_Information", "Record_Information");
         infFile.Append("[Public Record_Information]\r\nRecord_Information=" +
                        RecordInformation(cfg, original, type, plan) + "\r\n");
-        if (parts.header) {
-            output.Create(base + "HDR").Append(*parts.header);
+        if (parts.headerEnd > parts.headerBegin) {
+            CopyFile(parts.configPath, output.Create(base + "HDR"), parts.headerBegin, parts.headerEnd);
         } else if (!parts.headerPath.empty()) {
             CopyFile(parts.headerPath, output.Create(base + "HDR"));
+        } else {
+            // A header left by an earlier conversion to this name would pass for this recording's.
+            output.RemoveOnCommit(base + "HDR");
         }
         output.Commit();
         result_.resampled = plan.timing == Timing::Resample;
@@ -194,6 +200,21 @@ public:
     }
 
 private:
+    /// An output written over a file of the source would lose the recording if anything went wrong.
+    void RefuseToReplace(const SourceParts& parts) const
+    {
+        const std::string base = options_.output.substr(0, options_.output.size() - 3);
+        for (const std::string& out : {options_.output, DataFileNameFor(options_.output), base + "INF", base + "HDR"}) {
+            for (const std::string& in : {parts.configPath, parts.dataPath, parts.infoPath, parts.headerPath}) {
+                std::error_code ec;
+                if (!in.empty() && std::filesystem::equivalent(out, in, ec))
+                    throw ConvertError("'" + out +
+                                       "' would replace a file of the recording being converted: choose another "
+                                       "output name");
+            }
+        }
+    }
+
     static TextDecoder Judge(const SourceParts& parts)
     {
         std::string text;
@@ -205,10 +226,11 @@ private:
         return TextDecoder::Judge(text);
     }
 
-    static void CopyFile(const std::string& path, OutputFile& to)
+    static void CopyFile(const std::string& path, OutputFile& to, std::uint64_t begin = 0,
+                         std::uint64_t end = UINT64_MAX)
     {
         const InputFile file(path);
-        InputWindow in(file, 0, file.Size());
+        InputWindow in(file, begin, end);
         while (in.Need(1) > 0) {
             to.Append(std::string_view(in.Data(), in.Available()));
             in.Consume(in.Available());
@@ -428,6 +450,9 @@ bool NeedsImport(const std::string& path)
             const long count = SplitFields(lines[i], ",", fields);
             if (static_cast<double>(i) < 2 + nA ? count > 10 : count > 3) return true;
         }
+        // The viewer reads one rate and data written exactly "ASCII"; the converter reads the others.
+        const SourceConfig cfg = ParseConfig(lines, path);
+        return cfg.rates.size() > 1 || TrimBlanks(lines[static_cast<std::size_t>(cfg.typeLine) - 1]) != "ASCII";
     } catch (const std::exception&) {
         // What cannot be read is left to the viewer's Open, which says why.
     }

@@ -152,9 +152,12 @@ void DecodeText(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
     std::size_t at = 0;
     while (p < end) {
         const char* lineEnd = FindLineEnd(p, end);
+        // Some writers put the end-of-file byte right after the last value, with no line end before it.
+        const char* text = lineEnd;
+        while (text > p && text[-1] == '\x1a') --text;
         ++out.lines;
-        if (!IsSkipped(p, lineEnd)) {
-            if (!ParsePlainLine(p, lineEnd, layout, out.block, at)) out.fault = ParseLine(p, lineEnd, layout, out, at);
+        if (!IsSkipped(p, text)) {
+            if (!ParsePlainLine(p, text, layout, out.block, at)) out.fault = ParseLine(p, text, layout, out, at);
             if (!out.fault.empty()) break;
             ++at;
         }

@@ -1,5 +1,6 @@
 #include "Output.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -72,10 +73,16 @@ OutputFile& OutputSet::Create(const std::string& finalPath)
 {
     auto file = std::make_unique<OutputFile>();
     file->final_ = finalPath;
-    std::string name = folder_ + "/." + std::filesystem::path(finalPath).filename().string() + ".XXXXXX";
-    file->fd_ = ::mkstemp(name.data());
-    if (file->fd_ < 0) throw ConvertError("'" + finalPath + "': cannot be written: " + Reason());
-    file->temporary_ = name;
+    // A file without a name goes with the process however it ends (killed, interrupted): it gets
+    // its name (through /proc) only when complete. Where that cannot be, a hidden name from the start.
+    file->fd_ =
+        ::access("/proc/self/fd", X_OK) == 0 ? ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+    if (file->fd_ < 0) {
+        std::string name = TemporaryName(finalPath);
+        file->fd_ = ::mkstemp(name.data());
+        if (file->fd_ < 0) throw ConvertError("'" + finalPath + "': cannot be written: " + Reason());
+        file->temporary_ = name;
+    }
     ::fchmod(file->fd_, 0644);
     file->buffer_.resize(kBufferBytes);
     files_.push_back(std::move(file));
@@ -86,6 +93,7 @@ void OutputSet::Commit()
 {
     for (auto& file : files_) {
         file->Flush();
+        if (file->temporary_.empty()) Name(*file);
         const int fd = file->fd_;
         file->fd_ = -1;
         if (::close(fd) != 0) throw ConvertError("'" + file->final_ + "': cannot be written: " + Reason());
@@ -99,7 +107,32 @@ void OutputSet::Commit()
     };
     for (std::size_t i = 1; i < files_.size(); ++i) rename(*files_[i]);
     if (!files_.empty()) rename(*files_.front());
+    for (const std::string& path : stale_) ::unlink(path.c_str());
     committed_ = true;
+}
+
+std::string OutputSet::TemporaryName(const std::string& finalPath) const
+{
+    return folder_ + "/." + std::filesystem::path(finalPath).filename().string() + ".XXXXXX";
+}
+
+void OutputSet::Name(OutputFile& file)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(file.fd_);
+    for (int attempt = 0;; ++attempt) {
+        // A free name, taken and given back at once: the link below fails rather than replace a file.
+        std::string name = TemporaryName(file.final_);
+        const int reserved = ::mkstemp(name.data());
+        if (reserved < 0) throw ConvertError("'" + file.final_ + "': cannot be written: " + Reason());
+        ::close(reserved);
+        ::unlink(name.c_str());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            file.temporary_ = name;
+            return;
+        }
+        if (errno != EEXIST || attempt == 8)
+            throw ConvertError("'" + file.final_ + "': cannot be written: " + Reason());
+    }
 }
 
 void OutputSet::Discard()

@@ -57,13 +57,19 @@ public:
     OutputFile& Create(const std::string& finalPath);
     /// Flushes and closes every file and renames each to its final name (the configuration last).
     void Commit();
+    /// A file of an earlier output that Commit removes, as this output has none.
+    void RemoveOnCommit(std::string path) { stale_.push_back(std::move(path)); }
 
 private:
+    std::string TemporaryName(const std::string& finalPath) const;
+    /// Links a file created without a name under a hidden temporary one.
+    void Name(OutputFile& file);
     void Discard();
 
     std::string folder_;
     std::vector<std::unique_ptr<OutputFile>> files_;
     std::vector<std::string> renamed_;
+    std::vector<std::string> stale_;
     bool committed_ = false;
 };
 

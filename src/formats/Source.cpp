@@ -40,9 +40,11 @@ bool ParseSectionLine(std::string_view line, Section& section, std::optional<Dat
     line = TrimAll(line);
     if (line.size() < 6 || line.substr(0, 3) != "---" || line.substr(line.size() - 3) != "---") return false;
     std::string_view inner = TrimAll(line.substr(3, line.size() - 6));
-    constexpr std::string_view kPrefix = "file type:";
-    if (inner.size() < kPrefix.size() || !EqualsIgnoreCase(inner.substr(0, kPrefix.size()), kPrefix)) return false;
-    inner = TrimAll(inner.substr(kPrefix.size()));
+    // "file type:", with any blanks between the words and before the colon.
+    for (const std::string_view word : {"file", "type", ":"}) {
+        if (inner.size() < word.size() || !EqualsIgnoreCase(inner.substr(0, word.size()), word)) return false;
+        inner = TrimAll(inner.substr(word.size()));
+    }
     const std::size_t colon = inner.find(':');
     const std::string_view name = TrimAll(inner.substr(0, colon));
     bytes.reset();
@@ -78,7 +80,6 @@ SourceParts LocateCombined(const std::string& path)
     InputWindow in(file, 0, file.Size());
     Section section = Section::None;
     bool haveData = false;
-    std::string header;
     long line = 0;
     std::uint64_t lineStart = 0;
     for (;;) {
@@ -113,8 +114,11 @@ SourceParts LocateCombined(const std::string& path)
         std::optional<std::uint64_t> bytes;
         if (ParseSectionLine(text, next, type, bytes)) {
             if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = lineStart;
+            if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = lineStart;
             section = next;
             in.Consume(length + terminator);
+            // The header is copied from the file when written, however large it is.
+            if (section == Section::Header && parts.headerEnd == 0) parts.headerBegin = in.Offset();
             if (section == Section::Config) parts.configFirstLine = line + 1;
             if (section != Section::Data) continue;
             if (haveData) throw ConvertError(LineMessage(path, line, "expected one data section, found a second"));
@@ -148,19 +152,16 @@ SourceParts LocateCombined(const std::string& path)
         case Section::Info:
             parts.infoText.append(text).append("\r\n");
             break;
-        case Section::Header:
-            header.append(data, length + terminator);
-            break;
         default:
             break;
         }
         in.Consume(length + terminator);
     }
     if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = file.Size();
+    if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = file.Size();
     if (parts.configLines.empty())
         throw ConvertError("'" + path + "': expected a section \"--- file type: CFG ---\", found none");
     if (!haveData) throw ConvertError("'" + path + "': expected a data section \"--- file type: DAT ...\", found none");
-    if (!header.empty()) parts.header = std::move(header);
     return parts;
 }
 
@@ -198,7 +199,10 @@ std::vector<std::string> SplitLines(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n') continue;
         lines.emplace_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        // CR LF; and CR CR LF (a CR LF text written once more through a CR LF writer) and LF CR,
+        // which broken writers use throughout: one line end, not an empty line.
+        const std::string_view rest = bytes.substr(i);
+        i += rest.starts_with("\r\n") || rest.starts_with("\n\r") ? 1 : rest.starts_with("\r\r\n") ? 2 : 0;
         start = i + 1;
     }
     if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
@@ -229,9 +233,12 @@ SourceParts LocateSource(const std::string& path)
     SourceParts parts;
     parts.configPath = path;
     parts.configLines = SplitLines(ReadWhole(path));
-    parts.dataPath = ResolveDataFile(path);
+    // The data file has the configuration's name: "rec.2003.cfg" goes with "rec.2003.dat".
+    parts.dataPath = FindSibling(path, "dat");
+    if (parts.dataPath.empty()) parts.dataPath = ResolveDataFile(path);
     const std::string info = FindSibling(path, "INF");
     if (!info.empty()) parts.infoText = ReadWhole(info);
+    parts.infoPath = info;
     parts.headerPath = FindSibling(path, "HDR");
     return parts;
 }

@@ -17,8 +17,9 @@ struct SourceParts {
     std::vector<std::string> configLines;  // undecoded, without line ends
     long configFirstLine = 1;
     std::string infoText;               // the record-information file's bytes, empty when none
-    std::optional<std::string> header;  // the header's bytes (combined file only)
+    std::uint64_t headerBegin = 0, headerEnd = 0;  // the header section's bytes (combined file only)
     std::string headerPath;             // the header file beside the configuration, empty when none
+    std::string infoPath;               // the record-information file beside it, empty when none
     std::string dataPath;
     std::uint64_t dataBegin = 0;
     std::uint64_t dataEnd = UINT64_MAX;
@@ -30,7 +31,7 @@ struct SourceParts {
 /// Throws ConvertError.
 SourceParts LocateSource(const std::string& path);
 
-/// Splits bytes into lines at CR, LF or CR LF; a trailing end-of-file byte (0x1A) is not text.
+/// Splits bytes into lines at CR, LF, CR LF, CR CR LF or LF CR; a trailing end-of-file byte (0x1A) is not text.
 std::vector<std::string> SplitLines(std::string_view bytes);
 
 /// Value of key in section of an INI text, both matched without regard to case; empty when missing.

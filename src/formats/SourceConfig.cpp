@@ -150,6 +150,8 @@ void ReadChannelCounts(ConfigReader& reader, long& nA, long& nD)
     }
     const auto count = [](double v) { return v >= 0 && v <= 1e6 && v == std::floor(v); };
     if (!count(analog) || !count(digital) || total != analog + digital) reader.Fail("expected " + expected);
+    // The viewer has nothing to show (and stops) without a channel.
+    if (total == 0) reader.Fail("expected at least one analog or digital channel, found none");
     nA = static_cast<long>(analog);
     nD = static_cast<long>(digital);
 }

@@ -50,6 +50,8 @@ std::size_t FindIgnoreCase(std::string_view text, std::string_view needle, std::
     return std::string_view::npos;
 }
 
+}  // namespace
+
 /// Number of bytes of the first `limit` characters (code points) of valid UTF-8.
 std::size_t Utf8PrefixBytes(std::string_view text, std::size_t limit)
 {
@@ -60,6 +62,8 @@ std::size_t Utf8PrefixBytes(std::string_view text, std::size_t limit)
     }
     return bytes;
 }
+
+namespace {
 
 /// Splits bytes into lines at CR LF, CR or LF. A final line end does not start
 /// a further line.

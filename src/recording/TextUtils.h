@@ -16,6 +16,9 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 /// True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
+/// Bytes taken by the first limit characters of UTF-8 text (all of it when shorter).
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t limit);
+
 /// Bytes to UTF-8 text: kept as they are when valid UTF-8, otherwise read as
 /// Latin-1, so no byte is ever lost. For a lone string; the lines of a file are
 /// read with a TextDecoder, which knows the file's encoding.

@@ -374,6 +374,8 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
     const Case cases[] = {
         {"line feeds only", [](NewRecording& r) { r.eol = "\n"; }, same},
         {"carriage returns only", [](NewRecording& r) { r.eol = "\r"; }, same},
+        {"CR CR LF", [](NewRecording& r) { r.eol = "\r\r\n"; }, same},
+        {"LF CR", [](NewRecording& r) { r.eol = "\n\r"; }, same},
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
@@ -420,6 +422,80 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         ASSERT_TRUE(Load());
         EXPECT_EQ(model.varStartStamp, "03/15/21,10:20:30.123456");
         ExpectValues(r);
+    }
+}
+
+TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
+{
+    // Each case writes a recording its own way and returns the path to convert; an empty error expects the values.
+    struct Case {
+        const char* what;
+        std::function<std::string(NewRecording&)> write;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"an end-of-file byte right after the last value",
+         [&](NewRecording& r) {
+             const std::string data = r.Data();
+             dir.Write("IN.dat", data.substr(0, data.size() - 2) + "\x1a");
+             return dir.Write("IN.cfg", r.Config());
+         },
+         ""},
+        {"dots in the name", [&](NewRecording& r) { return r.Write(dir, "IN.2021.03"); }, ""},
+        {"a header left by an earlier conversion to the same name",
+         [&](NewRecording& r) {
+             dir.Write("out/OUT.HDR", "another recording's header");
+             return r.Write(dir, "IN");
+         },
+         ""},
+        {"blanks inside section lines",
+         [&](NewRecording& r) {
+             std::string text = r.Combined();
+             text.replace(text.find("--- file type: CFG ---"), 22, "--- File  Type : CFG---");
+             text.replace(text.find("--- file type: DAT"), 18, "---file type :DAT");
+             return dir.Write("IN.cff", text);
+         },
+         ""},
+        {"no channel at all",
+         [&](NewRecording& r) {
+             r.analog.clear();
+             r.digital.clear();
+             r.Fill(8);
+             return r.Write(dir, "IN");
+         },
+         "'" + (dir / "IN.cfg") + "' line 2: expected at least one analog or digital channel, found none"},
+        {"an output named as the input", [&](NewRecording& r) { return r.Write(dir, "out/OUT"); },
+         "'" + out + "' would replace a file of the recording being converted: choose another output name"},
+        {"an output whose data file is the input's",
+         [&](NewRecording& r) {
+             dir.Write("out/OUT.dat", r.Data());
+             return dir.Write("out/OUT.1999.cfg", r.Config());
+         },
+         "'" + (dir / "out/OUT.dat") +
+             "' would replace a file of the recording being converted: choose another output name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(dir.Path());
+        std::filesystem::create_directories(dir / "out");
+        NewRecording r;
+        const std::string in = c.write(r);
+        const auto written = [&] {
+            std::vector<std::string> files;
+            for (const std::string& name : OutputFiles())
+                files.push_back(name + ": " + ReadFile(dir / ("out/" + name)));
+            return files;
+        };
+        const std::vector<std::string> before = written();
+        const ConvertResult result = Convert(in);
+        EXPECT_EQ(result.error, c.error);
+        if (!c.error.empty()) {
+            EXPECT_EQ(written(), before);
+            continue;
+        }
+        ASSERT_TRUE(Load());
+        ExpectValues(r);
+        EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"OUT.INF", "OUT.cfg", "OUT.dat"}));
     }
 }
 
@@ -528,6 +604,21 @@ TEST_F(ConvertTest, LargeRecordingsAreReadInPieces)
     EXPECT_EQ(result.samples, 64999);
 }
 
+TEST_F(ConvertTest, AConversionWhoseProcessEndsHalfWayLeavesNothing)
+{
+    // Killed or interrupted, the process cleans nothing up: no file of the output may remain even so.
+    NewRecording r;
+    r.Fill(70000);
+    const ConvertOptions options = Options(r.Write(dir, "IN"));
+    EXPECT_EXIT(ConvertRecording(options,
+                                 [](std::uint64_t done, std::uint64_t total) {
+                                     if (done > total / 2) std::_Exit(3);
+                                     return true;
+                                 }),
+                ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(OutputFiles(), std::vector<std::string>{});
+}
+
 TEST_F(ConvertTest, AYearTheLayoutCannotHoldIsWrittenWithAWarning)
 {
     NewRecording r;
@@ -563,13 +654,27 @@ TEST_F(ConvertTest, TextIsReadInTheRecordersCodePage)
     ASSERT_TRUE(ConvertRecording(options).ok);
     ASSERT_TRUE(Load());
     EXPECT_NE(model.varStationName, "Подстанция");
+    // The viewer reads 254 characters of the record information, however many bytes they take.
+    std::string longInfo;
+    for (int i = 0; i < 30; ++i) longInfo += "Отключение";
+    r.info = Encode(longInfo, "WINDOWS-1251");
+    ASSERT_TRUE(ConvertRecording(Options(r.Write(dir, "IN"))).ok);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(model.strRecordInfo, longInfo.substr(0, 2 * 254));  // two bytes each in UTF-8
 }
 
 TEST_F(ConvertTest, NeedsImportKnowsTheNewerLayouts)
 {
     const std::string analog1991 = "1,IA,A,,A,0.5,0,0,-1,1\r\n";
     const std::string analog1999 = "1,IA,A,,A,0.5,0,0,-1,1,1,1,P\r\n";
+    // Whole 1991 files: the viewer reads one rate and data typed exactly "ASCII".
+    const std::string head = "S,D,1991\r\n2,1A,1D\r\n" + analog1991 + "1,T,0\r\n50\r\n";
+    const std::string dates = "03/15/21,10:20:30.123456\r\n03/15/21,10:20:30.126456\r\n";
     const std::pair<std::string, bool> cases[] = {
+        {head + "1\r\n1000,8\r\n" + dates + "ASCII\r\n", false},
+        {head + "1\r\n1000,8\r\n" + dates + "BINARY\r\n", true},
+        {head + "1\r\n1000,8\r\n" + dates + "ascii\r\n", true},
+        {head + "2\r\n1000,4\r\n1000,8\r\n" + dates + "ASCII\r\n", true},
         {"S,D,1999\r\n2,1A,1D\r\n" + analog1999 + "1,T,,,0\r\n", true},
         {"S,D,2013\r\n2,1A,1D\r\n" + analog1999 + "1,T,,,0\r\n", true},
         {"S,D,2000\r\n2,1A,1D\r\n" + analog1991 + "1,T,0\r\n", true},
