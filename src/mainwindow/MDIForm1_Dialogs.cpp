@@ -37,7 +37,7 @@ void MDIForm1::Filinfo_Click()
 {
     setEnabled(false);
     {
-        File_Info report(state_.model, platform_, this);
+        File_Info report(state_.model, platform_, this, state_.importedFrom);
         report.ShowAndWait();
     }
     GiveBackFocus();

@@ -17,7 +17,9 @@ class Platform;
 class File_Info : public WaitingDialog {
     Q_OBJECT
 public:
-    File_Info(const RecordingModel& model, Platform& platform, QWidget* parent = nullptr);
+    /// importedFrom: the original of an imported recording, named in the title.
+    File_Info(const RecordingModel& model, Platform& platform, QWidget* parent = nullptr,
+              std::string importedFrom = {});
 
     /// Centres the window on the screen, titles it, shows it and fills the list.
     void Form_Load() override;
@@ -46,6 +48,7 @@ protected:
 private:
     const RecordingModel& model_;
     Platform& platform_;
+    std::string importedFrom_;
 };
 
 }  // namespace sevrana

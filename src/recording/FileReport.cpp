@@ -44,8 +44,9 @@ std::vector<std::string> FileInformationLines(const RecordingModel& m)
     return lines;
 }
 
-std::string FileInformationTitle(const RecordingModel& m)
+std::string FileInformationTitle(const RecordingModel& m, const std::string& importedFrom)
 {
+    if (!importedFrom.empty()) return kReportTitle + importedFrom;
     // ASCII reads alike in every code page: then there is nothing to tell.
     const bool read = !m.strEncoding.empty() && m.strEncoding != kAsciiText;
     return kReportTitle + m.varConfigFile + (read ? " (" + m.strEncoding + ")" : std::string());

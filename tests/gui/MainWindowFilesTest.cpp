@@ -470,6 +470,16 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
     const std::filesystem::path firstCopy = std::filesystem::path(m.varConfigFile).parent_path();
     EXPECT_TRUE(std::filesystem::exists(m.varConfigFile));
     EXPECT_NE(firstCopy, std::filesystem::path(dir.Path()));
+    // So does the file information report: the copy's folder and code page mean nothing to the reader.
+    QString reportTitle;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* report = QApplication::activeModalWidget()) {
+            reportTitle = report->windowTitle();
+            QTest::keyClick(report, Qt::Key_Return);  // OK
+        }
+    });
+    form->Filinfo->trigger();
+    EXPECT_EQ(reportTitle.toStdString(), "COMTRADE File Information - " + original);
 
     // A dropped combined file goes the same way; the earlier copy goes.
     rec.combined = true;
