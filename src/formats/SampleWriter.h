@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "FieldText.h"
+
 namespace sevrana::formats {
 
 /// Text grown as needed and reused without clearing its bytes.
@@ -56,6 +58,7 @@ private:
     ValueForm form_;
     std::string source_;
     std::size_t longest_;
+    const FieldText& texts_;
     TextBuffer* text_ = nullptr;
     std::int64_t written_ = 0;
 };
