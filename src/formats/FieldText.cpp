@@ -1,5 +1,6 @@
 #include "FieldText.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -8,20 +9,36 @@ namespace sevrana::formats {
 
 namespace {
 
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+/// "0000" to "9999", each in the four bytes of a little-endian word.
+constexpr std::array<std::uint32_t, 10000> kQuads = [] {
+    std::array<std::uint32_t, 10000> quads{};
+    for (std::uint32_t n = 0; n < 10000; ++n) {
+        std::uint32_t word = 0;
+        for (std::uint32_t d = n, place = 0; place < 4; ++place, d /= 10) word |= ('0' + d % 10) << (8 * (3 - place));
+        quads[n] = word;
+    }
+    return quads;
+}();
+
+/// n below 10,000 without leading zeros; writes four bytes.
+char* PutLeading(char* to, std::uint32_t n)
+{
+    const int length = 1 + (n >= 10) + (n >= 100) + (n >= 1000);
+    const std::uint32_t word = kQuads[n] >> (8 * (4 - length));
+    std::memcpy(to, &word, 4);
+    return to + length;
+}
+
+/// n below 100,000,000 in exactly eight digits.
+char* PutEight(char* to, std::uint32_t n)
+{
+    std::memcpy(to, &kQuads[n / 10000], 4);
+    std::memcpy(to + 4, &kQuads[n % 10000], 4);
+    return to + 8;
+}
 
 // Longest shortest text of a double ("-1.2345678901234567e-308").
 constexpr std::size_t kLongestNumber = 26;
-
-int DigitCount(std::uint64_t v)
-{
-    int n = 1;
-    for (; v >= 10000; v /= 10000) n += 4;
-    return n + (v >= 10) + (v >= 100) + (v >= 1000);
-}
 
 /// The eighths of a unit as decimal fractions, each padded to four bytes.
 constexpr char kEighths[8][4] = {{},         {'.', '1', '2', '5'}, {'.', '2', '5'}, {'.', '3', '7', '5'},
@@ -30,24 +47,18 @@ constexpr int kEighthLength[8] = {0, 4, 3, 4, 2, 4, 3, 4};
 
 }  // namespace
 
-/// Two digits at a time from a table, written from the back.
+/// Four digits at a time from a table.
 char* PutUnsigned(char* to, std::uint64_t v)
 {
-    char* const end = to + DigitCount(v);
-    char* p = end;
-    while (v >= 100) {
-        const std::size_t pair = static_cast<std::size_t>(v % 100) * 2;
-        v /= 100;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
+    if (v >= 100000000) {
+        to = PutUnsigned(to, v / 100000000);
+        return PutEight(to, static_cast<std::uint32_t>(v % 100000000));
     }
-    if (v >= 10) {
-        *--p = kPairs[v * 2 + 1];
-        *--p = kPairs[v * 2];
-    } else {
-        *--p = static_cast<char>('0' + v);
-    }
-    return end;
+    const auto n = static_cast<std::uint32_t>(v);
+    if (n < 10000) return PutLeading(to, n);
+    to = PutLeading(to, n / 10000);
+    std::memcpy(to, &kQuads[n % 10000], 4);
+    return to + 4;
 }
 
 const FieldText& FieldText::Get()

@@ -9,7 +9,7 @@
 
 namespace sevrana::formats {
 
-/// Decimal digits of v; returns the end.
+/// Decimal digits of v; returns the end. Writes up to 3 bytes past it.
 char* PutUnsigned(char* to, std::uint64_t v);
 
 /// Each function writes at most 27 bytes, and may write up to 8 past the end it returns.

@@ -44,10 +44,27 @@ void SampleWriter::TooLarge(std::size_t channel, double value) const
                        " is beyond the 32-bit range that the viewer reads raw values into");
 }
 
+void SampleWriter::Begin(TextBuffer& text, std::int64_t written)
+{
+    text_ = &text;
+    written_ = written;
+    numberLength_ = static_cast<std::size_t>(PutUnsigned(number_, static_cast<std::uint64_t>(written + 1)) - number_);
+}
+
 void SampleWriter::Put(double microseconds, const double* analog, const std::int16_t* digital)
 {
     char* const begin = text_->Reserve(longest_);
-    char* p = PutUnsigned(begin, static_cast<std::uint64_t>(++written_));
+    std::memcpy(begin, number_, sizeof number_);
+    char* p = begin + numberLength_;
+    ++written_;
+    std::size_t digit = numberLength_;
+    while (digit > 0 && number_[digit - 1] == '9') number_[--digit] = '0';
+    if (digit > 0) {
+        ++number_[digit - 1];
+    } else {
+        number_[0] = '1';  // 999 became 000: 1000
+        number_[numberLength_++] = '0';
+    }
     // A stamp beyond what 64 bits hold is no time: the viewer does not read it anyway.
     const double stamp = RoundHalfEven(microseconds);
     p = texts_.Whole(p, std::fabs(stamp) < 9e18 ? stamp : 0.0);

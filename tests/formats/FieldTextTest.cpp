@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FieldText.h"
+#include "SampleWriter.h"
 
 namespace sevrana::formats {
 namespace {
@@ -37,6 +38,10 @@ TEST(FieldTextTest, WholeValuesAreTheirDecimals)
                                         -2147483647,    4294967296LL, -9007199254740992LL,    1000000,
                                         999999999999LL, -99999,       -9223372036854774784LL, 9223372036854774784LL};
     for (std::int64_t v = -32768; v <= 32767; ++v) values.push_back(v);
+    for (std::int64_t power = 10; power > 0; power = power < 1000000000000000000LL ? power * 10 : 0) {
+        values.insert(values.end(), {power, -power});
+        if (power < (1LL << 53)) values.insert(values.end(), {power - 1, power + 1, 1 - power, -1 - power});
+    }
     std::mt19937 random(7);
     for (int i = 0; i < 200000; ++i) values.push_back(static_cast<std::int32_t>(random()));
     for (const std::int64_t v : values) {
@@ -119,6 +124,25 @@ TEST(FieldTextTest, StatesAreCommaSeparatedDecimals)
         ASSERT_EQ(put(states), expected(states));
     }
     EXPECT_EQ(put({0, 1, 1, 0, 1}), ",0,1,1,0,1");
+}
+
+// Sample numbers are counted up as text: across every carry, and from where each piece begins.
+TEST(FieldTextTest, LinesAreNumberedOnFromTheSamplesBefore)
+{
+    SampleWriter writer(1, 1, ValueForm::Whole, "IN.dat");
+    const double analog = -7;
+    const std::int16_t digital = 1;
+    for (const std::int64_t before : {0LL, 95LL, 9999990LL, 999999999999999990LL}) {
+        TextBuffer text;
+        writer.Begin(text, before);
+        std::string expected;
+        for (std::int64_t n = before + 1; n <= before + 1200; ++n) {
+            writer.Put(static_cast<double>(n % 100000) * 250, &analog, &digital);
+            expected += std::to_string(n) + "," + std::to_string(n % 100000 * 250) + ",-7,1\r\n";
+        }
+        ASSERT_EQ(std::string(text.Data(), text.Size()), expected) << before;
+        EXPECT_EQ(writer.Written(), before + 1200);
+    }
 }
 
 }  // namespace
