@@ -98,7 +98,7 @@ char* FieldText::Single(char* to, float value) const
     return std::to_chars(to, to + kLongestNumber, value).ptr;
 }
 
-char* FieldText::Exact(char* to, double value) const
+char* FieldText::ExactAny(char* to, double value) const
 {
     if (value == std::floor(value)) return Whole(to, value);
     *to++ = ',';

@@ -21,11 +21,7 @@ public:
     /// "," and the whole value (|value| below 2^63; a fraction is not allowed).
     char* Whole(char* to, double value) const
     {
-        if (value >= -32768 && value <= 32767) {
-            std::uint64_t text = small_[static_cast<std::size_t>(static_cast<int>(value) + 32768)];
-            std::memcpy(to, &text, 8);
-            return to + (text >> 56);
-        }
+        if (value >= -32768 && value <= 32767) return Small(to, static_cast<int>(value));
         *to++ = ',';
         if (value < 0) {
             *to++ = '-';
@@ -36,12 +32,25 @@ public:
     /// "," and the shortest text that reads back to value.
     char* Single(char* to, float value) const;
     /// "," and value: whole values in decimal, others in the shortest text that reads back exactly.
-    char* Exact(char* to, double value) const;
+    char* Exact(char* to, double value) const
+    {
+        if (value >= -32768 && value <= 32767 && static_cast<int>(value) == value)
+            return Small(to, static_cast<int>(value));
+        return ExactAny(to, value);
+    }
     /// ",0" or ",1" (or the state's decimal) for each of count states.
     static char* States(char* to, const std::int16_t* states, std::size_t count);
 
 private:
     FieldText();
+
+    char* Small(char* to, int value) const
+    {
+        const std::uint64_t text = small_[static_cast<std::size_t>(value + 32768)];
+        std::memcpy(to, &text, 8);
+        return to + (text >> 56);
+    }
+    char* ExactAny(char* to, double value) const;
 
     // ",-32768" fits in 7 bytes: the eighth holds the length.
     std::array<std::uint64_t, 65536> small_{};
