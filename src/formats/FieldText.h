@@ -21,21 +21,23 @@ public:
     /// "," and the whole value (|value| below 2^63; a fraction is not allowed).
     char* Whole(char* to, double value) const
     {
-        if (value >= -32768 && value <= 32767) return Small(to, static_cast<int>(value));
+        const auto n = static_cast<std::int64_t>(value);
+        if (static_cast<std::uint64_t>(n + 32768) < 65536) return Small(to, n);
         *to++ = ',';
-        if (value < 0) {
+        if (n < 0) {
             *to++ = '-';
-            return PutUnsigned(to, static_cast<std::uint64_t>(-value));
+            return PutUnsigned(to, 0 - static_cast<std::uint64_t>(n));
         }
-        return PutUnsigned(to, static_cast<std::uint64_t>(value));
+        return PutUnsigned(to, static_cast<std::uint64_t>(n));
     }
     /// "," and the shortest text that reads back to value.
     char* Single(char* to, float value) const;
-    /// "," and value: whole values in decimal, others in the shortest text that reads back exactly.
+    /// "," and value (|value| below 2^63): whole values in decimal, others in the shortest text that reads back
+    /// exactly.
     char* Exact(char* to, double value) const
     {
-        if (value >= -32768 && value <= 32767 && static_cast<int>(value) == value)
-            return Small(to, static_cast<int>(value));
+        const auto n = static_cast<std::int64_t>(value);
+        if (static_cast<std::uint64_t>(n + 32768) < 65536 && static_cast<double>(n) == value) return Small(to, n);
         return ExactAny(to, value);
     }
     /// ",0" or ",1" (or the state's decimal) for each of count states.
@@ -44,7 +46,7 @@ public:
 private:
     FieldText();
 
-    char* Small(char* to, int value) const
+    char* Small(char* to, std::int64_t value) const
     {
         const std::uint64_t text = small_[static_cast<std::size_t>(value + 32768)];
         std::memcpy(to, &text, 8);
