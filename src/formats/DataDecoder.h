@@ -66,7 +66,7 @@ struct DataLayout {
 /// piece may end with a record cut short). Reads no further than the samples announced need.
 class PieceReader {
 public:
-    static constexpr std::size_t kPieceBytes = std::size_t{512} << 10;
+    static constexpr std::size_t kPieceBytes = std::size_t{128} << 10;
 
     PieceReader(const InputFile& file, const SourceParts& parts, const DataLayout& layout, std::int64_t samples);
     /// The next piece; false at the end of the data.

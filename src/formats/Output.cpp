@@ -43,7 +43,8 @@ void OutputFile::Flush(std::size_t room)
 void OutputFile::Write(const char* data, std::size_t count)
 {
     if (count == 0) return;  // an empty text may have no bytes to point at
-    if (count < buffer_.size() - used_) {
+    // Copying a large block into the buffer would only delay its write.
+    if (count < buffer_.size() - used_ && count < kBufferBytes / 8) {
         std::memcpy(buffer_.data() + used_, data, count);
         used_ += count;
         return;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "FieldText.h"
 #include "NumberUtils.h"
 #include "SourceConfig.h"
 
@@ -12,50 +13,8 @@ namespace sevrana::formats {
 
 namespace {
 
-// Longest texts: a 64-bit integer, a shortest double ("-1.2345678901234567e-308").
+// Longest field texts: a 64-bit integer, a shortest double ("-1.2345678901234567e-308").
 constexpr std::size_t kLongestNumber = 26;
-
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-int DigitCount(std::uint64_t v)
-{
-    int n = 1;
-    for (; v >= 10000; v /= 10000) n += 4;
-    return n + (v >= 10) + (v >= 100) + (v >= 1000);
-}
-
-/// Decimal digits of v, two at a time from a table, written from the back: values are written by the million.
-char* PutUnsigned(char* to, std::uint64_t v)
-{
-    char* const end = to + DigitCount(v);
-    char* p = end;
-    while (v >= 100) {
-        const std::size_t pair = static_cast<std::size_t>(v % 100) * 2;
-        v /= 100;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
-    }
-    if (v >= 10) {
-        *--p = kPairs[v * 2 + 1];
-        *--p = kPairs[v * 2];
-    } else {
-        *--p = static_cast<char>('0' + v);
-    }
-    return end;
-}
-
-/// A whole value (|value| below 2^63) in decimal.
-char* PutWhole(char* to, double value)
-{
-    if (value < 0) {
-        *to++ = '-';
-        return PutUnsigned(to, static_cast<std::uint64_t>(-value));
-    }
-    return PutUnsigned(to, static_cast<std::uint64_t>(value));
-}
 
 }  // namespace
 
@@ -69,7 +28,12 @@ void TextBuffer::Grow(std::size_t count)
 }
 
 SampleWriter::SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source)
-    : nA_(nA), nD_(nD), form_(form), source_(std::move(source)), longest_((2 + nA + nD) * (kLongestNumber + 1) + 2)
+    : nA_(nA),
+      nD_(nD),
+      form_(form),
+      source_(std::move(source)),
+      longest_((2 + nA + nD) * (kLongestNumber + 1) + 2),
+      texts_(FieldText::Get())
 {
 }
 
@@ -80,46 +44,48 @@ void SampleWriter::TooLarge(std::size_t channel, double value) const
                        " is beyond the 32-bit range that the viewer reads raw values into");
 }
 
+void SampleWriter::Begin(TextBuffer& text, std::int64_t written)
+{
+    text_ = &text;
+    written_ = written;
+    numberLength_ = static_cast<std::size_t>(PutUnsigned(number_, static_cast<std::uint64_t>(written + 1)) - number_);
+}
+
 void SampleWriter::Put(double microseconds, const double* analog, const std::int16_t* digital)
 {
     char* const begin = text_->Reserve(longest_);
-    char* p = PutUnsigned(begin, static_cast<std::uint64_t>(++written_));
-    *p++ = ',';
+    std::memcpy(begin, number_, sizeof number_);
+    char* p = begin + numberLength_;
+    ++written_;
+    std::size_t digit = numberLength_;
+    while (digit > 0 && number_[digit - 1] == '9') number_[--digit] = '0';
+    if (digit > 0) {
+        ++number_[digit - 1];
+    } else {
+        number_[0] = '1';  // 999 became 000: 1000
+        number_[numberLength_++] = '0';
+    }
     // A stamp beyond what 64 bits hold is no time: the viewer does not read it anyway.
     const double stamp = RoundHalfEven(microseconds);
-    p = PutWhole(p, std::fabs(stamp) < 9e18 ? stamp : 0.0);
+    p = texts_.Whole(p, std::fabs(stamp) < 9e18 ? stamp : 0.0);
     switch (form_) {
     case ValueForm::Whole:
-        for (std::size_t i = 0; i < nA_; ++i) {
-            *p++ = ',';
-            p = PutWhole(p, analog[i]);
-        }
+        for (std::size_t i = 0; i < nA_; ++i) p = texts_.Whole(p, analog[i]);
         break;
     case ValueForm::Single:
         for (std::size_t i = 0; i < nA_; ++i) {
             if (!(std::fabs(analog[i]) < 2147483647.5)) TooLarge(i, analog[i]);
-            *p++ = ',';
-            p = std::to_chars(p, p + kLongestNumber, static_cast<float>(analog[i])).ptr;
+            p = texts_.Single(p, static_cast<float>(analog[i]));
         }
         break;
     case ValueForm::Exact:
         for (std::size_t i = 0; i < nA_; ++i) {
-            const double v = analog[i];
-            if (!(std::fabs(v) < 2147483647.5)) TooLarge(i, v);
-            *p++ = ',';
-            p = v == std::floor(v) ? PutWhole(p, v) : std::to_chars(p, p + kLongestNumber, v).ptr;
+            if (!(std::fabs(analog[i]) < 2147483647.5)) TooLarge(i, analog[i]);
+            p = texts_.Exact(p, analog[i]);
         }
         break;
     }
-    for (std::size_t i = 0; i < nD_; ++i) {
-        *p++ = ',';
-        const std::int16_t state = digital[i];
-        if (state == 0 || state == 1) {
-            *p++ = static_cast<char>('0' + state);
-        } else {
-            p = std::to_chars(p, p + 8, state).ptr;
-        }
-    }
+    p = FieldText::States(p, digital, nD_);
     *p++ = '\r';
     *p++ = '\n';
     text_->Commit(static_cast<std::size_t>(p - begin));

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "FieldText.h"
+
 namespace sevrana::formats {
 
 /// Text grown as needed and reused without clearing its bytes.
@@ -39,11 +41,7 @@ public:
     SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source);
 
     /// Data lines go to text from now on, the next with sample number written + 1.
-    void Begin(TextBuffer& text, std::int64_t written)
-    {
-        text_ = &text;
-        written_ = written;
-    }
+    void Begin(TextBuffer& text, std::int64_t written);
     /// One data line: the next sample number, the time stamp (whole microseconds), the values.
     /// Throws ConvertError for a value beyond the 32 bits the viewer reads raw values into.
     void Put(double microseconds, const double* analog, const std::int16_t* digital);
@@ -56,8 +54,12 @@ private:
     ValueForm form_;
     std::string source_;
     std::size_t longest_;
+    const FieldText& texts_;
     TextBuffer* text_ = nullptr;
     std::int64_t written_ = 0;
+    // The next sample number as text, counted up in place: most lines change only its last digit.
+    char number_[24] = {'1'};
+    std::size_t numberLength_ = 1;
 };
 
 /// Linear interpolation of the analog values onto a fixed rate; digital channels keep the
