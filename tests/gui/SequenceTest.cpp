@@ -370,21 +370,18 @@ protected:
     }
 
     /// What the measurements window must show, from the view: both markers when they are on,
-    /// else the trigger limited to the record; empty when it shows nothing.
+    /// else the trigger, limited to the record (markers switched on while every window is an
+    /// icon keep the samples of the recording before); empty when it shows nothing.
     std::optional<std::vector<analysis::Measurement>> ExpectedMeasurements(const Measurements& w)
     {
         if (!w.isVisible() || M().AnalogCount() == 0) return std::nullopt;
         const ViewState& view = form->State().view;
-        std::vector<long> samples{std::clamp<long>(M().lngTriggerSample, 1, M().lngLastSample)};
+        std::vector<long> samples{M().lngTriggerSample};
         if (view.blnMarkersOn == kTrue) samples = {view.varMarker1Sample, view.lngMarker2Sample};
         std::vector<analysis::Measurement> at;
-        for (long m : samples) {
-            if (m < 1 || m > M().lngLastSample) {
-                problems += "a marker stands at sample " + std::to_string(m) + ", outside the record\n";
-                return std::nullopt;
-            }
-            at.push_back(analysis::Measure(M(), m, w.Reference->currentIndex() + 1));
-        }
+        for (long m : samples)
+            at.push_back(
+                analysis::Measure(M(), std::clamp<long>(m, 1, M().lngLastSample), w.Reference->currentIndex() + 1));
         return at;
     }
 
@@ -519,7 +516,8 @@ protected:
             out << "the tool bar shows window " << form->ToolBarWindow() << ", the active one is " << active->Index()
                 << "\n";
         CheckMeasurements(out);
-        out << Copies(form->State().importFolder.Path());  // only the copy of the recording shown stays
+        // Only the copy of the recording shown stays, and only while an import is shown.
+        out << Copies(std::filesystem::path(M().varConfigFile).parent_path().string());
         problems += out.str();
     }
 
