@@ -4,23 +4,33 @@
 // soak); one seed again: SEVRANA_SEQUENCE_SEED=s.
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <sstream>
 
 #include "FormFixture.h"
+#include "MeasurementText.h"
+#include "Measurements.h"
+#include "NewRecording.h"
 #include "ProgramError.h"
 #include "SelctSign.h"
 
@@ -75,6 +85,42 @@ protected:
         files << QString::fromStdString(dir.Write("many.cfg", many.Config()));
         dir.Write("many.dat", many.Data());
         pdf = QString::fromStdString(dir.Path() + "/sequence.pdf");
+        // Newer recordings to import: separate files of both revisions, a combined file, and one
+        // whose data file ends early, which the converter refuses.
+        testing::NewRecording rec;
+        rec.Fill(60);
+        newer = {rec.Write(dir, "N13")};
+        rec.revision = 1999;
+        rec.type = "BINARY";
+        newer.push_back(rec.Write(dir, "N99"));
+        rec.revision = 2013;
+        rec.type = "FLOAT32";
+        rec.combined = true;
+        newer.push_back(rec.Write(dir, "C13"));
+        rec.combined = false;
+        newer.push_back(rec.Write(dir, "T13"));
+        dir.Write("T13.dat", rec.Data().substr(0, 30));
+        // The copies go into a temporary folder of this test's own, so that none can stay unseen.
+        if (const char* now = std::getenv("TMPDIR")) previousTemp = now;
+        std::filesystem::create_directory(temp = dir / "temp");
+        ::setenv("TMPDIR", temp.c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        // The copies live as long as the main window, and not longer.
+        form.reset();
+        EXPECT_EQ(Copies(), "");
+        previousTemp ? ::setenv("TMPDIR", previousTemp->c_str(), 1) : ::unsetenv("TMPDIR");
+    }
+
+    /// The folders of copies in this test's temporary folder, but for the one named.
+    std::string Copies(const std::string& but = {})
+    {
+        std::string left;
+        for (const auto& entry : std::filesystem::directory_iterator(temp))
+            if (entry.path() != but) left += entry.path().string() + " stays\n";
+        return left;
     }
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
@@ -162,6 +208,7 @@ protected:
     std::string Scroll()
     {
         QScrollBar& bar = *form->Scroll1;
+        if (!bar.isEnabled()) return std::string("(disabled) scroll");
         if (Pick(2) == 0) {
             const int value = bar.minimum() + Pick(bar.maximum() - bar.minimum() + 1);
             bar.setValue(value);
@@ -248,6 +295,124 @@ protected:
                (ranged ? ", pages " + std::to_string(from) + " to " + std::to_string(to) : "");
     }
 
+    /// File > Import (the file dialog answers) or a drop of a newer recording; the last one is refused.
+    std::string Import(bool drop)
+    {
+        const std::size_t k = static_cast<std::size_t>(Pick(static_cast<int>(newer.size())));
+        const QString path = QString::fromStdString(newer[k]), caption = form->windowTitle();
+        const std::string config = M().varConfigFile;
+        if (drop) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &enter);
+            QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &dropped);
+            QApplication::processEvents();  // the drop loads once it has ended
+        } else {
+            platform.openAnswers.push_back(path);
+            form->Import->trigger();
+        }
+        const bool refused = k + 1 == newer.size();
+        digitalByHand = digitalByHand && refused;  // a load shows the digital window again
+        mayTalk = refused;
+        if (refused) {
+            if (platform.messages.size() != 1) problems += "a refused import was not told once\n";
+            if (form->windowTitle() != caption || M().varConfigFile != config)
+                problems += "a refused import changed the recording or the caption\n";
+        } else {
+            const std::string folder = form->State().importFolder.Path();
+            if (form->windowTitle().toStdString() != "Sevrana - Kallio (" + newer[k] + ")")
+                problems += "the caption after an import is " + form->windowTitle().toStdString() + "\n";
+            if (folder.empty() || std::filesystem::path(M().varConfigFile).parent_path() != folder)
+                problems += "the loaded copy " + M().varConfigFile + " is not in the import folder " + folder + "\n";
+        }
+        return std::string(drop ? "drop " : "import ") + path.section('/', -1).toStdString();
+    }
+
+    /// Ctrl+M opens the measurements window; the close box closes it.
+    std::string MeasurementsWindow()
+    {
+        if (Measurements* w = form->MeasurementsWindow(); w != nullptr && w->isVisible()) {
+            w->close();
+            return "close measurements";
+        }
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get(), 1000)) problems += "the main window does not become active\n";
+        QTest::keyClick(form.get(), Qt::Key_M, Qt::ControlModifier);
+        if (form->MeasurementsWindow() == nullptr || !form->MeasurementsWindow()->isVisible())
+            problems += "Ctrl+M does not show the measurements window\n";
+        return "open measurements";
+    }
+
+    /// The reference, the sequence box or Copy of the measurements window, when it is open.
+    std::string InMeasurements()
+    {
+        Measurements* w = form->MeasurementsWindow();
+        if (w == nullptr || !w->isVisible()) return "no measurements window";
+        if (const int how = Pick(3); how == 0 && w->Reference->count() > 0) {
+            const int k = Pick(w->Reference->count());
+            w->Reference->setCurrentIndex(k);
+            emit w->Reference->activated(k);  // as a person's choice
+            return "reference " + w->Reference->currentText().toStdString();
+        } else if (how == 1) {
+            w->Sequence->click();
+            return std::string("sequence components ") + (w->Sequence->isChecked() ? "on" : "off");
+        }
+        platform.clipboardText.clear();
+        w->CopyButton->click();
+        if (const auto expected = ExpectedMeasurements(*w);
+            expected &&
+            platform.clipboardText.toStdString() !=
+                analysis::TablesText(M(), expected->front(), expected->size() == 2 ? &expected->back() : nullptr))
+            problems += "Copy gives other text than the measurements at the samples shown\n";
+        return "copy measurements";
+    }
+
+    /// What the measurements window must show, from the view: both markers when they are on,
+    /// else the trigger, limited to the record (markers switched on while every window is an
+    /// icon keep the samples of the recording before); empty when it shows nothing.
+    std::optional<std::vector<analysis::Measurement>> ExpectedMeasurements(const Measurements& w)
+    {
+        if (!w.isVisible() || M().AnalogCount() == 0) return std::nullopt;
+        const ViewState& view = form->State().view;
+        std::vector<long> samples{M().lngTriggerSample};
+        if (view.blnMarkersOn == kTrue) samples = {view.varMarker1Sample, view.lngMarker2Sample};
+        std::vector<analysis::Measurement> at;
+        for (long m : samples)
+            at.push_back(
+                analysis::Measure(M(), std::clamp<long>(m, 1, M().lngLastSample), w.Reference->currentIndex() + 1));
+        return at;
+    }
+
+    /// The value cells of the measurements window, which follows the view after every command.
+    void CheckMeasurements(std::ostringstream& out)
+    {
+        const Measurements* w = form->MeasurementsWindow();
+        const auto expected = w == nullptr ? std::nullopt : ExpectedMeasurements(*w);
+        if (!expected) return;
+        const QTableWidget& table = *w->Channels;
+        if (table.rowCount() != M().AnalogCount()) {
+            out << "the measurements show " << table.rowCount() << " channels of " << M().AnalogCount() << "\n";
+            return;
+        }
+        for (std::size_t k = 0; k < expected->size(); ++k) {
+            const QString head =
+                expected->size() == 1 ? QStringLiteral("Value") : QStringLiteral("Value M%1").arg(k + 1);
+            int column = table.columnCount() - 1;
+            while (column >= 0 && table.horizontalHeaderItem(column)->text() != head) --column;
+            for (long i = 1; i <= M().AnalogCount(); ++i) {
+                const QTableWidgetItem* cell = column < 0 ? nullptr : table.item(static_cast<int>(i - 1), column);
+                const std::string want =
+                    analysis::FormatValue((*expected)[k].channels[i - 1].value, M().arrAnalogUnits(i));
+                if (cell == nullptr || cell->text().toStdString() != want)
+                    out << head.toStdString() << " of channel " << i << " shows "
+                        << (cell ? cell->text().toStdString() : "nothing") << ", not " << want << " at sample "
+                        << (*expected)[k].sample << "\n";
+            }
+        }
+    }
+
     std::vector<Step> Steps()
     {
         auto command = [this](std::vector<QAction*> actions) {
@@ -296,6 +461,9 @@ protected:
                  const QList<QAction*> pages = form->Reopen->actions();  // "Automatic" and the code pages
                  return "reopen in " + command({pages.begin(), pages.end()})();
              }},
+            {"measurements window", 2, [this] { return MeasurementsWindow(); }},
+            {"in the measurements window", 4, [this] { return InMeasurements(); }},
+            {"import", 1, [this] { return Import(Pick(2) == 0); }},
         };
     }
 
@@ -347,6 +515,9 @@ protected:
             active != nullptr && form->ToolBarWindow() != active->Index())
             out << "the tool bar shows window " << form->ToolBarWindow() << ", the active one is " << active->Index()
                 << "\n";
+        CheckMeasurements(out);
+        // Only the copy of the recording shown stays, and only while an import is shown.
+        out << Copies(std::filesystem::path(M().varConfigFile).parent_path().string());
         problems += out.str();
     }
 
@@ -383,6 +554,9 @@ protected:
     std::mt19937 rng;
     QStringList files;
     QString pdf;
+    std::vector<std::string> newer;  // newer recordings to import, the refused one last
+    std::string temp;                // where the copies go
+    std::optional<std::string> previousTemp;
     std::string problems;
     bool mayTalk = false;        // this step gave invalid input: a message is its answer
     bool digitalByHand = false;  // the digital window was minimized by hand, not for want of channels
