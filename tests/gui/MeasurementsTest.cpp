@@ -189,7 +189,8 @@ TEST_F(MeasurementsTest, CopiesAndPrintsItsTables)
     for (const char* expected :
          {"Trigger: sample 31, 0.030000 s", "Channel Unit Value RMS DC Fundamental Angle THD 2nd harmonic",
           "IR A 31.000 A 22.260 A 21.500 A 4.5201 A -99.0° 80.0 % 50.6 %",
-          "Group Channels Zero Zero angle Positive Positive angle Negative Negative angle", "Phasors at the trigger"})
+          "Group Channels Zero Zero angle Positive Positive angle Negative Negative angle", "Phasors at the trigger",
+          "A / L1", "B / L2", "C / L3", "Other", "Voltage", "Current"})
         EXPECT_TRUE(lines.contains(QString::fromUtf8(expected))) << expected << "\n" << lines.join("\n").toStdString();
 }
 
