@@ -58,16 +58,22 @@ protected:
         return options;
     }
 
+    /// Loads the recording at path into the model as the viewer does.
+    LoadOutcome LoadFile(const std::string& path, Captured& seen)
+    {
+        model = {};
+        model.varConfigFile = path;
+        model.strDataFile = ResolveDataFile(path);
+        LineReader cfg(model.varConfigFile);
+        LineReader dat(model.strDataFile);
+        return LoadRecording(model, cfg, dat, seen);
+    }
+
     /// Loads the converted recording as the viewer does; true when it loads without a word.
     bool Load()
     {
-        model = {};
-        model.varConfigFile = out;
-        model.strDataFile = ResolveDataFile(out);
-        LineReader cfg(model.varConfigFile);
-        LineReader dat(model.strDataFile);
         Captured seen;
-        const LoadOutcome outcome = LoadRecording(model, cfg, dat, seen);
+        const LoadOutcome outcome = LoadFile(out, seen);
         EXPECT_EQ(seen.messages, std::vector<std::string>{});
         return outcome == LoadOutcome::Loaded && seen.messages.empty();
     }
@@ -170,13 +176,8 @@ TEST_F(ConvertTest, AnOlderRecordingLoadsAsItDidBeforeConversion)
     EXPECT_EQ(std::tuple(result.revision, result.dataType), std::tuple(1991, "ASCII"));
     ASSERT_TRUE(Load());
     const RecordingModel converted = std::move(model);
-    model = {};
-    model.varConfigFile = example;
-    model.strDataFile = ResolveDataFile(example);
-    LineReader cfg(model.varConfigFile);
-    LineReader dat(model.strDataFile);
     Captured seen;
-    ASSERT_EQ(LoadRecording(model, cfg, dat, seen), LoadOutcome::Loaded);
+    ASSERT_EQ(LoadFile(example, seen), LoadOutcome::Loaded);
     EXPECT_EQ(std::tuple(converted.varStationName, converted.strRecordInfo, converted.lngSampleRate,
                          converted.lngLastSample, converted.varStartStamp, converted.strTriggerStamp),
               std::tuple(model.varStationName, model.strRecordInfo, model.lngSampleRate, model.lngLastSample,
