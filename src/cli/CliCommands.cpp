@@ -342,8 +342,8 @@ void WriteJson(const CheckedRecording& recording, std::ostream& out)
         json += ", \"range_min\": " + Number(At(m.arrRangeMin, i));
         json += ", \"range_max\": " + Number(At(m.arrRangeMax, i));
         json += ", \"full_scale\": " + Number(At(m.arrFullScale, i));
-        json += ", \"raw_min\": " + IntText(At(m.arrRawMin, i));
-        json += ", \"raw_max\": " + IntText(At(m.arrRawMax, i));
+        json += ", \"raw_min\": " + Number(At(m.arrRawMin, i));
+        json += ", \"raw_max\": " + Number(At(m.arrRawMax, i));
         json += ", \"peak\": " + Number(At(m.arrPeakValue, i));
         json += ", \"initial_scale\": " + Number(At(m.arrChannelScale, i));
         json += "}";

@@ -249,7 +249,7 @@ private:
                          : type == DataType::Float32 ? ValueForm::Single
                                                      : ValueForm::Whole;
         if (plan.timing == Timing::Resample) form = ValueForm::Exact;
-        const double multiplier = cfg.timeMultiplier;
+        const double multiplier = cfg.MicrosecondsPerStamp();
         const double rate = plan.rate;
 
         // Copied samples are formatted where they are decoded; the others pass here one by one, in order.

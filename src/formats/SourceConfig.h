@@ -65,6 +65,8 @@ struct SourceConfig {
     std::string timeCode, localCode, timeQuality, leapSecond;  // 2013's extra lines, when present
 
     std::int64_t Samples() const { return rates.back().lastSample; }
+    /// Microseconds that one unit of a data time stamp stands for (the time multiplier included).
+    double MicrosecondsPerStamp() const { return timeMultiplier; }
 };
 
 /// Parses the decoded lines of a configuration (line ends removed). firstLine is the

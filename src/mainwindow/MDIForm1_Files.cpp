@@ -138,9 +138,9 @@ void MDIForm1::Form_Load(const QString& commandLine)
     for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits, &m.arrDigitalNames})
         a->Redim(1, 1);
     for (auto* a : {&m.arrFactorA, &m.arrFactorB, &m.arrRangeMin, &m.arrRangeMax, &m.arrFullScale, &m.arrPeakValue,
-                    &m.arrChannelScale})
+                    &m.arrChannelScale, &m.arrRawMin, &m.arrRawMax})
         a->Redim(1, 1);
-    for (auto* a : {&m.arrRawMin, &m.arrRawMax, &m.arrSampleRates, &m.arrLastSamples}) a->Redim(1, 1);
+    for (auto* a : {&m.arrSampleRates, &m.arrLastSamples}) a->Redim(1, 1);
     m.arrAutoScale.Redim(1, 1);
     m.arrDigitalNormal.Redim(1, 1);
     m.arrDigitalSelection.Redim(0, 1);  // this one counts from 0

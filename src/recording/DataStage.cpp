@@ -122,7 +122,7 @@ struct Statistics {
           peak(static_cast<std::size_t>(nA), 0)
     {
     }
-    std::vector<std::int32_t> rawMin, rawMax;
+    std::vector<double> rawMin, rawMax;  // whole numbers: the 1991 layout's raw values are integers
     std::vector<double> peak;
 };
 

@@ -25,6 +25,10 @@ struct RecordingModel {
     std::string varDeviceId;
     std::string strRecordInfo;
     std::string strEncoding;  // the code page the texts were read in ("ASCII": nothing to read)
+    // How the recording was read: empty for the 1991 loader, else e.g. "IEEE C37.111-2013 BINARY32".
+    std::string strReadAs;
+    // Why the 1991 loader did not read it when the newer reader did (one line), else empty.
+    std::string strReadNote;
     double varTotalChannels = 0;
     double varAnalogChannels = 0;  // integral
     std::int16_t intDigitalCount = 0;
@@ -48,8 +52,9 @@ struct RecordingModel {
     Array1<double> arrRangeMin;
     Array1<double> arrRangeMax;
     Array1<double> arrFullScale;
-    Array1<std::int32_t> arrRawMin;
-    Array1<std::int32_t> arrRawMax;
+    // Raw extremes from 0: whole numbers for the 1991 layout's integers, as read for real-valued data.
+    Array1<double> arrRawMin;
+    Array1<double> arrRawMax;
     Array1<double> arrPeakValue;
     Array1<double> arrChannelScale;
     Array1<Flag> arrAutoScale;
