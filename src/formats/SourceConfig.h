@@ -53,7 +53,7 @@ struct Stamp {
 
 struct SourceConfig {
     std::string station, device, revisionText;
-    int revision = 1991;  // 1991, 1999 or 2013
+    int revision = 1991;  // 1991, 1999 or 2013, as line 1 names it (1991 when it names none)
     std::vector<AnalogChannel> analog;
     std::vector<DigitalChannel> digital;
     int frequency = 0;
@@ -63,6 +63,7 @@ struct SourceConfig {
     long typeLine = 0;
     double timeMultiplier = 1.0;
     std::string timeCode, localCode, timeQuality, leapSecond;  // 2013's extra lines, when present
+    std::vector<std::string> warnings;                         // what was read leniently, to tell the person
 
     std::int64_t Samples() const { return rates.back().lastSample; }
     /// Microseconds that one unit of a data time stamp stands for (the time multiplier included).

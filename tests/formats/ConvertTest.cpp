@@ -381,7 +381,6 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
         {"a year 2000 revision", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,2000")},
-        {"a 1991 first line", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,1991")},
         {"no time multiplier", [](NewRecording& r) { r.revision = 1999; }, replace("BINARY\r\n1\r\n", "BINARY\r\n")},
         {"nanoseconds", [](NewRecording&) {}, replace("30.123456", "30.123456789")},
         {"binary bytes like line ends",
@@ -422,6 +421,53 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         EXPECT_EQ(result.revision, r.revision);
         ASSERT_TRUE(Load());
         EXPECT_EQ(model.varStartStamp, "03/15/21,10:20:30.123456");
+        ExpectValues(r);
+    }
+}
+
+TEST_F(ConvertTest, TheRevisionLineOneNamesDecidesTheOrderOfTheDates)
+{
+    // Channel lines of the newer layout under a 1991 line 1 (or none) still come with 1991 dates, month first; only a
+    // month above 12 proves the other order, and the person is told.
+    struct Case {
+        const char* header;
+        const char* date;
+        int revision;
+        const char* stamp;  // as the viewer shows it: mm/dd/yy
+        const char* order;  // of the warnings, when the other order was taken
+    };
+    const Case cases[] = {
+        {"REL-670,1991", "10/12/15", 1991, "10/12/15", nullptr},
+        {"REL-670", "10/12/15", 1991, "10/12/15", nullptr},
+        {"REL-670,1999", "10/12/2015", 1999, "12/10/15", nullptr},
+        {"REL-670,1991", "15/03/2021", 1991, "03/15/21",
+         "no month 15 in the order mm/dd/yy that line 1's revision gives: read as dd/mm/yyyy"},
+        {"REL-670,2013", "03/15/2021", 2013, "03/15/21",
+         "no month 15 in the order dd/mm/yyyy that line 1's revision gives: read as mm/dd/yy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.header) + " " + c.date);
+        NewRecording r;
+        r.revision = 1999;
+        r.start = std::string(c.date) + ",10:20:30.123456";
+        r.trigger = std::string(c.date) + ",10:20:30.126456";
+        r.Write(dir, "IN");
+        std::string config = r.Config();
+        config.replace(config.find("REL-670,1999"), 12, c.header);
+        const ConvertResult result = Convert(dir.Write("IN.cfg", config));
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.revision, c.revision);
+        std::vector<std::string> warnings;
+        if (c.order != nullptr) {
+            const std::string where = "'" + (dir / "IN.cfg") + "' line ";
+            warnings = {where + "11: the first sample's date " + c.date + " has " + c.order,
+                        where + "12: the trigger point's date " + c.date + " has " + c.order};
+        }
+        EXPECT_EQ(result.warnings, warnings);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(std::tuple(model.varStartStamp, model.strTriggerStamp, model.strRecordInfo),
+                  std::tuple(std::string(c.stamp) + ",10:20:30.123456", std::string(c.stamp) + ",10:20:30.126456",
+                             "Converted from IEEE C37.111-" + std::to_string(c.revision) + " ASCII"));
         ExpectValues(r);
     }
 }
