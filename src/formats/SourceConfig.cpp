@@ -204,7 +204,15 @@ AnalogChannel ReadAnalog(ConfigReader& reader)
     return c;
 }
 
-DigitalChannel ReadDigital(ConfigReader& reader)
+/// Digital channel lines of four fields, read leniently; told once for the file.
+struct ShortDigitalLines {
+    long count = 0;
+    long firstLine = 0;
+};
+
+bool IsState(std::string_view field) { return field == "0" || field == "1"; }
+
+DigitalChannel ReadDigital(ConfigReader& reader, ShortDigitalLines& shortLines)
 {
     const std::string_view line = reader.Next("a digital channel line");
     const std::vector<std::string_view> f = ChannelFields(line, 5);
@@ -217,9 +225,17 @@ DigitalChannel ReadDigital(ConfigReader& reader)
         c.phase = f[2];
         c.circuit = f[3];
     }
-    c.normal = f.back().empty() ? std::string_view("0") : f.back();
-    const std::int64_t normal = reader.Whole(c.normal, "the normal state as 0 or 1");
-    if (normal < -32768 || normal > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
+    std::string_view normal = f.back();
+    if (f.size() == 4) {
+        // Some recorders leave out one field: the one that is a state is the normal state, the other the circuit.
+        if (shortLines.count++ == 0) shortLines.firstLine = reader.LineNumber();
+        const bool stateFirst = IsState(f[2]) && !IsState(f[3]);
+        normal = stateFirst ? f[2] : f[3];
+        c.circuit = stateFirst ? f[3] : f[2];
+    }
+    c.normal = normal.empty() ? std::string_view("0") : normal;
+    const std::int64_t state = reader.Whole(c.normal, "the normal state as 0 or 1");
+    if (state < -32768 || state > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
     return c;
 }
 
@@ -283,7 +299,15 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     long nA = 0, nD = 0;
     ReadChannelCounts(reader, nA, nD);
     for (long i = 0; i < nA; ++i) cfg.analog.push_back(ReadAnalog(reader));
-    for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader));
+    ShortDigitalLines shortLines;
+    for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader, shortLines));
+    if (shortLines.count > 0) {
+        const std::string more = shortLines.count > 1 ? ", and " + std::to_string(shortLines.count - 1) + " more" : "";
+        cfg.warnings.push_back(LineMessage(path, shortLines.firstLine,
+                                           "a digital channel line of 4 fields, not 5 (3 in the 1991 layout)" + more +
+                                               ": the field that is 0 or 1 is read as the normal state, the other as "
+                                               "the circuit"));
+    }
 
     std::string_view line = Trim(reader.Next("the line frequency"));
     const double frequency = line.empty() ? 0 : RoundHalfEven(reader.Number(line, "the line frequency in Hz"));
