@@ -137,6 +137,7 @@ Stamp ParseStamp(ConfigReader& reader, bool dayFirst, std::string_view what, std
             s.micro += (c - '0') * scale;
             scale /= 10;
         }
+        s.decimals = static_cast<int>(fraction.size());
     }
     if (s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 || s.hour > 23 || s.minute > 59 || s.second > 59)
         reader.Fail("expected " + expected);
@@ -340,6 +341,8 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     const bool dayFirst = cfg.revision >= 1999;
     cfg.start = ParseStamp(reader, dayFirst, "first sample's date", cfg.warnings);
     cfg.trigger = ParseStamp(reader, dayFirst, "trigger point's date", cfg.warnings);
+    // A recorder that dates to the nanosecond counts its time stamps in nanoseconds too.
+    cfg.nanoseconds = std::max(cfg.start.decimals, cfg.trigger.decimals) > 6;
 
     line = reader.Next("the data file type");
     if (!ParseDataType(line, cfg.type))

@@ -472,6 +472,36 @@ TEST_F(ConvertTest, TheRevisionLineOneNamesDecidesTheOrderOfTheDates)
     }
 }
 
+TEST_F(ConvertTest, DatesToTheNanosecondCountTheTimeStampsInNanoseconds)
+{
+    // 1200 samples per second: 833333 ns apart (1666667 units of half a nanosecond), written in whole microseconds;
+    // without a rate, the stamps give it.
+    struct Case {
+        const char* rate;
+        const char* multiplier;
+        double spacing;  // in stamp units
+    };
+    for (const Case& c : {Case{"1200", "1", 1e9 / 1200}, Case{"0", "1", 1e9 / 1200}, Case{"0", "0.5", 2e9 / 1200}}) {
+        SCOPED_TRACE(std::string(c.rate) + " Hz, multiplier " + c.multiplier);
+        NewRecording r;
+        r.rates = {{c.rate, 8}};
+        r.timeMultiplier = c.multiplier;
+        r.start = "15/03/2021,10:20:30.123456789";
+        r.trigger = "15/03/2021,10:20:30.126456789";
+        for (std::size_t n = 0; n < r.stamps.size(); ++n) r.stamps[n] = std::round(static_cast<double>(n) * c.spacing);
+        const ConvertResult result = Convert(r.Write(dir, "IN"));
+        ASSERT_TRUE(result.ok) << result.error;
+        const std::string data = ReadFile(dir / "out/OUT.dat");
+        const std::string first = "1,0,-30000,14728,0,0,0\r\n2,833,-22081,22647,1,0,0\r\n";
+        const std::string last = "\r\n8,5833,25433,10160,1,1,1\r\n";
+        EXPECT_EQ(data.substr(0, first.size()), first);
+        EXPECT_EQ(data.substr(data.size() - std::min(data.size(), last.size())), last);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(model.lngSampleRate, 1200);
+        ExpectValues(r);
+    }
+}
+
 TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
 {
     // Each case writes a recording its own way and returns the path to convert; an empty error expects the values.
