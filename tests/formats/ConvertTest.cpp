@@ -372,11 +372,26 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         return [=](std::string text) { return text.replace(text.find(from), from.size(), to); };
     };
     const auto same = [](std::string text) { return text; };
+    const auto firstDataByte = [](char byte) {
+        return [=](std::string text) {
+            text[text.find_first_not_of("\r\n", text.find(" ---", text.find("DAT BINARY")) + 4)] = byte;
+            return text;
+        };
+    };
     const Case cases[] = {
         {"line feeds only", [](NewRecording& r) { r.eol = "\n"; }, same},
         {"carriage returns only", [](NewRecording& r) { r.eol = "\r"; }, same},
         {"CR CR LF", [](NewRecording& r) { r.eol = "\r\r\n"; }, same},
         {"LF CR", [](NewRecording& r) { r.eol = "\n\r"; }, same},
+        {"CR CR LF in one file", [](NewRecording& r) { r.combined = true, r.eol = "\r\r\n"; }, same},
+        {"LF CR in one file", [](NewRecording& r) { r.combined = true, r.eol = "\n\r"; }, same},
+        {"LF CR in one file of ASCII data",
+         [](NewRecording& r) { r.combined = true, r.eol = "\n\r", r.type = "ASCII"; }, same},
+        // The first sample number's first byte right after the data section's line end, as if it went on.
+        {"line feeds in one file, binary data from a carriage return",
+         [](NewRecording& r) { r.combined = true, r.eol = "\n"; }, firstDataByte('\r')},
+        {"carriage returns in one file, binary data from a line feed",
+         [](NewRecording& r) { r.combined = true, r.eol = "\r"; }, firstDataByte('\n')},
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
