@@ -88,7 +88,7 @@ SourceParts LocateCombined(const std::string& path)
     const InputFile file(path);
     InputWindow in(file, 0, file.Size());
     Section section = Section::None;
-    bool haveData = false;
+    bool haveConfig = false, haveData = false;
     std::string previousEnd;  // the line end of the line before
     long line = 0;
     std::uint64_t lineStart = 0;
@@ -124,6 +124,9 @@ SourceParts LocateCombined(const std::string& path)
         if (ParseSectionLine(text, next, type, bytes)) {
             if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = lineStart;
             if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = lineStart;
+            if (next == Section::Config && haveConfig)
+                throw ConvertError(LineMessage(path, line, "expected one configuration section, found a second"));
+            haveConfig = haveConfig || next == Section::Config;
             section = next;
             // Counted bytes follow: their first may look like the rest of a longer line end, so the line end is
             // taken as the one the lines before it have, where it is that.

@@ -548,6 +548,13 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
              return dir.Write("IN.cff", text);
          },
          ""},
+        {"two configuration sections in one file",
+         [&](NewRecording& r) {
+             std::string text = r.Combined();
+             text.insert(text.find("--- file type: DAT"), "--- file type: CFG ---\r\n" + r.Config());
+             return dir.Write("IN.cff", text);
+         },
+         "'" + (dir / "IN.cff") + "' line 18: expected one configuration section, found a second"},
         {"no channel at all",
          [&](NewRecording& r) {
              r.analog.clear();
