@@ -159,6 +159,7 @@ public:
         lines.reserve(parts.configLines.size());
         for (const std::string& line : parts.configLines) lines.push_back(decoder.Decode(line));
         const SourceConfig cfg = ParseConfig(lines, parts.configPath, parts.configFirstLine);
+        result_.warnings = cfg.warnings;
 
         DataType type = cfg.type;
         if (parts.sectionType && *parts.sectionType != type) {

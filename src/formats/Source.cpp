@@ -31,6 +31,15 @@ std::string_view TrimAll(std::string_view text)
     return text;
 }
 
+/// Bytes of the line end at the start of text, which starts with CR or LF: CR, LF and CR LF; and CR CR LF (a CR LF
+/// text written once more through a CR LF writer) and LF CR, which broken writers use throughout: one line end, not
+/// an empty line.
+std::size_t LineEndBytes(std::string_view text)
+{
+    if (text.starts_with("\r\n") || text.starts_with("\n\r")) return 2;
+    return text.starts_with("\r\r\n") ? 3 : 1;
+}
+
 enum class Section { None, Config, Info, Header, Data, Other };
 
 /// A combined file's section line: "--- file type: CFG ---", "--- file type: DAT BINARY: 1234 ---", ...
@@ -79,7 +88,8 @@ SourceParts LocateCombined(const std::string& path)
     const InputFile file(path);
     InputWindow in(file, 0, file.Size());
     Section section = Section::None;
-    bool haveData = false;
+    bool haveConfig = false, haveData = false;
+    std::string previousEnd;  // the line end of the line before
     long line = 0;
     std::uint64_t lineStart = 0;
     for (;;) {
@@ -98,12 +108,11 @@ SourceParts LocateCombined(const std::string& path)
         if (in.AtEnd()) break;
         const char* data = in.Data();
         std::size_t length = end != nullptr ? static_cast<std::size_t>(end - data) : in.Available();
-        std::size_t terminator = 0;
-        if (end != nullptr) {
-            terminator = 1;
-            if (*end == '\r' && in.Need(length + 2) >= length + 2 && in.Data()[length + 1] == '\n') terminator = 2;
-            data = in.Data();
-        }
+        // The bytes from the line end on, as many as the longest line end has.
+        const std::size_t after = end != nullptr ? std::min<std::size_t>(in.Need(length + 3) - length, 3) : 0;
+        data = in.Data();
+        const std::string_view lineEnd(data + length, after);
+        std::size_t terminator = lineEnd.empty() ? 0 : LineEndBytes(lineEnd);
         std::string_view text(data, length);
         if (line == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         ++line;
@@ -115,7 +124,15 @@ SourceParts LocateCombined(const std::string& path)
         if (ParseSectionLine(text, next, type, bytes)) {
             if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = lineStart;
             if (section == Section::Header && parts.headerEnd == 0) parts.headerEnd = lineStart;
+            if (next == Section::Config && haveConfig)
+                throw ConvertError(LineMessage(path, line, "expected one configuration section, found a second"));
+            haveConfig = haveConfig || next == Section::Config;
             section = next;
+            // Counted bytes follow: their first may look like the rest of a longer line end, so the line end is
+            // taken as the one the lines before it have, where it is that.
+            if (next == Section::Data && bytes && !previousEnd.empty() && lineEnd.starts_with(previousEnd))
+                terminator = previousEnd.size();
+            previousEnd = lineEnd.substr(0, terminator);
             in.Consume(length + terminator);
             // The header is copied from the file when written, however large it is.
             if (section == Section::Header && parts.headerEnd == 0) parts.headerBegin = in.Offset();
@@ -155,6 +172,7 @@ SourceParts LocateCombined(const std::string& path)
         default:
             break;
         }
+        previousEnd = lineEnd.substr(0, terminator);
         in.Consume(length + terminator);
     }
     if (section == Section::Data && parts.dataEnd == UINT64_MAX) parts.dataEnd = file.Size();
@@ -199,10 +217,7 @@ std::vector<std::string> SplitLines(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n') continue;
         lines.emplace_back(bytes.substr(start, i - start));
-        // CR LF; and CR CR LF (a CR LF text written once more through a CR LF writer) and LF CR,
-        // which broken writers use throughout: one line end, not an empty line.
-        const std::string_view rest = bytes.substr(i);
-        i += rest.starts_with("\r\n") || rest.starts_with("\n\r") ? 1 : rest.starts_with("\r\r\n") ? 2 : 0;
+        i += LineEndBytes(bytes.substr(i)) - 1;
         start = i + 1;
     }
     if (start < bytes.size()) lines.emplace_back(bytes.substr(start));

@@ -49,7 +49,9 @@ public:
         return lines_[current_];
     }
 
-    [[noreturn]] void Fail(std::string_view what) const { throw ConvertError(LineMessage(path_, LineNumber(), what)); }
+    /// "'path' line N: what" about the current line.
+    std::string Message(std::string_view what) const { return LineMessage(path_, LineNumber(), what); }
+    [[noreturn]] void Fail(std::string_view what) const { throw ConvertError(Message(what)); }
 
     double Number(std::string_view field, std::string_view expected) const
     {
@@ -93,7 +95,7 @@ bool ParseInt(std::string_view text, int& value)
     return true;
 }
 
-Stamp ParseStamp(ConfigReader& reader, bool dayFirst, std::string_view what)
+Stamp ParseStamp(ConfigReader& reader, bool dayFirst, std::string_view what, std::vector<std::string>& warnings)
 {
     const std::string_view line = reader.Next(what);
     const std::string expected = "the " + std::string(what) + " as " + (dayFirst ? "dd/mm/yyyy" : "mm/dd/yy") +
@@ -113,8 +115,15 @@ Stamp ParseStamp(ConfigReader& reader, bool dayFirst, std::string_view what)
     s.year = FullYear(year, date[2].size());
     s.day = dayFirst ? first : second;
     s.month = dayFirst ? second : first;
-    // Recorders that mix the layouts give themselves away with a month above 12.
-    if (s.month > 12 && s.day <= 12) std::swap(s.month, s.day);
+    // Recorders that mix the layouts give themselves away with a month above 12: only then is the other order
+    // taken, and the person told, since a date that fits both orders cannot be told apart.
+    if (s.month > 12 && s.day <= 12) {
+        warnings.push_back(
+            reader.Message("the " + std::string(what) + " " + std::string(parts[0]) + " has no month " +
+                           std::to_string(s.month) + " in the order " + (dayFirst ? "dd/mm/yyyy" : "mm/dd/yy") +
+                           " that line 1's revision gives: read as " + (dayFirst ? "mm/dd/yy" : "dd/mm/yyyy")));
+        std::swap(s.month, s.day);
+    }
 
     const std::string_view seconds = clock[2];
     const std::size_t point = seconds.find('.');
@@ -128,6 +137,7 @@ Stamp ParseStamp(ConfigReader& reader, bool dayFirst, std::string_view what)
             s.micro += (c - '0') * scale;
             scale /= 10;
         }
+        s.decimals = static_cast<int>(fraction.size());
     }
     if (s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 || s.hour > 23 || s.minute > 59 || s.second > 59)
         reader.Fail("expected " + expected);
@@ -164,14 +174,13 @@ std::vector<std::string_view> ChannelFields(std::string_view line, std::size_t m
     return fields;
 }
 
-AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
+AnalogChannel ReadAnalog(ConfigReader& reader)
 {
     const std::string_view line = reader.Next("an analog channel line");
     const std::vector<std::string_view> f = ChannelFields(line, 13);
     if (f.size() < 10 || f.size() > 13)
         reader.Fail("expected an analog channel line of 13 fields (10 in the 1991 layout), found " +
                     std::to_string(f.size()));
-    if (f.size() > 10) newLayout = true;
     AnalogChannel c;
     c.id = f[1];
     c.phase = f[2];
@@ -196,7 +205,15 @@ AnalogChannel ReadAnalog(ConfigReader& reader, bool& newLayout)
     return c;
 }
 
-DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
+/// Digital channel lines of four fields, read leniently; told once for the file.
+struct ShortDigitalLines {
+    long count = 0;
+    long firstLine = 0;
+};
+
+bool IsState(std::string_view field) { return field == "0" || field == "1"; }
+
+DigitalChannel ReadDigital(ConfigReader& reader, ShortDigitalLines& shortLines)
 {
     const std::string_view line = reader.Next("a digital channel line");
     const std::vector<std::string_view> f = ChannelFields(line, 5);
@@ -206,13 +223,20 @@ DigitalChannel ReadDigital(ConfigReader& reader, bool& newLayout)
     DigitalChannel c;
     c.id = f[1];
     if (f.size() == 5) {
-        newLayout = true;
         c.phase = f[2];
         c.circuit = f[3];
     }
-    c.normal = f.back().empty() ? std::string_view("0") : f.back();
-    const std::int64_t normal = reader.Whole(c.normal, "the normal state as 0 or 1");
-    if (normal < -32768 || normal > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
+    std::string_view normal = f.back();
+    if (f.size() == 4) {
+        // Some recorders leave out one field: the one that is a state is the normal state, the other the circuit.
+        if (shortLines.count++ == 0) shortLines.firstLine = reader.LineNumber();
+        const bool stateFirst = IsState(f[2]) && !IsState(f[3]);
+        normal = stateFirst ? f[2] : f[3];
+        c.circuit = stateFirst ? f[3] : f[2];
+    }
+    c.normal = normal.empty() ? std::string_view("0") : normal;
+    const std::int64_t state = reader.Whole(c.normal, "the normal state as 0 or 1");
+    if (state < -32768 || state > 32767) reader.Fail("expected the normal state as 0 or 1, found '" + c.normal + "'");
     return c;
 }
 
@@ -275,9 +299,16 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
 
     long nA = 0, nD = 0;
     ReadChannelCounts(reader, nA, nD);
-    bool newLayout = false;
-    for (long i = 0; i < nA; ++i) cfg.analog.push_back(ReadAnalog(reader, newLayout));
-    for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader, newLayout));
+    for (long i = 0; i < nA; ++i) cfg.analog.push_back(ReadAnalog(reader));
+    ShortDigitalLines shortLines;
+    for (long i = 0; i < nD; ++i) cfg.digital.push_back(ReadDigital(reader, shortLines));
+    if (shortLines.count > 0) {
+        const std::string more = shortLines.count > 1 ? ", and " + std::to_string(shortLines.count - 1) + " more" : "";
+        cfg.warnings.push_back(LineMessage(path, shortLines.firstLine,
+                                           "a digital channel line of 4 fields, not 5 (3 in the 1991 layout)" + more +
+                                               ": the field that is 0 or 1 is read as the normal state, the other as "
+                                               "the circuit"));
+    }
 
     std::string_view line = Trim(reader.Next("the line frequency"));
     const double frequency = line.empty() ? 0 : RoundHalfEven(reader.Number(line, "the line frequency in Hz"));
@@ -305,12 +336,13 @@ SourceConfig ParseConfig(const std::vector<std::string>& lines, const std::strin
     }
     if (cfg.Samples() == 0) reader.Fail("expected a last sample number above 0, found " + std::string(line));
 
-    // Channel lines of the newer layout under an older first line come from recorders that write the newer
-    // revision (dates included) and only name it wrongly.
-    if (newLayout && cfg.revision < 1999) cfg.revision = 1999;
+    // The revision line 1 names decides the order of the dates, whatever the layout of the channel lines: recorders
+    // that write the newer channel lines under a 1991 line 1 still write 1991 dates.
     const bool dayFirst = cfg.revision >= 1999;
-    cfg.start = ParseStamp(reader, dayFirst, "first sample's date");
-    cfg.trigger = ParseStamp(reader, dayFirst, "trigger point's date");
+    cfg.start = ParseStamp(reader, dayFirst, "first sample's date", cfg.warnings);
+    cfg.trigger = ParseStamp(reader, dayFirst, "trigger point's date", cfg.warnings);
+    // A recorder that dates to the nanosecond counts its time stamps in nanoseconds too.
+    cfg.nanoseconds = std::max(cfg.start.decimals, cfg.trigger.decimals) > 6;
 
     line = reader.Next("the data file type");
     if (!ParseDataType(line, cfg.type))

@@ -48,12 +48,13 @@ struct RateSection {
 struct Stamp {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     long micro = 0;
+    int decimals = 0;  // of the seconds, as written
     long line = 0;
 };
 
 struct SourceConfig {
     std::string station, device, revisionText;
-    int revision = 1991;  // 1991, 1999 or 2013
+    int revision = 1991;  // 1991, 1999 or 2013, as line 1 names it (1991 when it names none)
     std::vector<AnalogChannel> analog;
     std::vector<DigitalChannel> digital;
     int frequency = 0;
@@ -63,10 +64,12 @@ struct SourceConfig {
     long typeLine = 0;
     double timeMultiplier = 1.0;
     std::string timeCode, localCode, timeQuality, leapSecond;  // 2013's extra lines, when present
+    bool nanoseconds = false;           // the date lines give nanoseconds, and the data time stamps count them
+    std::vector<std::string> warnings;  // what was read leniently, to tell the person
 
     std::int64_t Samples() const { return rates.back().lastSample; }
     /// Microseconds that one unit of a data time stamp stands for (the time multiplier included).
-    double MicrosecondsPerStamp() const { return timeMultiplier; }
+    double MicrosecondsPerStamp() const { return nanoseconds ? timeMultiplier * 0.001 : timeMultiplier; }
 };
 
 /// Parses the decoded lines of a configuration (line ends removed). firstLine is the

@@ -56,13 +56,21 @@ TriggerResult ComputeTriggerPoint(RecordingModel& model)
     if (!start.SetDate(model.varStartStamp) || !trigger.SetDate(model.strTriggerStamp)) return TriggerResult::BadTimeStamps;
     if (model.lngSampleRate == 0) return TriggerResult::BadTimeStamps;
     model.varTriggerTime = start.GetTimeDifference(trigger) * 24 * 60 * 60;
+    std::int32_t sample = INT32_MAX;
     try {
-        const std::int32_t sample = ToInt32(model.varTriggerTime / (1.0 / model.lngSampleRate));
-        if (sample == INT32_MAX) return TriggerResult::BadTimeStamps;  // the "+ 1" would overflow
-        model.lngTriggerSample = sample + 1;
+        sample = ToInt32(model.varTriggerTime / (1.0 / model.lngSampleRate));
     } catch (const ConversionError&) {
-        return TriggerResult::BadTimeStamps;
+        // Beyond 32 bits, as INT32_MAX is for the "+ 1" below.
     }
+    if (sample == INT32_MAX) {
+        // Valid dates too far apart for a sample number (a recorder that writes 1970 when it has no trigger time):
+        // taken as just before or just after the record, as a trigger close to it is, so that going to it goes to
+        // that end of the record and the measurements are taken there.
+        const bool before = model.varTriggerTime < 0;
+        model.lngTriggerSample = before ? 0 : model.lngLastSample < INT32_MAX ? model.lngLastSample + 1 : INT32_MAX;
+        return TriggerResult::OutOfRecord;
+    }
+    model.lngTriggerSample = sample + 1;
     if (model.varTriggerTime < 0 || model.lngTriggerSample > model.lngLastSample) return TriggerResult::OutOfRecord;
     return TriggerResult::InRecord;
 }

@@ -33,10 +33,11 @@ std::string DigitalNamesText(const RecordingModel& model);
 enum class TriggerResult {
     InRecord,
     OutOfRecord,    ///< computed, but before the first or after the last sample
-    BadTimeStamps,  ///< a date line is malformed, the rate is 0, or the sample number overflows
+    BadTimeStamps,  ///< a date line is malformed, or the rate is 0
 };
 
-/// Sets varTriggerTime and lngTriggerSample from the two date lines.
+/// Sets varTriggerTime and lngTriggerSample from the two date lines. A trigger too far from the record for a
+/// 32-bit sample number is at sample 0 before it, at lngLastSample + 1 after it.
 TriggerResult ComputeTriggerPoint(RecordingModel& model);
 
 /// Everything of the channel set-up that the command-line checker can run, in the

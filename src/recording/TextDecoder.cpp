@@ -62,6 +62,13 @@ bool IsAscii(std::string_view bytes)
     return true;
 }
 
+std::size_t NonAsciiBytes(std::string_view bytes)
+{
+    std::size_t count = 0;
+    for (const char c : bytes) count += static_cast<unsigned char>(c) >= 0x80 ? 1 : 0;
+    return count;
+}
+
 std::string_view SkipBom(std::string_view bytes)
 {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -195,9 +202,11 @@ TextDecoder TextDecoder::Judge(std::string_view text)
     if (lines.empty()) return TextDecoder();
     const bool utf8 = IsValidUtf8(lines);
     const CodePage* vote = Vote(lines);
-    // The vote weighs as much as a fraction of a letter per byte: it tips a close
-    // call, but a reading that makes no sense as text is not saved by it.
-    const double voteWeight = 0.25 * static_cast<double>(lines.size());
+    // The vote weighs as much as a fraction of a letter per byte beyond ASCII: it tips
+    // a close call, but a reading that makes no sense as text is not saved by it. The
+    // ASCII bytes around them tell code pages nothing, and long lines of them would
+    // let the vote outweigh a clear reading of a few short words.
+    const double voteWeight = 0.25 * static_cast<double>(NonAsciiBytes(lines));
 
     const CodePage* best = nullptr;
     double bestPoints = 0;

@@ -372,16 +372,30 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
         return [=](std::string text) { return text.replace(text.find(from), from.size(), to); };
     };
     const auto same = [](std::string text) { return text; };
+    const auto firstDataByte = [](char byte) {
+        return [=](std::string text) {
+            text[text.find_first_not_of("\r\n", text.find(" ---", text.find("DAT BINARY")) + 4)] = byte;
+            return text;
+        };
+    };
     const Case cases[] = {
         {"line feeds only", [](NewRecording& r) { r.eol = "\n"; }, same},
         {"carriage returns only", [](NewRecording& r) { r.eol = "\r"; }, same},
         {"CR CR LF", [](NewRecording& r) { r.eol = "\r\r\n"; }, same},
         {"LF CR", [](NewRecording& r) { r.eol = "\n\r"; }, same},
+        {"CR CR LF in one file", [](NewRecording& r) { r.combined = true, r.eol = "\r\r\n"; }, same},
+        {"LF CR in one file", [](NewRecording& r) { r.combined = true, r.eol = "\n\r"; }, same},
+        {"LF CR in one file of ASCII data",
+         [](NewRecording& r) { r.combined = true, r.eol = "\n\r", r.type = "ASCII"; }, same},
+        // The first sample number's first byte right after the data section's line end, as if it went on.
+        {"line feeds in one file, binary data from a carriage return",
+         [](NewRecording& r) { r.combined = true, r.eol = "\n"; }, firstDataByte('\r')},
+        {"carriage returns in one file, binary data from a line feed",
+         [](NewRecording& r) { r.combined = true, r.eol = "\r"; }, firstDataByte('\n')},
         {"end-of-file bytes", [](NewRecording& r) { r.dataEnd = "\x1a"; }, [](std::string t) { return t + "\x1a"; }},
         {"blanks around fields", [](NewRecording&) {},
          replace("1,IA,A,Feeder 1,A,0.5,-2,", " 1 , IA , A,Feeder 1, A ,0.5 , -2 ,")},
         {"a year 2000 revision", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,2000")},
-        {"a 1991 first line", [](NewRecording& r) { r.revision = 1999; }, replace("REL-670,1999", "REL-670,1991")},
         {"no time multiplier", [](NewRecording& r) { r.revision = 1999; }, replace("BINARY\r\n1\r\n", "BINARY\r\n")},
         {"nanoseconds", [](NewRecording&) {}, replace("30.123456", "30.123456789")},
         {"binary bytes like line ends",
@@ -426,6 +440,83 @@ TEST_F(ConvertTest, WhatRealRecordersWriteIsRead)
     }
 }
 
+TEST_F(ConvertTest, TheRevisionLineOneNamesDecidesTheOrderOfTheDates)
+{
+    // Channel lines of the newer layout under a 1991 line 1 (or none) still come with 1991 dates, month first; only a
+    // month above 12 proves the other order, and the person is told.
+    struct Case {
+        const char* header;
+        const char* date;
+        int revision;
+        const char* stamp;  // as the viewer shows it: mm/dd/yy
+        const char* order;  // of the warnings, when the other order was taken
+    };
+    const Case cases[] = {
+        {"REL-670,1991", "10/12/15", 1991, "10/12/15", nullptr},
+        {"REL-670", "10/12/15", 1991, "10/12/15", nullptr},
+        {"REL-670,1999", "10/12/2015", 1999, "12/10/15", nullptr},
+        {"REL-670,1991", "15/03/2021", 1991, "03/15/21",
+         "no month 15 in the order mm/dd/yy that line 1's revision gives: read as dd/mm/yyyy"},
+        {"REL-670,2013", "03/15/2021", 2013, "03/15/21",
+         "no month 15 in the order dd/mm/yyyy that line 1's revision gives: read as mm/dd/yy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.header) + " " + c.date);
+        NewRecording r;
+        r.revision = 1999;
+        r.start = std::string(c.date) + ",10:20:30.123456";
+        r.trigger = std::string(c.date) + ",10:20:30.126456";
+        r.Write(dir, "IN");
+        std::string config = r.Config();
+        config.replace(config.find("REL-670,1999"), 12, c.header);
+        const ConvertResult result = Convert(dir.Write("IN.cfg", config));
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.revision, c.revision);
+        std::vector<std::string> warnings;
+        if (c.order != nullptr) {
+            const std::string where = "'" + (dir / "IN.cfg") + "' line ";
+            warnings = {where + "11: the first sample's date " + c.date + " has " + c.order,
+                        where + "12: the trigger point's date " + c.date + " has " + c.order};
+        }
+        EXPECT_EQ(result.warnings, warnings);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(std::tuple(model.varStartStamp, model.strTriggerStamp, model.strRecordInfo),
+                  std::tuple(std::string(c.stamp) + ",10:20:30.123456", std::string(c.stamp) + ",10:20:30.126456",
+                             "Converted from IEEE C37.111-" + std::to_string(c.revision) + " ASCII"));
+        ExpectValues(r);
+    }
+}
+
+TEST_F(ConvertTest, DatesToTheNanosecondCountTheTimeStampsInNanoseconds)
+{
+    // 1200 samples per second: 833333 ns apart (1666667 units of half a nanosecond), written in whole microseconds;
+    // without a rate, the stamps give it.
+    struct Case {
+        const char* rate;
+        const char* multiplier;
+        double spacing;  // in stamp units
+    };
+    for (const Case& c : {Case{"1200", "1", 1e9 / 1200}, Case{"0", "1", 1e9 / 1200}, Case{"0", "0.5", 2e9 / 1200}}) {
+        SCOPED_TRACE(std::string(c.rate) + " Hz, multiplier " + c.multiplier);
+        NewRecording r;
+        r.rates = {{c.rate, 8}};
+        r.timeMultiplier = c.multiplier;
+        r.start = "15/03/2021,10:20:30.123456789";
+        r.trigger = "15/03/2021,10:20:30.126456789";
+        for (std::size_t n = 0; n < r.stamps.size(); ++n) r.stamps[n] = std::round(static_cast<double>(n) * c.spacing);
+        const ConvertResult result = Convert(r.Write(dir, "IN"));
+        ASSERT_TRUE(result.ok) << result.error;
+        const std::string data = ReadFile(dir / "out/OUT.dat");
+        const std::string first = "1,0,-30000,14728,0,0,0\r\n2,833,-22081,22647,1,0,0\r\n";
+        const std::string last = "\r\n8,5833,25433,10160,1,1,1\r\n";
+        EXPECT_EQ(data.substr(0, first.size()), first);
+        EXPECT_EQ(data.substr(data.size() - std::min(data.size(), last.size())), last);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(model.lngSampleRate, 1200);
+        ExpectValues(r);
+    }
+}
+
 TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
 {
     // Each case writes a recording its own way and returns the path to convert; an empty error expects the values.
@@ -457,6 +548,13 @@ TEST_F(ConvertTest, OddlyWrittenFilesAreReadOrRefusedBeforeAnythingIsWritten)
              return dir.Write("IN.cff", text);
          },
          ""},
+        {"two configuration sections in one file",
+         [&](NewRecording& r) {
+             std::string text = r.Combined();
+             text.insert(text.find("--- file type: DAT"), "--- file type: CFG ---\r\n" + r.Config());
+             return dir.Write("IN.cff", text);
+         },
+         "'" + (dir / "IN.cff") + "' line 18: expected one configuration section, found a second"},
         {"no channel at all",
          [&](NewRecording& r) {
              r.analog.clear();

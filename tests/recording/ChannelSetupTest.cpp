@@ -45,8 +45,9 @@ TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwo
     EXPECT_THROW(ZoomListItems(0), std::domain_error);
 
     // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
-    // last sample, or before the first, is out of the record. A malformed stamp or a zero rate is refused, and so
-    // is a sample number beyond 32 bits (decades apart at a high rate).
+    // last sample, or before the first, is out of the record, and so is a trigger too far for a 32-bit sample number
+    // (decades apart at a high rate; a recorder's 1970 for no trigger time), just before or after the record. Only a
+    // malformed stamp or a zero rate is refused.
     // Start, trigger, rate; result, trigger time and sample.
     const std::tuple<const char*, const char*, std::int32_t, TriggerResult, double, std::int32_t> cases[] = {
         {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.100000", 1000, TriggerResult::InRecord, 0.1, 101},
@@ -59,7 +60,16 @@ TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwo
         {"01/01/00,00:00:00.000000 ", "01/01/00,00:00:00.000000", 1000, TriggerResult::BadTimeStamps, 0, 0},
         {"01/01/00,00:00:00.000000", "01/01/2000,00:00:00.000000", 1000, TriggerResult::BadTimeStamps, 0, 0},
         {"01/01/00,00:00:00.000000", "01/01/00,00:00:00.000000", 0, TriggerResult::BadTimeStamps, 0, 0},
-        {"01/01/30,00:00:00.000000", "01/01/29,00:00:00.000000", 2000000000, TriggerResult::BadTimeStamps, NAN, 0}};
+        {"01/01/30,00:00:00.000000", "01/01/29,00:00:00.000000", 2000000000, TriggerResult::OutOfRecord, 3124224000,
+         1001},
+        {"01/01/29,00:00:00.000000", "01/01/30,00:00:00.000000", 2000000000, TriggerResult::OutOfRecord, -3124224000,
+         0},
+        {"02/22/10,10:00:00.000000", "01/01/70,00:00:00.000000", 1000, TriggerResult::OutOfRecord, -1266832800, 0},
+        // Sample 2^31 - 1 is the last a 32-bit number holds, but not its "+ 1".
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:02.147483", 1000000000, TriggerResult::OutOfRecord, 2.147483,
+         2147483001},
+        {"01/01/00,00:00:00.000000", "01/01/00,00:00:02.147484", 1000000000, TriggerResult::OutOfRecord, 2.147484,
+         1001}};
     for (const auto& [start, trigger, rate, result, time, sample] : cases) {
         RecordingModel m;
         m.varStartStamp = start;
@@ -67,7 +77,7 @@ TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwo
         m.lngSampleRate = rate;
         m.lngLastSample = 1000;
         EXPECT_EQ(ComputeTriggerPoint(m), result) << trigger;
-        EXPECT_TRUE(std::isnan(time) || std::abs(m.varTriggerTime - time) < 1e-9) << trigger << " " << m.varTriggerTime;
+        EXPECT_NEAR(m.varTriggerTime, time, 1e-9 * std::max(1.0, std::abs(time))) << trigger;
         EXPECT_EQ(m.lngTriggerSample, sample) << trigger;
     }
 }

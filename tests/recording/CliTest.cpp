@@ -207,6 +207,22 @@ TEST_F(CliTest, SummaryAlignsNonAsciiNamesAndIndentsMessageLines)
                       ""}));
 }
 
+TEST_F(CliTest, ATriggerDecadesFromTheRecordIsOnlyOutOfIt)
+{
+    // A recorder writes 01/01/1970 when it has no trigger time: just before the record; the other way, just after.
+    for (const auto& [start, trigger, time, sample] :
+         {std::tuple{"02/22/10,10:00:00.000000", "01/01/70,00:00:00.000000", "-1266832800", "0"},
+          std::tuple{"01/01/70,00:00:00.000000", "02/22/10,10:00:00.000000", "1266832800", "201"}}) {
+        RecordingText r = TriggeredRecording();
+        r.start = start;
+        r.trigger = trigger;
+        const CliRun run = RunInProcess({"check", Write(r)});
+        EXPECT_EQ(std::tuple(run.code, run.err), std::tuple(0, "")) << trigger;
+        ExpectIn(run.out, {"message: Trigger point is out of record\noutcome: loaded\n",
+                           "trigger time: " + std::string(time) + " s\ntrigger sample: " + sample + "\n"});
+    }
+}
+
 TEST_F(CliTest, JsonShowsCodePageNamesAsUtf8)
 {
     RecordingText r = TriggeredRecording();

@@ -36,6 +36,18 @@ Lines RussianRecorder()
     return lines;
 }
 
+/// A 1991 configuration whose only Cyrillic is in short units ("В/к": volts per division) among long lines of
+/// ASCII: the detection library alone takes the units for Windows-1252.
+Lines CyrillicUnitsOnly()
+{
+    Lines lines = {"Substation 110 kV,Recorder 1,1991", "6,6A,0D"};
+    const char* names[] = {"Ua", "Ia", "Ub", "Ib", "Uc", "Ic"};
+    for (int i = 0; i < 6; ++i)
+        lines.push_back(std::to_string(i + 1) + "," + names[i] + ",,," + (i % 2 == 0 ? "В/к" : "А/к") +
+                        ",0.00030517578125,0,0,-32767,32767");
+    return lines;
+}
+
 TEST(TextDecoder, RecognisesEachCodePageOnRecorderText)
 {
     struct Case {
@@ -46,6 +58,7 @@ TEST(TextDecoder, RecognisesEachCodePageOnRecorderText)
     const std::vector<Case> cases = {
         {"IBM866", "IBM866", RussianRecorder()},
         {"IBM866", "IBM866", {"Горшечное-Бекетово,,1991", "1,DI_Неиспр.ТН (1),0", "9,DI_Неиспр.ВЧ (9),0"}},
+        {"IBM866", "IBM866", CyrillicUnitsOnly()},
         {"WINDOWS-1251", "Windows-1251", {"РП-110/ДФЗ_ВЛ-107,,1991", "1,Ua,,,V,1,0,0,-1,1"}},
         {"WINDOWS-1251", "Windows-1251", RussianRecorder()},
         {"KOI8-R", "KOI8-R", {"ПС Северная,ЭКРА,1991", "1,Напряжение фазы А,,,кВ", "2,Ток нулевой последовательности"}},
