@@ -257,6 +257,13 @@ TEST_F(MainWindowFiles, ReopenWithEncodingReadsTheRecordingAgainInTheChosenCodeP
             if (item->text() == page) item->trigger();
         QApplication::processEvents();
     };
+    // The item ticked: the code page chosen for this read, "Automatic" when it was judged.
+    auto ticked = [&] {
+        QStringList on;
+        for (const QAction* item : form->Reopen->actions())
+            if (item->isChecked()) on << item->text();
+        return on;
+    };
     auto expectRead = [&](const std::string& station, const std::string& page) {
         EXPECT_EQ(form->windowTitle().toStdString(), "Sevrana - " + station + " (" + cfg + ")");
         EXPECT_EQ(FileInformationTitle(form->State().model), "COMTRADE File Information - " + cfg + " (" + page + ")");
@@ -264,16 +271,20 @@ TEST_F(MainWindowFiles, ReopenWithEncodingReadsTheRecordingAgainInTheChosenCodeP
     };
     Open(cfg);
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(ticked(), QStringList{"Automatic"});
     EXPECT_TRUE(form->Reopen->menuAction()->isEnabled());
 
     reopen("KOI8-R");
     expectRead("┐╝ЮХ╔Г╜╝╔-│╔╙╔Б╝╒╝", "KOI8-R");
+    EXPECT_EQ(ticked(), QStringList{"KOI8-R"});
     reopen("Automatic");
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(ticked(), QStringList{"Automatic"});
     // The choice holds for its reload only: the next open judges again.
     reopen("KOI8-R");
     Open(cfg);
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(ticked(), QStringList{"Automatic"});
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
 
     // A failed load leaves nothing to reopen.
