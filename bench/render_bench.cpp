@@ -3,19 +3,24 @@
 // of samples in view. Reduced: per pixel column from the min/max pyramid;
 // FullPolyline: one point per sample, for comparison. Then what the mouse does
 // many times a second: a marker dragged over all windows (with and without the
-// measurements window following it), and a zoom rectangle.
+// measurements window following it), and a zoom rectangle. Last, one key typed into the
+// channel selection dialog's filter over 600 channels.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTableWidget>
 #include <cmath>
 #include <memory>
 #include <random>
 
 #include "ChannelSetup.h"
+#include "MDIForm1.h"
 #include "Measurements.h"
 #include "Platform.h"
+#include "SelctSign.h"
 #include "SignalRenderer.h"
 #include "TraceColumns.h"
 
@@ -290,6 +295,49 @@ BENCHMARK(BM_FullRedrawFullPolyline)
     ->Arg(10000000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+/// One key typed into the channel selection dialog's filter box over 600 channels (100 analog, 500
+/// digital): the list filtered, laid out and painted again. Typed forward and back over "trip 4", so
+/// that each step adds or takes away a letter and the rows listed go from all to a handful and back.
+void BM_FilterKey(benchmark::State& state)
+{
+    constexpr long kAnalog = 100;
+    constexpr long kDigital = 500;
+    QtPlatform platform;
+    MDIForm1 form(platform);
+    RecordingModel& m = form.State().model;
+    m.varAnalogChannels = kAnalog;
+    m.intDigitalCount = kDigital;
+    m.intHasDigital = 1;
+    m.arrAnalogNames.Redim(1, kAnalog);
+    m.arrDigitalNames.Redim(1, kDigital);
+    m.arrDigitalSelection.Redim(0, kDigital + 1);
+    m.arrDigitalSelection(0) = 1;
+    m.arrDigitalSelection(kDigital + 1) = kDigital;
+    static const char* const kPhases[] = {"IA", "IB", "IC", "IN", "UA", "UB", "UC", "UN", "I0", "U0"};
+    for (long i = 1; i <= kAnalog; ++i)
+        m.arrAnalogNames(i) = "F" + std::to_string((i - 1) / 10) + " " + kPhases[(i - 1) % 10];
+    static const char* const kSignals[] = {"TRIP", "PU", "CB CLOSED", "CB OPEN", "AR IN PROGRESS", "BF TRIP", "ALARM"};
+    for (long j = 1; j <= kDigital; ++j)
+        m.arrDigitalNames(j) =
+            "F" + std::to_string((j - 1) / 7) + " " + kSignals[(j - 1) % 7] + " " + std::to_string(j);
+    SelctSign dialog(form);
+    dialog.Form_Load();
+    const QString word = QStringLiteral("trip 4");
+    std::vector<QString> keys;  // "t" .. "trip 4" .. "t", "" and again
+    for (qsizetype k = 1; k <= word.size(); ++k) keys.push_back(word.left(k));
+    for (qsizetype k = word.size() - 1; k >= 0; --k) keys.push_back(word.left(k));
+    std::size_t next = 0;
+    for (auto _ : state) {
+        dialog.Filter->setText(keys[next]);
+        next = (next + 1) % keys.size();
+        dialog.List1->doItemsLayout();
+        dialog.List1->viewport()->repaint();
+    }
+    dialog.Command1_Click();
+    state.counters["channels"] = static_cast<double>(kAnalog + kDigital);
+}
+BENCHMARK(BM_FilterKey)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

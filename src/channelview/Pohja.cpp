@@ -276,10 +276,9 @@ void Pohja::Form_Resize()
     const long nD = m.DigitalCount();
     if (loaded && !keepingState_ && Index() == m.AnalogCount() + 1 && !IsMinimized() &&
         m.arrDigitalSelection(nD + 1) <= 0) {
-        // Restored with no digital channel chosen: all of them are shown again.
+        // Restored with no digital channel chosen: all of them are shown again, and drawn below.
         m.arrDigitalSelection(nD + 1) = static_cast<std::int16_t>(nD);
         m.arrDigitalSelection(0) = 1;
-        return;
     }
     if (v.blnArranging != kTrue && loaded) host_.StartActivationWatch();
     if (!loaded) return;

@@ -70,6 +70,8 @@ public:
     void ImportRecording(const QString& path, const CodePage* codePage = nullptr);
     /// File > Reopen with encoding: the current recording again, read in codePage (nullptr: judged again).
     void ReopenWithEncoding(const CodePage* codePage);
+    /// Ticks chosen's item in File > Reopen with encoding ("Automatic" for nullptr: the code page was judged).
+    void TickReadIn(const CodePage* chosen);
     /// Loads the opened recording (configuration, data, channel windows).
     void LoadData();
     /// Saves geometry and closes the channel windows (the close procedure).

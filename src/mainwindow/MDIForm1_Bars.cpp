@@ -2,6 +2,7 @@
 // controls, and the fitting of the tool bars' texts.
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -115,6 +116,14 @@ int MDIForm1::Px(int twips)
     return static_cast<int>(RoundHalfEven(static_cast<double>(twips) / kTwipsPerPixel));
 }
 
+void MDIForm1::TickReadIn(const CodePage* chosen)
+{
+    const QString name = chosen == nullptr
+                             ? QStringLiteral("Automatic")
+                             : QString::fromLatin1(chosen->name.data(), static_cast<qsizetype>(chosen->name.size()));
+    for (QAction* item : Reopen->actions()) item->setChecked(item->objectName() == name);
+}
+
 void MDIForm1::BuildMenus()
 {
     QMenuBar* bar = menuBar();
@@ -125,12 +134,16 @@ void MDIForm1::BuildMenus()
     Import = Item(File, "Import", QStringLiteral("Import 1999/2013 recording..."));
     Reopen = File->addMenu(QStringLiteral("Reopen with encoding"));
     Reopen->setObjectName(QStringLiteral("Reopen"));
-    connect(Item(Reopen, "Automatic", QStringLiteral("Automatic")), &QAction::triggered, this,
-            [this] { ReopenWithEncoding(nullptr); });
+    // The code page the recording shown was read in carries the tick ("Automatic" when it was judged).
+    auto* readIn = new QActionGroup(Reopen);
+    QAction* automatic = Item(Reopen, "Automatic", QStringLiteral("Automatic"));
+    readIn->addAction(automatic)->setCheckable(true);
+    connect(automatic, &QAction::triggered, this, [this] { ReopenWithEncoding(nullptr); });
     for (const CodePage& page : KnownCodePages()) {
         const QString name = QString::fromLatin1(page.name.data(), static_cast<qsizetype>(page.name.size()));
         QAction* item = Reopen->addAction(name);
         item->setObjectName(name);
+        readIn->addAction(item)->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, &page] { ReopenWithEncoding(&page); });
     }
     Reopen->setEnabled(false);  // a load enables it

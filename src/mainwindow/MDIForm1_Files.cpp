@@ -274,6 +274,7 @@ void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
     state_.importFolder = std::move(imported.folder);
     OpenFiles(QString::fromStdString(imported.converted), FindCodePage("UTF-8"));
     if (state_.view.blnDataLoaded != kTrue) return;
+    TickReadIn(codePage);  // the copy's UTF-8 is the program's own: the choice was for the original
     std::string remarks;
     for (const std::string& warning : result.warnings) remarks += warning + "\n";
     if (result.missingValues == 1) remarks += "1 missing analog value is shown as 0.\n";
@@ -323,6 +324,7 @@ void MDIForm1::OpenRecording(const QString& configPath, const CodePage* codePage
     state_.importedFrom.clear();
     state_.importFolder = ImportFolder();
     OpenFiles(configPath, codePage);
+    if (state_.view.blnDataLoaded == kTrue) TickReadIn(codePage);
 }
 
 void MDIForm1::OpenFiles(const QString& configPath, const CodePage* codePage)

@@ -248,19 +248,22 @@ void DrawDigitalPage(const Page& page)
     printer.SetDrawStyle(Qt::DotLine);
     printer.SetForeColor(kRed);
     const bool labels = page.h * (nD + 1) < page.P;
+    double levelX = printer.TextWidth(QStringLiteral("00")) + 20;
     for (long j = 1, r = 1; j <= nD; ++j) {
         if (!selected(j)) continue;
         printer.Line(0, r * B - 20 - T, page.W, r * B - 20 - T, kGreen);
         if (labels) {
+            const QString label = QString::number(j) + ": " + Q(m.arrDigitalNames(j));
             printer.CurrentX = 20;
             printer.CurrentY = r * B - 10 - page.h;
-            printer.Print(QString::number(j) + ": " + Q(m.arrDigitalNames(j)));
+            printer.Print(label);
+            // "Low" shares the first row's bottom line with its label: it goes after the name.
+            if (r == 1) levelX = std::max(levelX, 20 + printer.TextWidth(label + QStringLiteral("  ")));
         }
         ++r;
     }
     printer.SetDrawStyle(Qt::SolidLine);
     printer.SetForeColor(kGreen);
-    const double levelX = printer.TextWidth(QStringLiteral("00")) + 20;
     printer.CurrentX = levelX;
     printer.CurrentY = B - T - 20;
     printer.Print(QStringLiteral("High"));

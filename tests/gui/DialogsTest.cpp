@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -11,7 +12,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
+#include "DigitalRows.h"
 #include "FormFixture.h"
 #include "SelctSign.h"
 #include "frmAbout.h"
@@ -32,6 +35,18 @@ RecordingText ThreeDigitals()
     return rec;
 }
 
+/// IA, UA and five digital channels: TRIP (up at sample 6), PU_A (up at 4), CB (always 1),
+/// pu_b (always 0) and ALARM (every sample).
+RecordingText FiveDigitals()
+{
+    RecordingText rec;
+    rec.counts = "7,2A,5D";
+    rec.digital = {"3,TRIP,0", "4,PU_A,0", "5,CB,0", "6,pu_b,0", "7,ALARM,0"};
+    for (int n = 1; n <= 10; ++n)
+        rec.data[static_cast<std::size_t>(n - 1)] += std::string(n > 3 ? ",1" : ",0") + ",1,0" + (n % 2 ? ",1" : ",0");
+    return rec;
+}
+
 class Dialogs : public LoadedForm {
 protected:
     std::int16_t Selection(long k) const { return form->State().model.arrDigitalSelection(k); }
@@ -43,11 +58,48 @@ protected:
         for (int k = 0; k < list.count(); ++k) items << list.item(k)->text() + (list.item(k)->isSelected() ? "+" : "");
         return items;
     }
-    /// A click on list item k, as the mouse gives it.
-    static void ClickItem(QListWidget& list, int k)
+    /// The entries the filter leaves in the list, ticked ones marked +.
+    static QStringList Listed(const QListWidget& list)
     {
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(k)).center());
+        QStringList items;
+        for (int k = 0; k < list.count(); ++k)
+            if (!list.isRowHidden(k)) items << list.item(k)->text() + (list.item(k)->isSelected() ? "+" : "");
+        return items;
     }
+    /// A click on list item k, as the mouse gives it (with Shift when asked).
+    static void ClickItem(QListWidget& list, int k, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, list.visualItemRect(list.item(k)).center());
+    }
+    /// The dialog open on FiveDigitals, the windows one above the other.
+    SelctSign& OpenOnFive()
+    {
+        Load(FiveDigitals());
+        form->Hor->trigger();
+        dialog_ = std::make_unique<SelctSign>(*form);
+        dialog_->Form_Load();
+        return *dialog_;
+    }
+    /// The count, the all-selected flag, the windows' states and the rows drawn agree with the list's ticks.
+    void ExpectConsistent(const QListWidget& list, const char* after)
+    {
+        SCOPED_TRACE(after);
+        const long nA = form->State().model.AnalogCount(), nD = form->State().model.DigitalCount();
+        long ticked = 0;
+        for (long j = 1; j <= nD; ++j) {
+            const bool on = list.item(static_cast<int>(nA + j - 1))->isSelected();
+            ticked += on;
+            EXPECT_EQ(Selection(j), on ? 1 : 0) << j;
+        }
+        EXPECT_EQ(Selection(nD + 1), ticked);
+        EXPECT_EQ(Selection(0), ticked == nD ? 1 : 0);
+        EXPECT_EQ(Minimized(nA + 1), ticked == 0);
+        for (long i = 1; i <= nA; ++i) EXPECT_EQ(Minimized(i), !list.item(static_cast<int>(i - 1))->isSelected()) << i;
+        EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
+    }
+    void TearDown() override { dialog_.reset(); }
+
+    std::unique_ptr<SelctSign> dialog_;
     /// Runs a menu command whose dialog waits; work runs once the dialog is up.
     template <class Dialog>
     void WithDialog(QAction* command, std::function<void(Dialog&)> work)
@@ -84,7 +136,7 @@ protected:
     }
 };
 
-TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
+TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsEveryClick)
 {
     Load(ThreeDigitals());
     {
@@ -105,7 +157,7 @@ TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
         EXPECT_EQ(Selection(2), 1);
         EXPECT_EQ(Selection(4), 1);
         EXPECT_FALSE(Minimized(3));
-        EXPECT_EQ(Selection(0), 1);  // brought up to date only on close
+        EXPECT_EQ(Selection(0), 0);  // one of three: not all shown
         dialog.close();              // the close box works like OK
         EXPECT_TRUE(dialog.blnClosed);
         EXPECT_EQ(Selection(0), 0);
@@ -117,7 +169,9 @@ TEST_F(Dialogs, DigitalTicksTakeEffectAtOnceAndTheFlagFollowsOnClose)
         EXPECT_EQ(Items(*dialog.List1), QStringList({"IA+", "UA+", "PU", "TRIP+", "CB"}));
         EXPECT_EQ(Selection(1), 0);
         ClickItem(*dialog.List1, 2);
+        EXPECT_EQ(Selection(0), 0);
         ClickItem(*dialog.List1, 4);
+        EXPECT_EQ(Selection(0), 1);
         QTest::mouseClick(dialog.Command1, Qt::LeftButton);
         EXPECT_TRUE(dialog.blnClosed);
         EXPECT_EQ(Selection(0), 1);
@@ -166,7 +220,107 @@ TEST_F(Dialogs, TheCountFollowsTheTicksAndRestoringWithNoneChosenShowsThemAll)
         QApplication::processEvents();
         EXPECT_EQ(Selection(4), 3);
         EXPECT_EQ(Selection(0), 1);
+        EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");  // and drawn at once, not left blank
     }
+}
+
+TEST_F(Dialogs, DigitalChannelTickedAgainAfterNoneIsTheOneDrawnWhileTheDialogIsOpen)
+{
+    // The example: PU 0.120 to 0.225 s, TRIP 0.140 to 0.235 s, of the 0.5 s shown.
+    form->OpenRecording(QStringLiteral(SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"));
+    QApplication::processEvents();
+    ASSERT_FALSE(form->TitlesOn());
+    form->Hor->trigger();
+    WithDialog<SelctSign>(form->SelChs, [&](SelctSign& dialog) {
+        for (int k : {7, 8, 9, 8}) {  // PU, TRIP, CB_CLOSED off (the window goes), TRIP on again
+            ClickItem(*dialog.List1, k);
+            QApplication::processEvents();
+        }
+        ASSERT_FALSE(Minimized(8));
+        const QImage picture = Window(8).canvas().PersistentImage();
+        const int W = picture.width(), H = picture.height();
+        // The trace's edges cross the middle of its one row: TRIP's rise and fall, nothing else.
+        std::vector<int> edges;
+        for (int x = 0; x < W; ++x)
+            if (picture.pixel(x, H / 2) == qRgb(255, 0, 0)) edges.push_back(x);
+        ASSERT_EQ(edges.size(), 2u);
+        EXPECT_NEAR(edges[0], W * 0.140 / 0.5, 2);
+        EXPECT_NEAR(edges[1], W * 0.235 / 0.5, 2);
+        // High between them (the row's top), low before (two pixels above the bottom).
+        EXPECT_EQ(picture.pixel((edges[0] + edges[1]) / 2, 0), qRgb(255, 0, 0));
+        EXPECT_EQ(picture.pixel(edges[0] - 5, H - 2), qRgb(255, 0, 0));
+        EXPECT_EQ(testing::DigitalRows(picture, Window(8).canvas().Font(), 1).Label(1, 3), 2);  // "2:"
+        dialog.Command1_Click();
+    });
+}
+
+TEST_F(Dialogs, FilterListsMatchingNamesAndAllOrNoneTickOnlyThose)
+{
+    SelctSign& dialog = OpenOnFive();
+    QListWidget& list = *dialog.List1;
+    QTest::keyClicks(dialog.Filter, "pu");  // any case
+    EXPECT_EQ(Listed(list), QStringList({"PU_A+", "pu_b+"}));
+    QTest::mouseClick(dialog.None, Qt::LeftButton);
+    EXPECT_EQ(Items(list), QStringList({"IA+", "UA+", "TRIP+", "PU_A", "CB+", "pu_b", "ALARM+"}));
+    ExpectConsistent(list, "None on pu");
+    dialog.Filter->setText("A");
+    EXPECT_EQ(Listed(list), QStringList({"IA+", "UA+", "PU_A", "ALARM+"}));
+    QTest::mouseClick(dialog.None, Qt::LeftButton);
+    EXPECT_EQ(Items(list), QStringList({"IA", "UA", "TRIP+", "PU_A", "CB+", "pu_b", "ALARM"}));
+    ExpectConsistent(list, "None on A");
+    dialog.Filter->setText("TRIP");
+    QTest::mouseClick(dialog.None, Qt::LeftButton);  // CB, hidden, keeps the window
+    ExpectConsistent(list, "None on TRIP");
+    dialog.Filter->setText("B");
+    QTest::mouseClick(dialog.None, Qt::LeftButton);  // the last one goes: the window with it
+    ExpectConsistent(list, "None on B");
+    dialog.Filter->setText("zz");
+    EXPECT_EQ(Listed(list), QStringList());
+    QTest::mouseClick(dialog.All, Qt::LeftButton);  // nothing listed, nothing ticked
+    EXPECT_EQ(Selection(6), 0);
+    dialog.Filter->clear();
+    EXPECT_EQ(Listed(list).size(), 7);
+    QTest::mouseClick(dialog.All, Qt::LeftButton);
+    EXPECT_EQ(Items(list), QStringList({"IA+", "UA+", "TRIP+", "PU_A+", "CB+", "pu_b+", "ALARM+"}));
+    ExpectConsistent(list, "All");
+    dialog.Command1_Click();
+}
+
+TEST_F(Dialogs, ShiftClickTicksOrUnticksTheListedRangeFromTheLastClickedEntry)
+{
+    SelctSign& dialog = OpenOnFive();
+    QListWidget& list = *dialog.List1;
+    ClickItem(list, 1);                     // UA off: the range's start
+    ClickItem(list, 5, Qt::ShiftModifier);  // pu_b goes off, and so does everything from UA down to it
+    EXPECT_EQ(Items(list), QStringList({"IA+", "UA", "TRIP", "PU_A", "CB", "pu_b", "ALARM+"}));
+    ExpectConsistent(list, "Shift+click down");
+    ClickItem(list, 3, Qt::ShiftModifier);  // back up from pu_b: PU_A comes on, the range with it
+    EXPECT_EQ(Items(list), QStringList({"IA+", "UA", "TRIP", "PU_A+", "CB+", "pu_b+", "ALARM+"}));
+    ExpectConsistent(list, "Shift+click up");
+    // Filtered: the range holds the entries listed only.
+    dialog.Filter->setText("a");
+    ClickItem(list, 0);  // IA off
+    ClickItem(list, 6, Qt::ShiftModifier);
+    EXPECT_EQ(Items(list), QStringList({"IA", "UA", "TRIP", "PU_A", "CB+", "pu_b+", "ALARM"}));
+    ExpectConsistent(list, "Shift+click filtered");
+    dialog.Filter->clear();
+    ClickItem(list, 2, Qt::ShiftModifier);  // from ALARM up to TRIP, which comes on
+    EXPECT_EQ(Items(list), QStringList({"IA", "UA", "TRIP+", "PU_A+", "CB+", "pu_b+", "ALARM+"}));
+    ExpectConsistent(list, "Shift+click after the filter");
+    dialog.Command1_Click();
+}
+
+TEST_F(Dialogs, ChangedOnlyTicksTheDigitalChannelsThatChange)
+{
+    SelctSign& dialog = OpenOnFive();
+    QListWidget& list = *dialog.List1;
+    ClickItem(list, 0);
+    ClickItem(list, 3);  // PU_A off, to come back
+    dialog.Filter->setText("CB");
+    QTest::mouseClick(dialog.ChangedOnly, Qt::LeftButton);  // every digital channel, listed or not
+    EXPECT_EQ(Items(list), QStringList({"IA", "UA+", "TRIP+", "PU_A+", "CB", "pu_b", "ALARM+"}));
+    ExpectConsistent(list, "Changed only");
+    dialog.Command1_Click();
 }
 
 TEST_F(Dialogs, UntickedAnalogWindowIsMinimizedAndTheOthersShareTheAreaAfterOk)

@@ -30,6 +30,7 @@
 #include "FileReport.h"
 #include "FormFixture.h"
 #include "NewRecording.h"
+#include "TextDecoder.h"
 #include "TextUtils.h"
 
 namespace sevrana {
@@ -63,6 +64,15 @@ protected:
     {
         platform.programFolder = QString::fromStdString(dir.Path());
         form = std::make_unique<CaptionRecordingForm>(platform);
+    }
+
+    /// The items ticked in File > Reopen with encoding.
+    QStringList TickedCodePage() const
+    {
+        QStringList on;
+        for (const QAction* item : form->Reopen->actions())
+            if (item->isChecked()) on << item->text();
+        return on;
     }
 
     /// Writes a recording as name.cfg and dataName beside it; returns the configuration path.
@@ -264,16 +274,20 @@ TEST_F(MainWindowFiles, ReopenWithEncodingReadsTheRecordingAgainInTheChosenCodeP
     };
     Open(cfg);
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(TickedCodePage(), QStringList{"Automatic"});
     EXPECT_TRUE(form->Reopen->menuAction()->isEnabled());
 
     reopen("KOI8-R");
     expectRead("┐╝ЮХ╔Г╜╝╔-│╔╙╔Б╝╒╝", "KOI8-R");
+    EXPECT_EQ(TickedCodePage(), QStringList{"KOI8-R"});
     reopen("Automatic");
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(TickedCodePage(), QStringList{"Automatic"});
     // The choice holds for its reload only: the next open judges again.
     reopen("KOI8-R");
     Open(cfg);
     expectRead("Горшечное-Бекетово", "IBM866");
+    EXPECT_EQ(TickedCodePage(), QStringList{"Automatic"});
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
 
     // A failed load leaves nothing to reopen.
@@ -496,6 +510,11 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
     // Read again in a code page: from the original, which is what the code page is for.
     form->ReopenWithEncoding(nullptr);
     ExpectLoaded(combined, 3);
+    // The menu ticks the code page chosen for the original, not the copy's UTF-8; a refused import keeps it.
+    EXPECT_EQ(TickedCodePage(), QStringList{"Automatic"});
+    form->ReopenWithEncoding(FindCodePage("Windows-1252"));
+    ExpectLoaded(combined, 3);
+    EXPECT_EQ(TickedCodePage(), QStringList{"Windows-1252"});
 
     // A refusal says the converter's words and leaves the recording as it was.
     platform.messages.clear();
@@ -509,6 +528,7 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
                                      "': record 2 at byte offset 14: expected 14 bytes, found 6 (the configuration "
                                      "gives 8 samples)")});
     ExpectLoaded(combined, 3);
+    EXPECT_EQ(TickedCodePage(), QStringList{"Windows-1252"});
 
     // The copy lives as long as the main window.
     const std::filesystem::path copy = std::filesystem::path(m.varConfigFile).parent_path();

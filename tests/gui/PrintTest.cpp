@@ -382,6 +382,22 @@ TEST_F(Printing, DigitalPageHasABandPerChosenChannel)
     EXPECT_NEAR(ColumnsWith(page, kRed, middle - 2, middle + 2).first, text.pageWidth * 30 / 99, 1.5);
 }
 
+TEST_F(Printing, LowStandsRightOfTheFirstRowsLabel)
+{
+    // One row (TRIP alone) and two (PU and CB): the first label and "Low" share a line, side by side.
+    Array1<std::int16_t>& chosen = form->State().model.arrDigitalSelection;
+    for (auto [rows, first] : std::vector<std::pair<std::array<std::int16_t, 5>, QString>>{{{0, 0, 1, 0, 1}, "TRIP"},
+                                                                                           {{0, 1, 0, 1, 2}, "PU"}}) {
+        for (long k = 0; k <= 4; ++k) chosen(k) = rows[static_cast<std::size_t>(k)];
+        Activate(3);
+        const PdfText text = Print({QString(), 1, true});
+        ASSERT_EQ(Words(text, 1, first).size(), 1u);
+        const testing::PdfWord low = First(text, 1, "Low"), name = First(text, 1, first);
+        EXPECT_NEAR(low.yMin, name.yMin, 1) << first.toStdString();
+        EXPECT_GT(low.xMin, name.xMax) << first.toStdString();
+    }
+}
+
 TEST_F(Printing, AltPrintScreenPutsTheWindowOnTheClipboardAndPrintsItStretched)
 {
     for (auto [key, shift] : std::vector<std::pair<int, int>>{{44, 0}, {44, 5}, {65, 4}}) {

@@ -27,6 +27,7 @@
 #include <random>
 #include <sstream>
 
+#include "DigitalRows.h"
 #include "FormFixture.h"
 #include "MeasurementText.h"
 #include "Measurements.h"
@@ -158,7 +159,12 @@ protected:
             if (dialog == nullptr) return void(problems += "the channel dialog is not up\n");
             for (int clicks = Pick(5); clicks > 0; --clicks) {
                 QListWidget& list = *dialog->List1;
-                const int k = Pick(list.count());
+                if (Pick(3) == 0) {
+                    did += " " + FindInDialog(*dialog);
+                    continue;
+                }
+                const int k = PickListed(list);
+                if (k < 0) continue;  // the filter lists none
                 list.scrollToItem(list.item(k));
                 QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(k)).center());
                 QApplication::processEvents();
@@ -171,6 +177,61 @@ protected:
         });
         form->SelChs->trigger();
         CheckStacked();  // its OK and its close box arrange the windows horizontally
+        return did;
+    }
+
+    /// A random entry the filter lists (-1: none).
+    int PickListed(const QListWidget& list)
+    {
+        std::vector<int> listed;
+        for (int k = 0; k < list.count(); ++k)
+            if (!list.isRowHidden(k)) listed.push_back(k);
+        return listed.empty() ? -1 : PickOf(listed);
+    }
+
+    /// One of the dialog's ways of finding channels: a filter typed (part of a name in another case, or
+    /// text no name holds), All, None, Shift+click on a listed entry or Changed only.
+    std::string FindInDialog(SelctSign& dialog)
+    {
+        std::vector<std::int16_t> before;
+        for (long j = 1; j <= M().DigitalCount(); ++j) before.push_back(M().arrDigitalSelection(j));
+        std::string did;
+        switch (Pick(5)) {
+        case 0: {
+            const int k = Pick(dialog.List1->count() + 1);
+            const QString name = k < dialog.List1->count() ? dialog.List1->item(k)->text() : QStringLiteral("zq");
+            const int from = Pick(static_cast<int>(name.size()));
+            const QString part = name.mid(from, 1 + Pick(3));
+            dialog.Filter->clear();
+            QTest::keyClicks(dialog.Filter, Pick(2) == 0 ? part.toLower() : part.toUpper());
+            did = "filter \"" + dialog.Filter->text().toStdString() + "\"";
+            break;
+        }
+        case 1:
+            QTest::mouseClick(dialog.All, Qt::LeftButton);
+            did = "All";
+            break;
+        case 2:
+            QTest::mouseClick(dialog.None, Qt::LeftButton);
+            did = "None";
+            break;
+        case 3: {
+            QListWidget& list = *dialog.List1;
+            const int k = PickListed(list);
+            if (k < 0) return "no Shift+click: nothing listed";
+            list.scrollToItem(list.item(k));
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                              list.visualItemRect(list.item(k)).center());
+            did = "Shift+click " + std::to_string(k + 1);
+            break;
+        }
+        default:
+            QTest::mouseClick(dialog.ChangedOnly, Qt::LeftButton);
+            did = "Changed only";
+        }
+        QApplication::processEvents();
+        for (long j = 1; j <= M().DigitalCount(); ++j)
+            if (before[static_cast<std::size_t>(j - 1)] != M().arrDigitalSelection(j)) digitalByHand = false;
         return did;
     }
 
@@ -516,6 +577,7 @@ protected:
             out << "the tool bar shows window " << form->ToolBarWindow() << ", the active one is " << active->Index()
                 << "\n";
         CheckMeasurements(out);
+        out << testing::DigitalRowsDiffer(*form);  // the rows drawn are the channels ticked, in order
         // Only the copy of the recording shown stays, and only while an import is shown.
         out << Copies(std::filesystem::path(M().varConfigFile).parent_path().string());
         problems += out.str();
