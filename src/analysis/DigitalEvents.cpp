@@ -1,9 +1,11 @@
 #include "DigitalEvents.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "NumberUtils.h"
+#include "TextUtils.h"
 
 namespace sevrana::analysis {
 
@@ -79,5 +81,21 @@ double SampleTime(const RecordingModel& model, long sample)
 }
 
 std::string ChangeText(const DigitalEvent& event) { return IntText(event.from) + "\u2192" + IntText(event.to); }
+
+std::vector<std::string> EventCells(const RecordingModel& model, const DigitalEvent& event)
+{
+    const long k = event.channel;
+    const double time = SampleTime(model, event.sample);
+    double fromTrigger = (time - model.varTriggerTime) * 1000;
+    if (std::fabs(fromTrigger) < 0.0005) fromTrigger = 0;  // never "-0.000"
+    const bool normal = k <= model.arrDigitalNormal.UBound() && model.arrDigitalNormal(k) == event.to;
+    return {FormatPattern(time, "0.000000"),
+            FormatPattern(fromTrigger, "0.000"),
+            IntText(event.sample),
+            IntText(k),
+            std::string(TrimBlanks(model.arrDigitalNames(k))),
+            ChangeText(event),
+            normal ? "yes" : "no"};
+}
 
 }  // namespace sevrana::analysis

@@ -39,4 +39,14 @@ double SampleTime(const RecordingModel& model, long sample);
 /// The change as the event list shows it: "0→1" or "1→0".
 std::string ChangeText(const DigitalEvent& event);
 
+/// The event list's columns.
+inline constexpr const char* kEventHeadings[] = {"Time (s)", "From trigger (ms)", "Sample", "Channel", "Name", "Change",
+                                                 "Normal"};
+inline constexpr int kEventColumns = 7;
+
+/// One row of the event list, a text per column: the time from the first sample (s, 6 decimals),
+/// from the trigger (ms, 3 decimals), the sample, the channel's number and name, the change, and
+/// whether the new state is the channel's normal state ("yes" or "no").
+std::vector<std::string> EventCells(const RecordingModel& model, const DigitalEvent& event);
+
 }  // namespace sevrana::analysis
