@@ -38,6 +38,7 @@ bench: build
 	$(BUILD)/bin/render_bench
 	$(BUILD)/bin/print_bench
 	$(BUILD)/bin/measure_bench
+	$(BUILD)/bin/events_bench
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

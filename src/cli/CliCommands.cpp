@@ -8,6 +8,7 @@
 
 #include "ChannelSetup.h"
 #include "CliConvert.h"
+#include "CliEvents.h"
 #include "CliMeasure.h"
 #include "FileReport.h"
 #include "LineReader.h"
@@ -28,6 +29,7 @@ constexpr const char* kUsage =
     "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
     "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli events FILE.cfg [--channel N]... [--json] [--encoding NAME] [--import]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
@@ -514,6 +516,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     }
     if (command == "convert") return RunConvert(std::move(args), out, err);
     if (command == "measure") return RunMeasure(std::move(args), out, err);
+    if (command == "events") return RunEvents(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <set>
@@ -201,6 +202,20 @@ CommandInput PrepareInput(const std::string& path, const CodePage* codePage, boo
     input.original = path;
     input.folder = std::move(imported.folder);
     return input;
+}
+
+int RunOnInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err,
+               const std::function<int(const RecordingModel&)>& use)
+{
+    try {
+        const CommandInput input = PrepareInput(path, codePage, import, err);  // a copy lives until the return
+        if (input.exitCode) return *input.exitCode;
+        return RunOnLoadedRecording(input.path, input.codePage, err, use, input.original);
+    } catch (const std::exception& e) {
+        // Anything the loader does not report itself means the recording cannot be used.
+        err << "sevrana-cli: " << e.what() << '\n';
+        return kExitNotLoaded;
+    }
 }
 
 }  // namespace sevrana::cli

@@ -2,12 +2,14 @@
 // sevrana-cli convert, and --import for the commands that read a recording: recordings
 // of the 1999 and 2013 revisions are read through the converter into the 1991 layout.
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ImportedRecording.h"
+#include "RecordingModel.h"
 
 namespace sevrana {
 struct CodePage;
@@ -35,5 +37,10 @@ struct CommandInput {
 /// a temporary folder first, and one line on err says so (or why it could not be); any
 /// other file is read as it is.
 CommandInput PrepareInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err);
+
+/// Reads the file as PrepareInput has it read and, when it loaded, returns what use makes of it;
+/// else says why on err and returns the exit code for that.
+int RunOnInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err,
+               const std::function<int(const RecordingModel&)>& use);
 
 }  // namespace sevrana::cli

@@ -1,7 +1,6 @@
 #include "CliMeasure.h"
 
 #include <cmath>
-#include <exception>
 #include <optional>
 #include <ostream>
 
@@ -172,23 +171,16 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
     if (o.reference && !(reference = WholeNumber(*o.reference)))
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
-    try {
-        const CommandInput input = PrepareInput(o.files[0], codePage, import, err);  // a copy lives until the return
-        if (input.exitCode) return *input.exitCode;
-        return RunOnLoadedRecording(input.path, input.codePage, err, [&](const RecordingModel& model) {
-            long sample = 0;
-            if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
-            const long nA = model.AnalogCount();
-            if (reference && (*reference < 1 || *reference > nA))
-                return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
-            const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
-            out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
-            return kExitLoaded;
-        }, input.original);
-    } catch (const std::exception& e) {
-        err << "sevrana-cli: " << e.what() << '\n';
-        return kExitNotLoaded;
-    }
+    return RunOnInput(o.files[0], codePage, import, err, [&](const RecordingModel& model) {
+        long sample = 0;
+        if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
+        const long nA = model.AnalogCount();
+        if (reference && (*reference < 1 || *reference > nA))
+            return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
+        const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
+        out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
+        return kExitLoaded;
+    });
 }
 
 }  // namespace sevrana::cli

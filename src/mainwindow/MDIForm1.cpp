@@ -31,6 +31,7 @@
 #include <tuple>
 
 #include "MDIForm1.h"
+#include "DigitalEventsWindow.h"
 #include "Measurements.h"
 #include "Messages.h"
 #include "NumberUtils.h"
@@ -171,6 +172,7 @@ void MDIForm1::closeEvent(QCloseEvent* event)
     }
     // The measurements window goes with the main window (its being open is kept by now).
     if (measurements_ != nullptr) measurements_->hide();
+    if (events_ != nullptr) events_->hide();
     event->accept();
 }
 

@@ -41,6 +41,7 @@ class QWidget;
 
 namespace sevrana {
 
+class DigitalEventsWindow;
 class Measurements;
 class Printer;
 
@@ -123,6 +124,8 @@ public:
     void gotom1_Click();
     void gotom2_Click();
     void TrPoint_Click();
+    /// Markers on, marker 1 (the one the mouse moves) on the sample, and the view centred on it.
+    void MarkSample(std::int32_t sample);
     /// Scrolls so that sample k stands in the middle of the view (or as near as the record allows).
     void CentreViewOn(double sample);
     /// Gives every channel window, in index order, the cursor 101, 102 or 103.
@@ -147,6 +150,10 @@ public:
     void Measure_Click();
     /// The measurements window (null before it was first opened).
     Measurements* MeasurementsWindow() const { return measurements_; }
+    /// View > Digital events: the window made on first use, shown and brought to the front.
+    void Events_Click();
+    /// The digital events window (null before it was first opened).
+    DigitalEventsWindow* EventsWindow() const { return events_; }
 
     // --- Drawing (MDIForm1_Draw.cpp) ---
     void DrawSignal() override;
@@ -233,6 +240,7 @@ public:
     QAction* Disautoscaleall = nullptr;
     QAction* Filinfo = nullptr;
     QAction* Measure = nullptr;
+    QAction* Events = nullptr;
     QMenu* Win = nullptr;
     QMenu* Arr = nullptr;
     QAction* Hor = nullptr;
@@ -303,6 +311,8 @@ private:
     void EndPrinting();
     /// The measurements window, when shown, measures at the markers or the trigger as they are now.
     void FollowInMeasurements();
+    /// A window of its own opened for the first time: beside the main window, or over its right side.
+    void PlaceBeside(QWidget& window) const;
 
     Platform& platform_;
     SharedState state_;
@@ -319,6 +329,7 @@ private:
     bool closeRequested_ = false;  // the window was closed while loading
     long toolBarWindow_ = 0;
     Measurements* measurements_ = nullptr;  // owned by this window as its child
+    DigitalEventsWindow* events_ = nullptr;  // owned by this window as its child
 
     friend class MDIForm1Test;
 };

@@ -174,6 +174,7 @@ void MDIForm1::BuildMenus()
     Separator(View, "Line5");
     Filinfo = Item(View, "Filinfo", QStringLiteral("File information..."), QKeySequence(Qt::CTRL | Qt::Key_F));
     Measure = Item(View, "Measure", QStringLiteral("Measurements..."), QKeySequence(Qt::CTRL | Qt::Key_M));
+    Events = Item(View, "Events", QStringLiteral("Digital events..."));
 
     Win = bar->addMenu(QStringLiteral("&Window"));
     Win->setObjectName(QStringLiteral("Win"));
@@ -244,6 +245,7 @@ void MDIForm1::BuildMenus()
     connect(PrintActive, &QAction::triggered, this, [this] { PrintActive_Click(); });
     connect(Filinfo, &QAction::triggered, this, [this] { Filinfo_Click(); });
     connect(Measure, &QAction::triggered, this, [this] { Measure_Click(); });
+    connect(Events, &QAction::triggered, this, [this] { Events_Click(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
     connect(Disautoscaleall, &QAction::triggered, this, [this] { Disautoscaleall_Click(); });
     connect(Open, &QAction::triggered, this, [this] { Open_Click(); });

@@ -29,6 +29,7 @@
 #include "Convert.h"
 #include "FileDrop.h"
 #include "MDIForm1.h"
+#include "DigitalEventsWindow.h"
 #include "Measurements.h"
 #include "Messages.h"
 #include "NumberUtils.h"
@@ -505,6 +506,7 @@ void MDIForm1::LoadStages()
             measurements_->Reset();
             FollowInMeasurements();
         }
+        if (events_ != nullptr) events_->Reset();
     } catch (...) {
         ShowMessage(messages::kDisplayError);
         fail();
@@ -545,6 +547,7 @@ void MDIForm1::EnterNoRecordingState()
     Label6->setText(QStringLiteral("Digital channels:"));
     toolBarWindow_ = 0;
     if (measurements_ != nullptr) measurements_->Clear();
+    if (events_ != nullptr) events_->Clear();
 }
 
 void MDIForm1::Exit_Click() { close(); }
@@ -595,6 +598,7 @@ void MDIForm1::UnloadChannelWindows(bool includingTemplate)
     v.blnDataLoaded = kFalse;
     toolBarWindow_ = 0;
     if (measurements_ != nullptr) measurements_->Clear();  // nothing of the recording that goes
+    if (events_ != nullptr) events_->Clear();
 
     auto unload = [](Pohja* window) {
         if (window == nullptr) return;

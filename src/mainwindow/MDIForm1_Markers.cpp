@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "Cursors.h"
 #include "MDIForm1.h"
 #include "NumberUtils.h"
@@ -87,6 +89,19 @@ void MDIForm1::CentreViewOn(double sample)
         Scroll1->setValue(static_cast<int>(target));
     else
         Scroll1->setValue(1);
+}
+
+void MDIForm1::MarkSample(std::int32_t sample)
+{
+    ViewState& v = state_.view;
+    if (v.blnDataLoaded != kTrue) return;
+    if (v.blnMarkersOn != kTrue) Command1_Click();
+    Mark1_Click();
+    v.varMarker1Sample = std::clamp(sample, 1, std::max(1, state_.model.lngLastSample));
+    v.blnPlaceMarkers = kFalse;  // the marker stands on its sample, not in the middle
+    const int scrolled = Scroll1->value();
+    gotom1_Click();  // a scroll redraws every window, the markers placed by their samples
+    if (Scroll1->value() == scrolled) RedrawWith(false, true);
 }
 
 void MDIForm1::gotom1_Click()

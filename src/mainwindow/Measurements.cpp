@@ -338,11 +338,7 @@ std::vector<std::vector<int>> ColumnBlocks(const std::vector<double>& widths, do
 void Measurements::Print_Click()
 {
     if (shown_.empty()) return;
-    const std::optional<PrintSetup> setup = platform_.PrintDialog(this, false);
-    if (!setup || setup->printer == nullptr) return;  // cancelled: nothing printed, nothing said
-    try {
-        Printer printer(*setup->printer);
-        printer.SetFont(PrinterFontFamily({"Times", "Helvetica", "Arial"}), 9);
+    PrintTable(platform_, this, [&](Printer& printer, const PrintSetup& setup) {
         const double margin = kPageMarginTwips;
         const double room = printer.ScaleWidth() - 2 * margin;
         const double bottom = printer.ScaleHeight() - margin;
@@ -395,7 +391,7 @@ void Measurements::Print_Click()
         y += line;
         pages.back().push_back({0, 0, {}, QRectF(margin, y, room, side)});
 
-        PrintCopies(printer, *setup, pages.size(), [&](std::size_t p) {
+        PrintCopies(printer, setup, pages.size(), [&](std::size_t p) {
             for (const PrintedItem& item : pages[p]) {
                 if (!item.diagram.isNull()) {
                     DrawPhasorDiagram(printer, item.diagram, arrows_);
@@ -406,9 +402,7 @@ void Measurements::Print_Click()
                 printer.Print(item.text);
             }
         });
-    } catch (...) {
-        ReportPrintFailure(platform_);
-    }
+    });
 }
 
 }  // namespace sevrana

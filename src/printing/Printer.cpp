@@ -1,9 +1,9 @@
 #include "Printer.h"
 
 #include <QFile>
-#include <QImage>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPrinter>
 #include <QTextLayout>
 
@@ -84,6 +84,19 @@ void PrintCopies(Printer& printer, const PrintSetup& setup, std::size_t pages,
 void ReportPrintFailure(Platform& platform)
 {
     platform.MessageBox(QString::fromStdString(GeneratedByMessage(DescribeFailure(std::current_exception()))));
+}
+
+void PrintTable(Platform& platform, QWidget* parent, const std::function<void(Printer&, const PrintSetup&)>& print)
+{
+    const std::optional<PrintSetup> setup = platform.PrintDialog(parent, false);
+    if (!setup || setup->printer == nullptr) return;  // cancelled: nothing printed, nothing said
+    try {
+        Printer printer(*setup->printer);
+        printer.SetFont(PrinterFontFamily({"Times", "Helvetica", "Arial"}), 9);
+        print(printer, *setup);
+    } catch (...) {
+        ReportPrintFailure(platform);
+    }
 }
 
 Printer::Printer(QPrinter& device) : device_(device)

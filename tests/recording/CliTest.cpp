@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
     "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
     "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
+    "       sevrana-cli events FILE.cfg [--channel N]... [--json] [--encoding NAME] [--import]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
