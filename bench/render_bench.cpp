@@ -259,7 +259,7 @@ void BM_ZoomRectangleMove(benchmark::State& state)
     f.Redraw(100000, true);
     std::vector<std::string> items;
     for (const std::string& item : ZoomListItems(f.model.lngLastSample)) items.push_back(item);
-    auto inList = [&](int percent) {
+    auto inList = [&](double percent) {
         for (const std::string& item : items)
             if (Val(item) == percent) return true;
         return false;

@@ -186,7 +186,7 @@ void Pohja::Form_MouseMove(int button, int, float x, float y)
         return;
     }
     Guarded([&] {
-        DrawZoomRectangle(canvas_, s.view, s.model, x, y, [this](int percent) { return host_.IsZoomInList(percent); });
+        DrawZoomRectangle(canvas_, s.view, s.model, x, y, [this](double percent) { return host_.IsZoomInList(percent); });
     });
     ShowChanges();
 }

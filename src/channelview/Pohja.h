@@ -106,7 +106,7 @@ public:
     virtual void ShowChannelInToolBar(Pohja& window) = 0;
     /// The zoom list: choosing an item from code applies it at once.
     virtual QComboBox& ZoomList() = 0;
-    virtual bool IsZoomInList(int percent) const = 0;
+    virtual bool IsZoomInList(double percent) const = 0;
     /// The time scroll bar: a new value from code runs its change handler at once.
     virtual QScrollBar& ScrollBar() = 0;
     /// 1 or 2: the marker the mouse and the arrow keys move; 0 when neither is chosen.

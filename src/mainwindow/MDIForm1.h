@@ -106,7 +106,7 @@ public:
     void Text6_KeyDown(int keyCode);
     void Timer1_Timer();
     /// True when some zoom list item's number equals the percentage.
-    bool IsZoomInList(int percent) const override;
+    bool IsZoomInList(double percent) const override;
     /// Writes the start and end read-outs for the scroll bar's position.
     void WriteReadOuts();
     /// First visible sample that the scroll bar shows (value / factor, rounded).

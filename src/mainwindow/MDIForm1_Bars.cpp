@@ -381,7 +381,11 @@ void MDIForm1::FitToolBarTexts()
         if (control == Combo1) {
             QStyleOptionComboBox option;
             option.initFrom(Combo1);
-            const QSize text(Combo1->fontMetrics().horizontalAdvance(QStringLiteral("888 %")), Combo1->height());
+            // Three-digit percentages, or a long record's finer items ("0.005 %") once listed.
+            int widest = Combo1->fontMetrics().horizontalAdvance(QStringLiteral("888 %"));
+            for (int k = 0; k < Combo1->count(); ++k)
+                widest = std::max(widest, Combo1->fontMetrics().horizontalAdvance(Combo1->itemText(k)));
+            const QSize text(widest, Combo1->height());
             return Combo1->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, Combo1).width() + 4;
         }
         if (control == Command1) {

@@ -423,7 +423,6 @@ void MDIForm1::LoadStages()
         Pop->hide();
         FillZoomList();
         if (stopped()) return;
-        m.dblScrollFactor = ScrollFactor(m.lngLastSample);
         Scroll1->setMaximum(1);
         FitTimeBoxes();
 

@@ -50,8 +50,8 @@ void SetScrollValue(MDIForm1& form, int value)
     ChangeScroll(form, [value](QScrollBar& bar) { bar.setValue(value); });
 }
 
-/// A maximum below the minimum (only for very long records at full zoom, where the
-/// factor rounds it to 0) leaves a bar with the single position of its minimum.
+/// A maximum below the minimum (a thumb dragged at full zoom, where the view is the
+/// whole record) leaves a bar with the single position of its minimum.
 void SetScrollRange(MDIForm1& form, int minimum, int maximum)
 {
     ChangeScroll(form, [=](QScrollBar& bar) { bar.setRange(minimum, std::max(minimum, maximum)); });
@@ -201,7 +201,7 @@ void MDIForm1::Timer1_Timer()
     }
 }
 
-bool MDIForm1::IsZoomInList(int percent) const
+bool MDIForm1::IsZoomInList(double percent) const
 {
     for (int k = 0; k < Combo1->count(); ++k)
         if (TextValue(Combo1->itemText(k)) == percent) return true;
@@ -240,6 +240,7 @@ void MDIForm1::FillZoomList()
         const QSignalBlocker blocker(Combo1);
         Combo1->setCurrentIndex(Combo1->count() - 1);
     }
+    FitToolBarTexts();  // a long record's finer items are wider than "100 %"
     // Applied here, once, whether or not the index changed (a one-item list is already on it).
     Combo1_Click();
 }
