@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <limits>
@@ -217,6 +218,34 @@ void Pohja::Form_MouseUp(int button, int, float, float)
     v.blnRedrawMarkers = kFalse;
 }
 
+void Pohja::Form_MouseWheel(int delta, int shift, float x)
+{
+    SharedState& s = host_.Shared();
+    if (s.view.blnDataLoaded != kTrue) return;
+    constexpr int kNotch = 120;
+    wheelRest_ += delta;
+    const int notches = wheelRest_ / kNotch;
+    wheelRest_ %= kNotch;
+    if (notches == 0) return;
+    Guarded([&] {
+        if (shift & 2) {
+            // Away from the user zooms in (up the list), towards the user out.
+            QComboBox& zoom = host_.ZoomList();
+            const int index = std::clamp(zoom.currentIndex() - notches, 0, zoom.count() - 1);
+            if (index == zoom.currentIndex()) return;
+            const double width = canvas_.ScaleWidth();
+            const double fraction = width > 0 ? std::clamp(x / width, 0.0, 1.0) : 0.0;
+            host_.ZoomKeeping(index, s.view.lngFirstSample + fraction * s.model.lngViewSamples, fraction);
+            return;
+        }
+        // Away from the user goes back in time, as a page scrolls up.
+        QScrollBar& scroll = host_.ScrollBar();
+        const std::int64_t target = static_cast<std::int64_t>(scroll.value()) -
+                                    static_cast<std::int64_t>(notches) * scroll.singleStep();
+        scroll.setValue(static_cast<int>(std::clamp<std::int64_t>(target, scroll.minimum(), scroll.maximum())));
+    });
+}
+
 void Pohja::Form_KeyDown(int keyCode, int)
 {
     ViewState& v = host_.Shared().view;
@@ -337,6 +366,12 @@ void Pohja::mouseReleaseEvent(QMouseEvent* event)
 void Pohja::keyPressEvent(QKeyEvent* event)
 {
     Form_KeyDown(VirtualKeyCode(*event), ShiftState(event->modifiers()));
+    event->accept();
+}
+
+void Pohja::wheelEvent(QWheelEvent* event)
+{
+    Form_MouseWheel(event->angleDelta().y(), ShiftState(event->modifiers()), static_cast<float>(event->position().x()));
     event->accept();
 }
 

@@ -107,6 +107,7 @@ public:
     void Timer1_Timer();
     /// True when some zoom list item's number equals the percentage.
     bool IsZoomInList(double percent) const override;
+    void ZoomKeeping(int index, double sample, double fraction) override;
     /// Writes the start and end read-outs for the scroll bar's position.
     void WriteReadOuts();
     /// First visible sample that the scroll bar shows (value / factor, rounded).

@@ -208,6 +208,23 @@ bool MDIForm1::IsZoomInList(double percent) const
     return false;
 }
 
+void MDIForm1::ZoomKeeping(int index, double sample, double fraction)
+{
+    const RecordingModel& m = state_.model;
+    const std::int32_t inView = ViewSamplesForZoom(TextValue(Combo1->itemText(index)), m.lngLastSample);
+    const double first = FirstSampleKeeping(sample, fraction, inView) * m.dblScrollFactor;
+    {
+        // The bar gets the new range and position first, so the zoom below draws the windows once, already there.
+        const QSignalBlocker blocker(Scroll1);
+        const int maximum = std::max(1, ScrollMaximum(m.lngLastSample, inView, m.dblScrollFactor));
+        Scroll1->setRange(1, maximum);
+        Scroll1->setValue(static_cast<int>(std::clamp(first, 1.0, static_cast<double>(maximum))));
+    }
+    const QSignalBlocker blocker(Combo1);
+    Combo1->setCurrentIndex(index);
+    Combo1_Click();
+}
+
 void MDIForm1::WriteReadOuts()
 {
     const RecordingModel& m = state_.model;

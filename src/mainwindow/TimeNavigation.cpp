@@ -31,6 +31,11 @@ int ScrollStep(double samples, double factor)
 
 std::int32_t FirstSampleFromScroll(double value, double factor) { return ToInt32(value / factor); }
 
+std::int32_t FirstSampleKeeping(double sample, double fraction, std::int32_t viewSamples)
+{
+    return ToInt32(sample - fraction * viewSamples);
+}
+
 std::int32_t EndSample(std::int32_t firstSample, std::int32_t viewSamples, std::int32_t lastSample)
 {
     const std::int64_t end = static_cast<std::int64_t>(firstSample) + viewSamples;

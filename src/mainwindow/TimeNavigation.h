@@ -18,6 +18,11 @@ int ScrollStep(double samples, double factor);
 /// First visible sample for a scroll value: value / factor, rounded.
 std::int32_t FirstSampleFromScroll(double value, double factor);
 
+/// First sample of a view of viewSamples that keeps sample where it is, at this fraction
+/// (0 left edge, 1 right edge) of the window's width: sample − fraction × viewSamples, rounded.
+/// The scroll bar keeps it within the record.
+std::int32_t FirstSampleKeeping(double sample, double fraction, std::int32_t viewSamples);
+
 /// Last sample the end box refers to: f + v, but never past the end of the record.
 std::int32_t EndSample(std::int32_t firstSample, std::int32_t viewSamples, std::int32_t lastSample);
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <climits>
 #include <tuple>
@@ -258,6 +259,47 @@ TEST_F(NavigationWindow, EverySampleOfALongRecordIsReachableAtEveryZoom)
     // The finest item: 155 samples, the bar's last position the last 155 of them.
     ChooseZoom("0.005 %");
     EXPECT_EQ(std::tuple(m.lngViewSamples, form->Scroll1->maximum()), std::tuple(155, 3099845));
+}
+
+TEST_F(NavigationWindow, WheelScrollsATenthOfTheViewCtrlWheelZoomsAboutThePointer)
+{
+    Load(1000);
+    ChooseZoom("10 %");  // 100 samples in view
+    const ViewState& v = form->State().view;
+    const RecordingModel& m = form->State().model;
+    auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers, double x) {
+        const QPointF at(x, 20);
+        QWheelEvent event(at, Window(1).mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&Window(1), &event);
+    };
+    wheel(-120, Qt::NoModifier, 10);  // towards the user: later
+    EXPECT_EQ(v.lngFirstSample, 11);
+    wheel(-240, Qt::NoModifier, 10);
+    EXPECT_EQ(v.lngFirstSample, 31);
+    wheel(60, Qt::NoModifier, 10);  // half a notch of a fine wheel waits for the other half
+    EXPECT_EQ(v.lngFirstSample, 31);
+    wheel(60, Qt::NoModifier, 10);
+    EXPECT_EQ(v.lngFirstSample, 21);
+    wheel(480, Qt::NoModifier, 10);  // never before the first sample
+    EXPECT_EQ(v.lngFirstSample, 1);
+
+    // Ctrl: one item a notch; the sample under the pointer stays under it (at the right edge: 401 + 100).
+    form->Scroll1->setValue(401);
+    const double right = Window(1).width();
+    wheel(120, Qt::ControlModifier, right);
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), m.lngViewSamples, v.lngFirstSample), std::tuple("9 %", 90, 411));
+    EXPECT_EQ(form->Text4->text(), "410.000 ms");
+    wheel(-120, Qt::ControlModifier, 0);  // at the left edge the first sample stays
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), m.lngViewSamples, v.lngFirstSample), std::tuple("10 %", 100, 411));
+    wheel(-240, Qt::ControlModifier, right);  // two items out: 511 - 120
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), m.lngViewSamples, v.lngFirstSample), std::tuple("12 %", 120, 391));
+    // Out beyond the end of the record, the view stops at the last sample.
+    ChooseZoom("99 %");
+    wheel(-360, Qt::ControlModifier, 0);
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), v.lngFirstSample), std::tuple("100 %", 1));
+    wheel(-120, Qt::ControlModifier, 0);
+    EXPECT_EQ(form->Combo1->currentText(), "100 %");
 }
 
 TEST_F(NavigationWindow, DraggingTheThumbMovesTheViewOnlyWhenLetGo)
