@@ -134,6 +134,8 @@ public:
     void SetCheck1(bool checked);
     void Autoscaleall_Click();
     void Disautoscaleall_Click();
+    /// A recording just opened: every analog channel auto-scaled when View > Auto-scale new recordings is on.
+    void AutoScaleNewRecording();
     void Titles_Click();
 
     // --- Dialogs (MDIForm1_Dialogs.cpp) ---
@@ -230,6 +232,7 @@ public:
     QAction* Titles = nullptr;
     QAction* Autoscaleall = nullptr;
     QAction* Disautoscaleall = nullptr;
+    QAction* AutoScaleNew = nullptr;
     QAction* Filinfo = nullptr;
     QAction* Measure = nullptr;
     QMenu* Win = nullptr;

@@ -158,6 +158,8 @@ void MDIForm1::BuildMenus()
                         QKeySequence(Qt::CTRL | Qt::Key_E));
     Disautoscaleall = Item(View, "Disautoscaleall", QStringLiteral("Disable auto-scaling on all channels"),
                            QKeySequence(Qt::CTRL | Qt::Key_D));
+    AutoScaleNew = Item(View, "AutoScaleNew", QStringLiteral("Auto-scale new recordings"));
+    AutoScaleNew->setCheckable(true);  // remembered in the settings file; the start-up reads it back
     Separator(View, "Line5");
     Filinfo = Item(View, "Filinfo", QStringLiteral("File information..."), QKeySequence(Qt::CTRL | Qt::Key_F));
     Measure = Item(View, "Measure", QStringLiteral("Measurements..."), QKeySequence(Qt::CTRL | Qt::Key_M));

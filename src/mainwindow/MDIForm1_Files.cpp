@@ -190,6 +190,7 @@ void MDIForm1::Form_Load(const QString& commandLine)
         }
     }
     if (!placed) centred(designed);
+    AutoScaleNew->setChecked(ReadProfileString(state_.varIniFile, kSettingsSection, "AutoScaleNew") == "1");
 
     // Visible before the first load, so that the caption can show its progress.
     show();
@@ -350,6 +351,7 @@ void MDIForm1::LoadData()
     loading_ = true;
     LoadStages();
     loading_ = false;
+    if (!closeRequested_) AutoScaleNewRecording();
     // Closed while loading: the load has stopped; now the window goes.
     if (closeRequested_) {
         closeRequested_ = false;
@@ -572,6 +574,8 @@ void MDIForm1::SaveAndUnloadAll()
             if (measurements_ != nullptr &&
                 (!WriteProfileString(file, kSettingsSection, "MeasurementsGeometry", GeometryText(*measurements_)) ||
                  !WriteProfileString(file, kSettingsSection, "MeasurementsOpen", measurements_->isVisible() ? "1" : "0")))
+                return false;
+            if (!WriteProfileString(file, kSettingsSection, "AutoScaleNew", AutoScaleNew->isChecked() ? "1" : "0"))
                 return false;
             return WriteProfileString(file, kSettingsSection, "WindowState", stateText);
         };

@@ -622,6 +622,36 @@ TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
     EXPECT_EQ(Ini("Geometry"), "-450, 0, 13500, 9600");
 }
 
+TEST_F(MainWindowFiles, AutoScaleNewRecordingsIsRememberedAndScalesEveryAnalogChannelOfTheNextOpen)
+{
+    form->Form_Load(QString());
+    EXPECT_FALSE(form->AutoScaleNew->isChecked());  // off by default
+    const std::string cfg = Write(RecordingText());
+    Open(cfg);
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ((std::vector<double>{m.arrChannelScale(1), m.arrChannelScale(2)}), (std::vector<double>{65534, 1001}));
+    EXPECT_EQ(m.arrAutoScale(1), kFalse);
+    EXPECT_EQ(form->View->actions().indexOf(form->AutoScaleNew), form->View->actions().indexOf(form->Disautoscaleall) + 1);
+
+    form->AutoScaleNew->trigger();
+    EXPECT_EQ(m.arrAutoScale(1), kFalse);  // the open recording stays as it is
+    form->close();
+    EXPECT_EQ(Ini("AutoScaleNew"), "1");
+
+    // Started again: still on, and the next recording opens auto-scaled, the active channel's box ticked.
+    Restart();
+    EXPECT_TRUE(form->AutoScaleNew->isChecked());
+    Open(cfg);
+    const RecordingModel& again = form->State().model;
+    EXPECT_EQ((std::vector<double>{again.arrChannelScale(1), again.arrChannelScale(2)}), (std::vector<double>{200, 6}));
+    EXPECT_EQ((std::vector<Flag>{again.arrAutoScale(1), again.arrAutoScale(2)}), (std::vector<Flag>{kTrue, kTrue}));
+    EXPECT_TRUE(form->Check1->isChecked());
+
+    form->AutoScaleNew->trigger();
+    form->close();
+    EXPECT_EQ(Ini("AutoScaleNew"), "0");
+}
+
 TEST_F(MainWindowFiles, StoredGeometryOutOfSightIsBroughtBack)
 {
     // (The window is never narrower than its upper tool bar: widths are checked by height and place.)
