@@ -7,11 +7,13 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <limits>
 
+#include "HoverText.h"
 #include "NumberUtils.h"
 #include "SharedState.h"
 #include "SignalRenderer.h"
@@ -240,8 +242,8 @@ void Pohja::Form_MouseWheel(int delta, int shift, float x)
         }
         // Away from the user goes back in time, as a page scrolls up.
         QScrollBar& scroll = host_.ScrollBar();
-        const std::int64_t target = static_cast<std::int64_t>(scroll.value()) -
-                                    static_cast<std::int64_t>(notches) * scroll.singleStep();
+        const std::int64_t step = static_cast<std::int64_t>(notches) * scroll.singleStep();
+        const std::int64_t target = static_cast<std::int64_t>(scroll.value()) - step;
         scroll.setValue(static_cast<int>(std::clamp<std::int64_t>(target, scroll.minimum(), scroll.maximum())));
     });
 }
@@ -367,6 +369,23 @@ void Pohja::keyPressEvent(QKeyEvent* event)
 {
     Form_KeyDown(VirtualKeyCode(*event), ShiftState(event->modifiers()));
     event->accept();
+}
+
+bool Pohja::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    std::string text;
+    Guarded([&] {
+        if (host_.IsTemplate(*this)) return;
+        const QMdiSubWindow* frame = Frame();
+        const bool titleBar = frame != nullptr && !frame->windowFlags().testFlag(Qt::FramelessWindowHint);
+        const SharedState& s = host_.Shared();
+        text = HoverText(s.model, s.view, Index(), titleBar, help->pos().x(), help->pos().y(), canvas_.ScaleWidth(),
+                         canvas_.ScaleHeight());
+    });
+    QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);  // no text hides the tip at once
+    return true;
 }
 
 void Pohja::wheelEvent(QWheelEvent* event)

@@ -631,7 +631,9 @@ TEST_F(MainWindowFiles, AutoScaleNewRecordingsIsRememberedAndScalesEveryAnalogCh
     const RecordingModel& m = form->State().model;
     EXPECT_EQ((std::vector<double>{m.arrChannelScale(1), m.arrChannelScale(2)}), (std::vector<double>{65534, 1001}));
     EXPECT_EQ(m.arrAutoScale(1), kFalse);
-    EXPECT_EQ(form->View->actions().indexOf(form->AutoScaleNew), form->View->actions().indexOf(form->Disautoscaleall) + 1);
+    const QList<QAction*> items = form->View->actions();
+    EXPECT_EQ(items.indexOf(form->AutoScaleNew), items.indexOf(form->Disautoscaleall) + 1);
+    EXPECT_EQ(form->AutoScaleNew->text(), "Auto-scale new recordings");
 
     form->AutoScaleNew->trigger();
     EXPECT_EQ(m.arrAutoScale(1), kFalse);  // the open recording stays as it is
