@@ -654,6 +654,22 @@ TEST_F(MainWindowFiles, AutoScaleNewRecordingsIsRememberedAndScalesEveryAnalogCh
     EXPECT_EQ(Ini("AutoScaleNew"), "0");
 }
 
+TEST_F(MainWindowFiles, RestoredWindowStaysInsideTheScreenWithItsFrame)
+{
+    // The offscreen desktop: a screen of 800 x 800, frames 2 px on each side. The window is wider
+    // than that screen (its tool bar), so only the top and bottom are checked.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    auto topAndBottom = [&] { return std::pair(form->frameGeometry().top(), form->frameGeometry().bottom()); };
+    Restart("1500, 3060, 9000, 9000");  // its frame's bottom 8 px below the screen: moved up by 8
+    EXPECT_EQ(topAndBottom(), std::pair(196, 799));
+    EXPECT_EQ(form->height(), 600);
+    Restart("1500, 1500, 9000, 15000");  // taller than the screen: as tall as it
+    EXPECT_EQ(topAndBottom(), std::pair(0, 799));
+    EXPECT_EQ(form->height(), 796);
+    Restart("1500, 750, 9000, 9000");  // inside already: where it was
+    EXPECT_EQ(topAndBottom(), std::pair(50, 653));
+}
+
 TEST_F(MainWindowFiles, StoredGeometryOutOfSightIsBroughtBack)
 {
     // (The window is never narrower than its upper tool bar: widths are checked by height and place.)
