@@ -261,6 +261,23 @@ TEST_F(NavigationWindow, EverySampleOfALongRecordIsReachableAtEveryZoom)
     EXPECT_EQ(std::tuple(m.lngViewSamples, form->Scroll1->maximum()), std::tuple(155, 3099845));
 }
 
+TEST_F(NavigationWindow, RectangleAndArrowKeysReachTheItemsBelowOnePercent)
+{
+    Load(100001);  // items 0.1 %, 0.2 % and 0.5 % before 1 %
+    const RecordingModel& m = form->State().model;
+    ASSERT_EQ(ZoomItems().mid(0, 4), QStringList({"0.1 %", "0.2 %", "0.5 %", "1 %"}));
+    // Four pixels of the whole record are a little over 0.5 % of it: that item.
+    Drag(1, QPointF(100, 20), {QPointF(102, 20), QPointF(104, 20)});
+    EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString("0.5 %"), 500));
+    Activate(1);
+    for (const auto& [key, item, inView] : std::vector<std::tuple<int, const char*, int>>{
+             {Qt::Key_Up, "0.2 %", 200}, {Qt::Key_Up, "0.1 %", 100}, {Qt::Key_Up, "0.1 %", 100},
+             {Qt::Key_Down, "0.2 %", 200}, {Qt::Key_Down, "0.5 %", 500}, {Qt::Key_Down, "1 %", 1000}}) {
+        Key(&Window(1), key);
+        EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString(item), inView));
+    }
+}
+
 TEST_F(NavigationWindow, WheelScrollsATenthOfTheViewCtrlWheelZoomsAboutThePointer)
 {
     Load(1000);
