@@ -270,9 +270,13 @@ TEST_F(NavigationWindow, RectangleAndArrowKeysReachTheItemsBelowOnePercent)
     Drag(1, QPointF(100, 20), {QPointF(102, 20), QPointF(104, 20)});
     EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString("0.5 %"), 500));
     Activate(1);
-    for (const auto& [key, item, inView] : std::vector<std::tuple<int, const char*, int>>{
-             {Qt::Key_Up, "0.2 %", 200}, {Qt::Key_Up, "0.1 %", 100}, {Qt::Key_Up, "0.1 %", 100},
-             {Qt::Key_Down, "0.2 %", 200}, {Qt::Key_Down, "0.5 %", 500}, {Qt::Key_Down, "1 %", 1000}}) {
+    for (const auto& [key, item, inView] :
+         std::vector<std::tuple<int, const char*, int>>{{Qt::Key_Up, "0.2 %", 200},
+                                                        {Qt::Key_Up, "0.1 %", 100},
+                                                        {Qt::Key_Up, "0.1 %", 100},
+                                                        {Qt::Key_Down, "0.2 %", 200},
+                                                        {Qt::Key_Down, "0.5 %", 500},
+                                                        {Qt::Key_Down, "1 %", 1000}}) {
         Key(&Window(1), key);
         EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString(item), inView));
     }
