@@ -34,7 +34,6 @@ struct Fixture {
         model.lngSampleRate = 10000;
         model.lngTriggerSample = kSamples / 2;
         model.varTriggerTime = 50;
-        model.dblScrollFactor = 32767.0 / kSamples;
         model.arrAnalogSamples.Redim(1, kSamples + 1);
         model.arrChannelScale.Redim(1, 1);
         model.arrChannelScale(1) = 120;

@@ -22,6 +22,7 @@
 #include "Platform.h"
 #include "SelctSign.h"
 #include "SignalRenderer.h"
+#include "TimeNavigation.h"
 #include "TraceColumns.h"
 
 namespace {
@@ -264,7 +265,7 @@ void BM_ZoomRectangleMove(benchmark::State& state)
     f.Redraw(100000, true);
     std::vector<std::string> items;
     for (const std::string& item : ZoomListItems(f.model.lngLastSample)) items.push_back(item);
-    auto inList = [&](int percent) {
+    auto inList = [&](double percent) {
         for (const std::string& item : items)
             if (Val(item) == percent) return true;
         return false;
@@ -280,6 +281,34 @@ void BM_ZoomRectangleMove(benchmark::State& state)
     benchmark::DoNotOptimize(f.view.varZoomPercent);
 }
 BENCHMARK(BM_ZoomRectangleMove)->Unit(benchmark::kMicrosecond);
+
+/// One Ctrl + wheel notch: the next zoom item about the pointer (a third into the window), and the
+/// redraw of every window that follows. Steps in from the whole record to the finest item and out again.
+void BM_CtrlWheelZoom(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const std::vector<std::string> items = ZoomListItems(f.model.lngLastSample);
+    const int last = static_cast<int>(items.size()) - 1;
+    int index = last;
+    int direction = -1;
+    f.model.lngViewSamples = ViewSamplesForZoom(100, f.model.lngLastSample);
+    f.view.lngFirstSample = 1;
+    const double fraction = 400.0 / 1200;
+    for (auto _ : state) {
+        if (index + direction < 0 || index + direction > last) direction = -direction;
+        index += direction;
+        const double under = f.view.lngFirstSample + fraction * f.model.lngViewSamples;
+        f.model.lngViewSamples = ViewSamplesForZoom(Val(items[static_cast<std::size_t>(index)]), f.model.lngLastSample);
+        const std::int32_t first = FirstSampleKeeping(under, fraction, f.model.lngViewSamples);
+        f.view.lngFirstSample = std::clamp(first, 1, std::max(1, f.model.lngLastSample - f.model.lngViewSamples));
+        f.view.blnRedrawSignals = kTrue;
+        f.view.blnRedrawMarkers = kTrue;
+        f.columns.Clear();
+        RenderChannelWindows(f.Context(), f.Canvases(), 1200, true, f.view.lngFirstSample);
+    }
+    state.counters["items"] = static_cast<double>(items.size());
+}
+BENCHMARK(BM_CtrlWheelZoom)->Unit(benchmark::kMillisecond);
 
 void BM_FullRedrawFullPolyline(benchmark::State& state)
 {

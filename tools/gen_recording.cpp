@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -211,6 +213,7 @@ struct AnalogChannel {
     std::string unit;
     double a;
     double b;
+    std::int32_t rawLimit = kRawLimit;  // the declared range: -rawLimit..rawLimit
 };
 
 struct DigitalChannel {
@@ -262,9 +265,9 @@ bool WriteConfig(const std::string& path, const Header& h)
         out.Char(',');
         out.Real(ch.b);
         out.Text(",0,");  // no skew between channels
-        out.Int(-kRawLimit);
+        out.Int(-ch.rawLimit);
         out.Char(',');
-        out.Int(kRawLimit);
+        out.Int(ch.rawLimit);
         out.EndLine();
     }
     for (const DigitalChannel& ch : h.digital) {
@@ -390,6 +393,8 @@ Written WriteExampleData(const std::string& path, const Header& h)
         for (int p = 0; p < 3; ++p) {
             raw[4 + p] = ToRaw(voltage[p] + 0.02 * noise.Noise(), h.analog[4 + p].a, h.analog[4 + p].b);
         }
+        for (std::size_t k = 0; k < std::size(raw); ++k)
+            if (std::abs(raw[k]) > h.analog[k].rawLimit) return result;  // beyond what the header declares
 
         const int pickup = t >= ExampleTimes::kPickup && t < ExampleTimes::kPickupReset ? 1 : 0;
         const int trip = t >= ExampleTimes::kTrip && t < ExampleTimes::kTripReset ? 1 : 0;
@@ -419,11 +424,13 @@ Header ExampleHeader()
     h.station = "Kallio 110 kV";
     h.device = "REL-670 F1";
     const std::string feeder = "Feeder F1";
+    // The ranges the recorder declares, set a little above the largest raw value each channel
+    // reaches (two significant figures, rounded up): the viewer's first scales follow them.
     h.analog = {
-        {"IA", "A", feeder, "A", 0.5, 0.0},      {"IB", "B", feeder, "A", 0.5, 0.0},
-        {"IC", "C", feeder, "A", 0.5, 0.0},      {"IN", "N", feeder, "A", 0.5, 0.0},
-        {"UA", "A", feeder, "kV", 0.004, 0.0},   {"UB", "B", feeder, "kV", 0.004, 0.0},
-        {"UC", "C", feeder, "kV", 0.004, 0.012},  // this converter reads 12 V high at zero
+        {"IA", "A", feeder, "A", 0.5, 0.0, 19000},     {"IB", "B", feeder, "A", 0.5, 0.0, 1200},
+        {"IC", "C", feeder, "A", 0.5, 0.0, 610},       {"IN", "N", feeder, "A", 0.5, 0.0, 20000},
+        {"UA", "A", feeder, "kV", 0.004, 0.0, 23000},  {"UB", "B", feeder, "kV", 0.004, 0.0, 24000},
+        {"UC", "C", feeder, "kV", 0.004, 0.012, 25000},  // this converter reads 12 V high at zero
     };
     h.digital = {{"PU", 0}, {"TRIP", 0}, {"CB_CLOSED", 1}};
     h.lineFrequency = 50;

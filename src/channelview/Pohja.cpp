@@ -7,10 +7,13 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <limits>
 
+#include "HoverText.h"
 #include "NumberUtils.h"
 #include "SharedState.h"
 #include "SignalRenderer.h"
@@ -186,7 +189,7 @@ void Pohja::Form_MouseMove(int button, int, float x, float y)
         return;
     }
     Guarded([&] {
-        DrawZoomRectangle(canvas_, s.view, s.model, x, y, [this](int percent) { return host_.IsZoomInList(percent); });
+        DrawZoomRectangle(canvas_, s.view, s.model, x, y, [this](double percent) { return host_.IsZoomInList(percent); });
     });
     ShowChanges();
 }
@@ -215,6 +218,34 @@ void Pohja::Form_MouseUp(int button, int, float, float)
     });
     v.blnRedrawSignals = kFalse;
     v.blnRedrawMarkers = kFalse;
+}
+
+void Pohja::Form_MouseWheel(int delta, int shift, float x)
+{
+    SharedState& s = host_.Shared();
+    if (s.view.blnDataLoaded != kTrue) return;
+    constexpr int kNotch = 120;
+    wheelRest_ += delta;
+    const int notches = wheelRest_ / kNotch;
+    wheelRest_ %= kNotch;
+    if (notches == 0) return;
+    Guarded([&] {
+        if (shift & 2) {
+            // Away from the user zooms in (up the list), towards the user out.
+            QComboBox& zoom = host_.ZoomList();
+            const int index = std::clamp(zoom.currentIndex() - notches, 0, zoom.count() - 1);
+            if (index == zoom.currentIndex()) return;
+            const double width = canvas_.ScaleWidth();
+            const double fraction = width > 0 ? std::clamp(x / width, 0.0, 1.0) : 0.0;
+            host_.ZoomKeeping(index, s.view.lngFirstSample + fraction * s.model.lngViewSamples, fraction);
+            return;
+        }
+        // Away from the user goes back in time, as a page scrolls up.
+        QScrollBar& scroll = host_.ScrollBar();
+        const std::int64_t step = static_cast<std::int64_t>(notches) * scroll.singleStep();
+        const std::int64_t target = static_cast<std::int64_t>(scroll.value()) - step;
+        scroll.setValue(static_cast<int>(std::clamp<std::int64_t>(target, scroll.minimum(), scroll.maximum())));
+    });
 }
 
 void Pohja::Form_KeyDown(int keyCode, int)
@@ -336,6 +367,29 @@ void Pohja::mouseReleaseEvent(QMouseEvent* event)
 void Pohja::keyPressEvent(QKeyEvent* event)
 {
     Form_KeyDown(VirtualKeyCode(*event), ShiftState(event->modifiers()));
+    event->accept();
+}
+
+bool Pohja::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    std::string text;
+    Guarded([&] {
+        if (host_.IsTemplate(*this)) return;
+        const QMdiSubWindow* frame = Frame();
+        const bool titleBar = frame != nullptr && !frame->windowFlags().testFlag(Qt::FramelessWindowHint);
+        const SharedState& s = host_.Shared();
+        text = HoverText(s.model, s.view, Index(), titleBar, help->pos().x(), help->pos().y(), canvas_.ScaleWidth(),
+                         canvas_.ScaleHeight());
+    });
+    QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);  // no text hides the tip at once
+    return true;
+}
+
+void Pohja::wheelEvent(QWheelEvent* event)
+{
+    Form_MouseWheel(event->angleDelta().y(), ShiftState(event->modifiers()), static_cast<float>(event->position().x()));
     event->accept();
 }
 

@@ -58,6 +58,9 @@ public:
     void Form_MouseDown(int button, int shift, float x, float y);
     void Form_MouseMove(int button, int shift, float x, float y);
     void Form_MouseUp(int button, int shift, float x, float y);
+    /// The wheel turned by delta (120 a notch, positive away from the user) with the pointer at x:
+    /// scrolls a tenth of the view a notch, with Ctrl zooms one list item a notch about x.
+    void Form_MouseWheel(int delta, int shift, float x);
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyUp(int keyCode, int shift);
     /// The window became the active channel window.
@@ -75,6 +78,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     /// The left button with the markers on: the active marker goes to x (with its offset).
@@ -88,6 +93,7 @@ private:
     QRect shownOverlay_;               // overlay area on screen since the last ShowChanges
     quint64 shownPersistent_ = ~0ull;  // persistent image revision on screen
     bool keepingState_ = false;        // the frame changes, the window state stays (ShowTitleBar)
+    int wheelRest_ = 0;                // a fine wheel's turn short of a notch, kept for the next event
 };
 
 /// The main window as its channel windows see it: the shared state, the
@@ -106,7 +112,10 @@ public:
     virtual void ShowChannelInToolBar(Pohja& window) = 0;
     /// The zoom list: choosing an item from code applies it at once.
     virtual QComboBox& ZoomList() = 0;
-    virtual bool IsZoomInList(int percent) const = 0;
+    virtual bool IsZoomInList(double percent) const = 0;
+    /// Chooses zoom item index, the view placed so that sample stays at this fraction of the
+    /// windows' width (0 left, 1 right); the windows are drawn once.
+    virtual void ZoomKeeping(int index, double sample, double fraction) = 0;
     /// The time scroll bar: a new value from code runs its change handler at once.
     virtual QScrollBar& ScrollBar() = 0;
     /// 1 or 2: the marker the mouse and the arrow keys move; 0 when neither is chosen.

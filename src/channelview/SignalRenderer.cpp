@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "ChannelSetup.h"
 #include "NumberUtils.h"
 #include "ProgramError.h"
 #include "TraceColumns.h"
@@ -580,7 +581,7 @@ float MarkerOffsetX(float x)
 }
 
 void DrawZoomRectangle(Canvas& canvas, ViewState& v, const RecordingModel& m, float x, float y,
-                       const std::function<bool(int)>& inList)
+                       const std::function<bool(double)>& inList)
 {
     // The last rectangle and read-out go; the grid and trace underneath stay.
     canvas.SetAutoRedraw(false);
@@ -598,9 +599,9 @@ void DrawZoomRectangle(Canvas& canvas, ViewState& v, const RecordingModel& m, fl
 
     if (m.lngLastSample == 0) throw ProgramError::DivisionByZero();
     const double previous = v.varZoomPercent;
-    const double percent = RoundHalfEven(samples / m.lngLastSample * 100);
-    const bool listed = percent >= std::numeric_limits<std::int16_t>::min() &&
-                        percent <= std::numeric_limits<std::int16_t>::max() && inList(static_cast<int>(percent));
+    // Below 1 % the list has finer items than whole percentages: the span snaps to the nearest of them.
+    const double percent = ZoomRectanglePercent(samples / m.lngLastSample * 100);
+    const bool listed = inList(percent);
     v.varZoomPercent = listed ? percent : previous;
     v.lngZoomLeftSample = std::max(0, ToInt32(std::min(start, static_cast<double>(x)) / W * viewSamples));
 

@@ -152,6 +152,6 @@ float MarkerOffsetX(float x);
 /// the zoom fields of the view follow (a percentage is taken only when inList says it is
 /// an item of the zoom list).
 void DrawZoomRectangle(Canvas& canvas, ViewState& view, const RecordingModel& model, float x, float y,
-                       const std::function<bool(int)>& inList);
+                       const std::function<bool(double)>& inList);
 
 }  // namespace sevrana

@@ -109,7 +109,8 @@ public:
     void Text6_KeyDown(int keyCode);
     void Timer1_Timer();
     /// True when some zoom list item's number equals the percentage.
-    bool IsZoomInList(int percent) const override;
+    bool IsZoomInList(double percent) const override;
+    void ZoomKeeping(int index, double sample, double fraction) override;
     /// Writes the start and end read-outs for the scroll bar's position.
     void WriteReadOuts();
     /// First visible sample that the scroll bar shows (value / factor, rounded).
@@ -138,6 +139,8 @@ public:
     void SetCheck1(bool checked);
     void Autoscaleall_Click();
     void Disautoscaleall_Click();
+    /// A recording just opened: every analog channel auto-scaled when View > Auto-scale new recordings is on.
+    void AutoScaleNewRecording();
     void Titles_Click();
 
     // --- Dialogs (MDIForm1_Dialogs.cpp) ---
@@ -238,6 +241,7 @@ public:
     QAction* Titles = nullptr;
     QAction* Autoscaleall = nullptr;
     QAction* Disautoscaleall = nullptr;
+    QAction* AutoScaleNew = nullptr;
     QAction* Filinfo = nullptr;
     QAction* Measure = nullptr;
     QAction* Events = nullptr;

@@ -171,6 +171,8 @@ void MDIForm1::BuildMenus()
                         QKeySequence(Qt::CTRL | Qt::Key_E));
     Disautoscaleall = Item(View, "Disautoscaleall", QStringLiteral("Disable auto-scaling on all channels"),
                            QKeySequence(Qt::CTRL | Qt::Key_D));
+    AutoScaleNew = Item(View, "AutoScaleNew", QStringLiteral("Auto-scale new recordings"));
+    AutoScaleNew->setCheckable(true);  // remembered in the settings file; the start-up reads it back
     Separator(View, "Line5");
     Filinfo = Item(View, "Filinfo", QStringLiteral("File information..."), QKeySequence(Qt::CTRL | Qt::Key_F));
     Measure = Item(View, "Measure", QStringLiteral("Measurements..."), QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -396,7 +398,11 @@ void MDIForm1::FitToolBarTexts()
         if (control == Combo1) {
             QStyleOptionComboBox option;
             option.initFrom(Combo1);
-            const QSize text(Combo1->fontMetrics().horizontalAdvance(QStringLiteral("888 %")), Combo1->height());
+            // Three-digit percentages, or a long record's finer items ("0.005 %") once listed.
+            int widest = Combo1->fontMetrics().horizontalAdvance(QStringLiteral("888 %"));
+            for (int k = 0; k < Combo1->count(); ++k)
+                widest = std::max(widest, Combo1->fontMetrics().horizontalAdvance(Combo1->itemText(k)));
+            const QSize text(widest, Combo1->height());
             return Combo1->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, Combo1).width() + 4;
         }
         if (control == Command1) {

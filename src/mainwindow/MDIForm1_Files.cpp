@@ -93,6 +93,28 @@ bool Reachable(const QRect& frame)
     return false;
 }
 
+/// A restored window, frame and all, within the available area of the screen it is on (a
+/// remembered size may come from a larger screen, or from a desktop that left out the frame).
+/// Moved in along each side where it fits; a window taller than the area is made as tall as
+/// the area. One wider than the area keeps its width and place: its tool bar holds that width.
+void KeepInsideScreen(QWidget& window)
+{
+    const QScreen* screen = QGuiApplication::screenAt(window.frameGeometry().center());
+    if (screen == nullptr) screen = window.screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = window.frameGeometry().size() - window.size();
+    if (window.height() + frame.height() > area.height())
+        window.resize(window.width(), std::max(window.minimumHeight(), area.height() - frame.height()));
+    const QSize outside = window.size() + frame;
+    auto within = [](int at, int extent, int start, int room) {
+        return extent > room ? at : std::clamp(at, start, start + room - extent);
+    };
+    const QPoint inside(within(window.x(), outside.width(), area.x(), area.width()),
+                        within(window.y(), outside.height(), area.y(), area.height()));
+    if (inside != window.pos()) window.move(inside);
+}
+
 /// Placement as stored: left, top, width and height in twips, a blank in a positive number's sign place.
 std::string GeometryText(const QWidget& window)
 {
@@ -191,9 +213,11 @@ void MDIForm1::Form_Load(const QString& commandLine)
         }
     }
     if (!placed) centred(designed);
+    AutoScaleNew->setChecked(ReadProfileString(state_.varIniFile, kSettingsSection, "AutoScaleNew") == "1");
 
     // Visible before the first load, so that the caption can show its progress.
     show();
+    if (placed && windowState() == Qt::WindowNoState) KeepInsideScreen(*this);
     state_.view.blnDataLoaded = kFalse;
 
     // The measurements window where it was left, and open again if it was.
@@ -353,6 +377,7 @@ void MDIForm1::LoadData()
     loading_ = true;
     LoadStages();
     loading_ = false;
+    if (!closeRequested_) AutoScaleNewRecording();
     // Closed while loading: the load has stopped; now the window goes.
     if (closeRequested_) {
         closeRequested_ = false;
@@ -426,7 +451,6 @@ void MDIForm1::LoadStages()
         Pop->hide();
         FillZoomList();
         if (stopped()) return;
-        m.dblScrollFactor = ScrollFactor(m.lngLastSample);
         Scroll1->setMaximum(1);
         FitTimeBoxes();
 
@@ -578,6 +602,8 @@ void MDIForm1::SaveAndUnloadAll()
             if (measurements_ != nullptr &&
                 (!WriteProfileString(file, kSettingsSection, "MeasurementsGeometry", GeometryText(*measurements_)) ||
                  !WriteProfileString(file, kSettingsSection, "MeasurementsOpen", measurements_->isVisible() ? "1" : "0")))
+                return false;
+            if (!WriteProfileString(file, kSettingsSection, "AutoScaleNew", AutoScaleNew->isChecked() ? "1" : "0"))
                 return false;
             return WriteProfileString(file, kSettingsSection, "WindowState", stateText);
         };

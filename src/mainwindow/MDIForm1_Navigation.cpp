@@ -50,8 +50,8 @@ void SetScrollValue(MDIForm1& form, int value)
     ChangeScroll(form, [value](QScrollBar& bar) { bar.setValue(value); });
 }
 
-/// A maximum below the minimum (only for very long records at full zoom, where the
-/// factor rounds it to 0) leaves a bar with the single position of its minimum.
+/// A maximum below the minimum (a thumb dragged at full zoom, where the view is the
+/// whole record) leaves a bar with the single position of its minimum.
 void SetScrollRange(MDIForm1& form, int minimum, int maximum)
 {
     ChangeScroll(form, [=](QScrollBar& bar) { bar.setRange(minimum, std::max(minimum, maximum)); });
@@ -201,11 +201,28 @@ void MDIForm1::Timer1_Timer()
     }
 }
 
-bool MDIForm1::IsZoomInList(int percent) const
+bool MDIForm1::IsZoomInList(double percent) const
 {
     for (int k = 0; k < Combo1->count(); ++k)
         if (TextValue(Combo1->itemText(k)) == percent) return true;
     return false;
+}
+
+void MDIForm1::ZoomKeeping(int index, double sample, double fraction)
+{
+    const RecordingModel& m = state_.model;
+    const std::int32_t inView = ViewSamplesForZoom(TextValue(Combo1->itemText(index)), m.lngLastSample);
+    const double first = FirstSampleKeeping(sample, fraction, inView) * m.dblScrollFactor;
+    {
+        // The bar gets the new range and position first, so the zoom below draws the windows once, already there.
+        const QSignalBlocker blocker(Scroll1);
+        const int maximum = std::max(1, ScrollMaximum(m.lngLastSample, inView, m.dblScrollFactor));
+        Scroll1->setRange(1, maximum);
+        Scroll1->setValue(static_cast<int>(std::clamp(first, 1.0, static_cast<double>(maximum))));
+    }
+    const QSignalBlocker blocker(Combo1);
+    Combo1->setCurrentIndex(index);
+    Combo1_Click();
 }
 
 void MDIForm1::WriteReadOuts()
@@ -240,6 +257,7 @@ void MDIForm1::FillZoomList()
         const QSignalBlocker blocker(Combo1);
         Combo1->setCurrentIndex(Combo1->count() - 1);
     }
+    FitToolBarTexts();  // a long record's finer items are wider than "100 %"
     // Applied here, once, whether or not the index changed (a one-item list is already on it).
     Combo1_Click();
 }

@@ -102,6 +102,12 @@ void MDIForm1::Disautoscaleall_Click()
     DrawSignal();
 }
 
+void MDIForm1::AutoScaleNewRecording()
+{
+    if (AutoScaleNew->isChecked() && state_.view.blnDataLoaded == kTrue && state_.model.AnalogCount() > 0)
+        Autoscaleall_Click();
+}
+
 void MDIForm1::Titles_Click()
 {
     const RecordingModel& m = state_.model;

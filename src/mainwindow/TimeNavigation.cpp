@@ -19,23 +19,22 @@ std::string SampleTimeText(std::int32_t sample, std::int32_t sampleRate)
 
 }  // namespace
 
-std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample)
+std::int32_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor)
 {
-    const std::int32_t samples = ToInt32(percent / 100 * (static_cast<double>(lastSample) - 1));
-    return samples == 0 ? lastSample : samples;
-}
-
-std::int16_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor)
-{
-    return ToInt16((static_cast<double>(lastSample) - viewSamples) * factor);
+    return ToInt32((static_cast<double>(lastSample) - viewSamples) * factor);
 }
 
 int ScrollStep(double samples, double factor)
 {
-    return static_cast<int>(std::clamp(RoundHalfEven(samples * factor), 1.0, 32767.0));
+    return static_cast<int>(std::clamp(RoundHalfEven(samples * factor), 1.0, 2147483647.0));
 }
 
 std::int32_t FirstSampleFromScroll(double value, double factor) { return ToInt32(value / factor); }
+
+std::int32_t FirstSampleKeeping(double sample, double fraction, std::int32_t viewSamples)
+{
+    return ToInt32(sample - fraction * viewSamples);
+}
 
 std::int32_t EndSample(std::int32_t firstSample, std::int32_t viewSamples, std::int32_t lastSample)
 {

@@ -8,19 +8,20 @@
 
 namespace sevrana {
 
-/// Samples in view for a zoom percentage: percent / 100 of N − 1, rounded
-/// (halves to even); the whole record (N) when that rounds to 0.
-std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample);
-
 /// Scroll-bar maximum for a view of viewSamples: (N − viewSamples) × factor,
-/// rounded to a 16-bit whole number. The factor keeps it within 16 bits.
-std::int16_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor);
+/// rounded to a 32-bit whole number (the bar holds one position per sample).
+std::int32_t ScrollMaximum(std::int32_t lastSample, double viewSamples, double factor);
 
-/// Scroll units for a move of this many samples: rounded, at least one, within 16 bits.
+/// Scroll units for a move of this many samples: rounded, at least one, within 32 bits.
 int ScrollStep(double samples, double factor);
 
 /// First visible sample for a scroll value: value / factor, rounded.
 std::int32_t FirstSampleFromScroll(double value, double factor);
+
+/// First sample of a view of viewSamples that keeps sample where it is, at this fraction
+/// (0 left edge, 1 right edge) of the window's width: sample − fraction × viewSamples, rounded.
+/// The scroll bar keeps it within the record.
+std::int32_t FirstSampleKeeping(double sample, double fraction, std::int32_t viewSamples);
 
 /// Last sample the end box refers to: f + v, but never past the end of the record.
 std::int32_t EndSample(std::int32_t firstSample, std::int32_t viewSamples, std::int32_t lastSample);

@@ -19,10 +19,26 @@ double InitialScale(double fullScale)
     return *shown;
 }
 
-double ScrollFactor(std::int32_t lastSample)
+std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample)
 {
-    return lastSample < 32768 ? 1.0 : 32767.0 / lastSample;
+    const std::int32_t samples = ToInt32(percent / 100 * (static_cast<double>(lastSample) - 1));
+    return samples == 0 ? lastSample : samples;
 }
+
+namespace {
+
+/// The steps below 1 %: 0.5, 0.2, 0.1, 0.05, ... (index 0, 1, 2, ...). Divided by an exact power
+/// of ten, so each is the same double as its text read back ("0.05" is 5 / 100).
+double FineZoomStep(int index)
+{
+    constexpr double kMantissas[] = {5, 2, 1};
+    return kMantissas[index % 3] / std::pow(10.0, index / 3 + 1);
+}
+
+// Far below anything a record of 2^31 samples lists, and a bound for the searches.
+constexpr int kFineZoomSteps = 30;
+
+}  // namespace
 
 std::vector<std::string> ZoomListItems(std::int32_t lastSample)
 {
@@ -33,10 +49,26 @@ std::vector<std::string> ZoomListItems(std::int32_t lastSample)
         if (step == 0) step = 100;
         for (long k = 1; k <= lastSample; ++k)
             items.push_back(k == lastSample ? std::string("100 %") : IntText(k * step) + " %");
-    } else {
-        for (long k = 1; k <= 100; ++k) items.push_back(IntText(k) + " %");
+        return items;
     }
+    // Where 1 % is more than 1,000 samples, a whole percent is too coarse to find a fault in.
+    if (lastSample > 100000) {
+        int count = 0;
+        while (count < kFineZoomSteps && ViewSamplesForZoom(FineZoomStep(count), lastSample) >= 100) ++count;
+        for (int k = count - 1; k >= 0; --k) items.push_back(GeneralNumber(FineZoomStep(k)) + " %");
+    }
+    for (long k = 1; k <= 100; ++k) items.push_back(IntText(k) + " %");
     return items;
+}
+
+double ZoomRectanglePercent(double spanPercent)
+{
+    const double whole = RoundHalfEven(spanPercent);
+    if (whole != 0 || spanPercent == 0) return whole;
+    double nearest = FineZoomStep(0);
+    for (int k = 1; k < kFineZoomSteps; ++k)
+        if (std::fabs(FineZoomStep(k) - spanPercent) < std::fabs(nearest - spanPercent)) nearest = FineZoomStep(k);
+    return nearest;
 }
 
 std::string DigitalNamesText(const RecordingModel& model)
@@ -53,7 +85,8 @@ TriggerResult ComputeTriggerPoint(RecordingModel& model)
 {
     ComtradeDate start;
     ComtradeDate trigger;
-    if (!start.SetDate(model.varStartStamp) || !trigger.SetDate(model.strTriggerStamp)) return TriggerResult::BadTimeStamps;
+    if (!start.SetDate(model.varStartStamp) || !trigger.SetDate(model.strTriggerStamp))
+        return TriggerResult::BadTimeStamps;
     if (model.lngSampleRate == 0) return TriggerResult::BadTimeStamps;
     model.varTriggerTime = start.GetTimeDifference(trigger) * 24 * 60 * 60;
     std::int32_t sample = INT32_MAX;
@@ -83,7 +116,6 @@ bool PrepareChannels(RecordingModel& model, LoadObserver& observer)
         model.intHasDigital = nD < 1 ? 0 : 1;
         model.lngViewSamples = 10;
         ZoomListItems(model.lngLastSample);  // a record without samples has no zoom list
-        model.dblScrollFactor = ScrollFactor(model.lngLastSample);
         // Each window gets an equal share of the height: there must be a window.
         if (nA + model.intHasDigital == 0) throw std::domain_error("no channel windows");
         for (long i = 1; i <= nA; ++i) model.arrChannelScale(i) = InitialScale(model.arrFullScale(i));

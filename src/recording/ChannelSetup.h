@@ -1,6 +1,6 @@
 #pragma once
 // The parts of a recording's channel set-up that need no windows: initial
-// scales, scroll factor, zoom list items, digital names and the trigger point.
+// scales, zoom list items, digital names and the trigger point.
 
 #include <cstdint>
 #include <string>
@@ -20,12 +20,20 @@ double InitialScale(double fullScale);
 /// the rule of the initial scale, applied to the peak.
 inline double AutoScaleValue(double peak) { return InitialScale(peak); }
 
-/// Scroll-bar units per sample: 1 below 32768 samples, else 32767 / samples.
-double ScrollFactor(std::int32_t lastSample);
+/// Samples in view for a zoom percentage: percent / 100 of N − 1, rounded
+/// (halves to even); the whole record (N) when that rounds to 0.
+std::int32_t ViewSamplesForZoom(double percent, std::int32_t lastSample);
 
 /// Items of the zoom list for a record of lastSample samples ("12 %", ..., "100 %").
+/// Above 100,000 samples, finer items come before "1 %" ("0.005 %", "0.01 %", "0.02 %",
+/// "0.05 %", ..., "0.5 %") down to the last one whose view holds at least 100 samples.
 /// Throws std::domain_error for a record without samples (there is no zoom step).
 std::vector<std::string> ZoomListItems(std::int32_t lastSample);
+
+/// Percentage a zoom rectangle spanning this share of the record (in percent) stands for:
+/// rounded to a whole percent, or where that is 0 to the nearest of 0.5, 0.2, 0.1, 0.05, ...
+/// (0 for an empty span). Whether that is an item of the list is for the list to say.
+double ZoomRectanglePercent(double spanPercent);
 
 /// "1:name1, 2:name2, ..." of all digital channels.
 std::string DigitalNamesText(const RecordingModel& model);
@@ -41,7 +49,7 @@ enum class TriggerResult {
 TriggerResult ComputeTriggerPoint(RecordingModel& model);
 
 /// Everything of the channel set-up that the command-line checker can run, in the
-/// viewer's order and with its messages: flags, zoom list check, scroll factor,
+/// viewer's order and with its messages: flags, zoom list check,
 /// window-height share check, initial scales, digital selection, trigger point and
 /// digital names. False when the viewer would fail here (message already shown).
 bool PrepareChannels(RecordingModel& model, LoadObserver& observer);

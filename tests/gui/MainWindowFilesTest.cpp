@@ -642,6 +642,54 @@ TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)
     EXPECT_EQ(Ini("Geometry"), "-450, 0, 13500, 9600");
 }
 
+TEST_F(MainWindowFiles, AutoScaleNewRecordingsIsRememberedAndScalesEveryAnalogChannelOfTheNextOpen)
+{
+    form->Form_Load(QString());
+    EXPECT_FALSE(form->AutoScaleNew->isChecked());  // off by default
+    const std::string cfg = Write(RecordingText());
+    Open(cfg);
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ((std::vector<double>{m.arrChannelScale(1), m.arrChannelScale(2)}), (std::vector<double>{65534, 1001}));
+    EXPECT_EQ(m.arrAutoScale(1), kFalse);
+    const QList<QAction*> items = form->View->actions();
+    EXPECT_EQ(items.indexOf(form->AutoScaleNew), items.indexOf(form->Disautoscaleall) + 1);
+    EXPECT_EQ(form->AutoScaleNew->text(), "Auto-scale new recordings");
+
+    form->AutoScaleNew->trigger();
+    EXPECT_EQ(m.arrAutoScale(1), kFalse);  // the open recording stays as it is
+    form->close();
+    EXPECT_EQ(Ini("AutoScaleNew"), "1");
+
+    // Started again: still on, and the next recording opens auto-scaled, the active channel's box ticked.
+    Restart();
+    EXPECT_TRUE(form->AutoScaleNew->isChecked());
+    Open(cfg);
+    const RecordingModel& again = form->State().model;
+    EXPECT_EQ((std::vector<double>{again.arrChannelScale(1), again.arrChannelScale(2)}), (std::vector<double>{200, 6}));
+    EXPECT_EQ((std::vector<Flag>{again.arrAutoScale(1), again.arrAutoScale(2)}), (std::vector<Flag>{kTrue, kTrue}));
+    EXPECT_TRUE(form->Check1->isChecked());
+
+    form->AutoScaleNew->trigger();
+    form->close();
+    EXPECT_EQ(Ini("AutoScaleNew"), "0");
+}
+
+TEST_F(MainWindowFiles, RestoredWindowStaysInsideTheScreenWithItsFrame)
+{
+    // The offscreen desktop: a screen of 800 x 800, frames 2 px on each side. The window is wider
+    // than that screen (its tool bar), so only the top and bottom are checked.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    auto topAndBottom = [&] { return std::pair(form->frameGeometry().top(), form->frameGeometry().bottom()); };
+    Restart("1500, 3060, 9000, 9000");  // its frame's bottom 8 px below the screen: moved up by 8
+    EXPECT_EQ(topAndBottom(), std::pair(196, 799));
+    EXPECT_EQ(form->height(), 600);
+    Restart("1500, 1500, 9000, 15000");  // taller than the screen: as tall as it
+    EXPECT_EQ(topAndBottom(), std::pair(0, 799));
+    EXPECT_EQ(form->height(), 796);
+    Restart("1500, 750, 9000, 9000");  // inside already: where it was
+    EXPECT_EQ(topAndBottom(), std::pair(50, 653));
+}
+
 TEST_F(MainWindowFiles, StoredGeometryOutOfSightIsBroughtBack)
 {
     // (The window is never narrower than its upper tool bar: widths are checked by height and place.)

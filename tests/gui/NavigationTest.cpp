@@ -4,8 +4,10 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <climits>
 #include <tuple>
@@ -14,6 +16,7 @@
 #include "ChannelSetup.h"
 #include "FormFixture.h"
 #include "ProgramError.h"
+#include "SyntheticRecording.h"
 #include "TimeNavigation.h"
 
 namespace sevrana {
@@ -24,34 +27,34 @@ using testing::LoadedForm;
 TEST(NavigationArithmetic, ZoomItemsViewSizes)
 {
     // Percent of the N - 1 sample intervals, halves to the even neighbour; nothing is the whole record.
-    const std::vector<std::tuple<double, std::int32_t, std::int32_t>> cases = {
-        {12, 8, 1},   {24, 8, 2},   {36, 8, 3},   {48, 8, 3},     {50, 6, 2},  {50, 8, 4},
-        {50, 2, 2},   {100, 1, 1},  {118, 60, 70}, {116, 60, 68}, {50, 100, 50}, {1, 1000, 10},
-        {100, 2000000, 1999999}};
+    const std::vector<std::tuple<double, std::int32_t, std::int32_t>> cases = {{12, 8, 1},
+                                                                               {24, 8, 2},
+                                                                               {36, 8, 3},
+                                                                               {48, 8, 3},
+                                                                               {50, 6, 2},
+                                                                               {50, 8, 4},
+                                                                               {50, 2, 2},
+                                                                               {100, 1, 1},
+                                                                               {118, 60, 70},
+                                                                               {116, 60, 68},
+                                                                               {50, 100, 50},
+                                                                               {1, 1000, 10},
+                                                                               {100, 2000000, 1999999}};
     for (const auto& [percent, n, expected] : cases)
         EXPECT_EQ(ViewSamplesForZoom(percent, n), expected) << percent << " % of " << n;
 }
 
 TEST(NavigationArithmetic, ScrollRangeAndPosition)
 {
-    // Short records: one unit per sample; full zoom leaves one step.
+    // One position per sample; full zoom leaves one step.
     EXPECT_EQ(ScrollMaximum(1000, 999, 1.0), 1);
     EXPECT_EQ(ScrollMaximum(1000, 100, 1.0), 900);
-    EXPECT_EQ(ScrollMaximum(32767, 0, ScrollFactor(32767)), 32767);
-    EXPECT_EQ(FirstSampleFromScroll(32767, ScrollFactor(32767)), 32767);
-
-    // Long records share the 16-bit range: the last position is the last sample.
-    for (std::int32_t n : {32768, 40000, 65535, 1000000, 2000000000, INT32_MAX}) {
-        SCOPED_TRACE(n);
-        const double factor = ScrollFactor(n);
-        EXPECT_EQ(FirstSampleFromScroll(32767, factor), n);
-        EXPECT_EQ(ScrollMaximum(n, 0, factor), 32767);
-        EXPECT_GE(FirstSampleFromScroll(1, factor), 1);
-    }
-    EXPECT_EQ(FirstSampleFromScroll(1, ScrollFactor(100000)), 3);  // 3.05
-    // At full zoom the one remaining step is the factor itself, rounded.
-    EXPECT_EQ(ScrollMaximum(40000, 39999, ScrollFactor(40000)), 1);  // 0.82
-    EXPECT_EQ(ScrollMaximum(65534, 65533, ScrollFactor(65534)), 0);  // 0.5, half to even
+    // Beyond 16 bits: a long record at its finest zoom, and the steps of its widest view.
+    EXPECT_EQ(ScrollMaximum(3100000, 155, 1.0), 3099845);
+    EXPECT_EQ(ScrollMaximum(INT32_MAX, 107, 1.0), INT32_MAX - 107);
+    EXPECT_EQ(ScrollStep(3099999 * 9 / 10.0, 1.0), 2789999);
+    EXPECT_EQ(ScrollStep(0.2, 1.0), 1);
+    EXPECT_EQ(FirstSampleFromScroll(3099845, 1.0), 3099845);
 }
 
 TEST(NavigationArithmetic, ReadOuts)
@@ -221,21 +224,104 @@ TEST_F(NavigationWindow, ZoomAndScrollSetTheViewNeverBeforeTheFirstSample)
     EXPECT_EQ(form->Text5->text(), "59.000 ms");
 }
 
-TEST_F(NavigationWindow, LongRecordSharesTheScrollRange)
+TEST_F(NavigationWindow, EverySampleOfALongRecordIsReachableAtEveryZoom)
 {
-    Load(70000);  // 0.468 scroll units per sample
-    ChooseZoom("1 %");
-    EXPECT_EQ(form->State().model.lngViewSamples, 700);
-    EXPECT_EQ(form->Scroll1->maximum(), 32439);  // 69300 x 0.468
-    EXPECT_EQ(form->Scroll1->singleStep(), 33);  // the steps are in scroll units too: 70 x 0.468
-    form->Scroll1->setValue(32439);
-    ExpectView(69299, "69298.000 ms", "69998.000 ms");  // sample numbers, not scroll units
+    // 3.1 M samples at 1000 per second, set up as the checker does and handed to the window (nothing drawn, no files).
+    constexpr std::int32_t n = 3100000;
+    RecordingModel record = testing::Model(1000, 50, n, {testing::Signal{}});
+    record.varStartStamp = record.strTriggerStamp = "01/01/00,00:00:00.000000";
+    record.arrFullScale.Redim(1, 1);
+    record.arrChannelScale.Redim(1, 1);
+    record.arrDigitalSelection.Redim(0, 1);
+    ASSERT_TRUE(PrepareChannels(record, *form));
+    form->State().model = std::move(record);
+    const int narrow = form->Combo1->width();
+    form->FillZoomList();
+    // The box widens for the finer items, and the button after it moves along.
+    EXPECT_GT(form->Combo1->width(), narrow);
+    EXPECT_LT(form->Combo1->geometry().right(), form->Command1->x());
+    const RecordingModel& m = form->State().model;
+    const QStringList items = ZoomItems();
+    ASSERT_EQ(items.size(), 107);
+    for (const QString& item : items) {
+        SCOPED_TRACE(item.toStdString());
+        ChooseZoom(item);
+        form->Scroll1->setValue(form->Scroll1->minimum());
+        EXPECT_EQ(form->ScrollFirstSample(), 1);
+        EXPECT_EQ(form->Text4->text(), "0.000 ms");
+        form->Scroll1->setValue(form->Scroll1->maximum());
+        EXPECT_EQ(EndSample(form->ScrollFirstSample(), m.lngViewSamples, n), n);
+        EXPECT_EQ(form->Text5->text(), "3099999.000 ms");
+        // One position a sample: the position before the last shows the sample before.
+        form->Scroll1->setValue(form->Scroll1->maximum() - 1);
+        EXPECT_EQ(form->ScrollFirstSample(), std::max(1, n - m.lngViewSamples - 1));
+    }
+    // The finest item: 155 samples, the bar's last position the last 155 of them.
+    ChooseZoom("0.005 %");
+    EXPECT_EQ(std::tuple(m.lngViewSamples, form->Scroll1->maximum()), std::tuple(155, 3099845));
+}
 
-    // At full zoom the one step left rounds to 0: the bar keeps only position 1.
-    ChooseZoom("100 %");
-    EXPECT_EQ(form->Scroll1->value(), 1);
-    EXPECT_EQ(form->Scroll1->minimum(), 1);
-    ExpectView(2, "1.000 ms", "69999.000 ms");  // position 1 is sample 1 / 0.468, rounded
+TEST_F(NavigationWindow, RectangleAndArrowKeysReachTheItemsBelowOnePercent)
+{
+    Load(100001);  // items 0.1 %, 0.2 % and 0.5 % before 1 %
+    const RecordingModel& m = form->State().model;
+    ASSERT_EQ(ZoomItems().mid(0, 4), QStringList({"0.1 %", "0.2 %", "0.5 %", "1 %"}));
+    // Four pixels of the whole record are a little over 0.5 % of it: that item.
+    Drag(1, QPointF(100, 20), {QPointF(102, 20), QPointF(104, 20)});
+    EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString("0.5 %"), 500));
+    Activate(1);
+    for (const auto& [key, item, inView] :
+         std::vector<std::tuple<int, const char*, int>>{{Qt::Key_Up, "0.2 %", 200},
+                                                        {Qt::Key_Up, "0.1 %", 100},
+                                                        {Qt::Key_Up, "0.1 %", 100},
+                                                        {Qt::Key_Down, "0.2 %", 200},
+                                                        {Qt::Key_Down, "0.5 %", 500},
+                                                        {Qt::Key_Down, "1 %", 1000}}) {
+        Key(&Window(1), key);
+        EXPECT_EQ(std::pair(form->Combo1->currentText(), m.lngViewSamples), std::pair(QString(item), inView));
+    }
+}
+
+TEST_F(NavigationWindow, WheelScrollsATenthOfTheViewCtrlWheelZoomsAboutThePointer)
+{
+    Load(1000);
+    ChooseZoom("10 %");  // 100 samples in view
+    const ViewState& v = form->State().view;
+    const RecordingModel& m = form->State().model;
+    auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers, double x) {
+        const QPointF at(x, 20);
+        QWheelEvent event(at, Window(1).mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&Window(1), &event);
+    };
+    wheel(-120, Qt::NoModifier, 10);  // towards the user: later
+    EXPECT_EQ(v.lngFirstSample, 11);
+    wheel(-240, Qt::NoModifier, 10);
+    EXPECT_EQ(v.lngFirstSample, 31);
+    wheel(60, Qt::NoModifier, 10);  // half a notch of a fine wheel waits for the other half
+    EXPECT_EQ(v.lngFirstSample, 31);
+    wheel(60, Qt::NoModifier, 10);
+    EXPECT_EQ(v.lngFirstSample, 21);
+    wheel(480, Qt::NoModifier, 10);  // never before the first sample
+    EXPECT_EQ(v.lngFirstSample, 1);
+
+    // Ctrl: one item a notch; the sample under the pointer stays under it (at the right edge: 401 + 100).
+    form->Scroll1->setValue(401);
+    const double right = Window(1).width();
+    wheel(120, Qt::ControlModifier, right);
+    auto view = [&] { return std::tuple(form->Combo1->currentText(), m.lngViewSamples, v.lngFirstSample); };
+    EXPECT_EQ(view(), std::tuple("9 %", 90, 411));
+    EXPECT_EQ(form->Text4->text(), "410.000 ms");
+    wheel(-120, Qt::ControlModifier, 0);  // at the left edge the first sample stays
+    EXPECT_EQ(view(), std::tuple("10 %", 100, 411));
+    wheel(-240, Qt::ControlModifier, right);  // two items out: 511 - 120
+    EXPECT_EQ(view(), std::tuple("12 %", 120, 391));
+    // Out beyond the end of the record, the view stops at the last sample.
+    ChooseZoom("99 %");
+    wheel(-360, Qt::ControlModifier, 0);
+    EXPECT_EQ(std::tuple(form->Combo1->currentText(), v.lngFirstSample), std::tuple("100 %", 1));
+    wheel(-120, Qt::ControlModifier, 0);
+    EXPECT_EQ(form->Combo1->currentText(), "100 %");
 }
 
 TEST_F(NavigationWindow, DraggingTheThumbMovesTheViewOnlyWhenLetGo)

@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,11 +28,13 @@
 #include <random>
 #include <sstream>
 
+#include "ChannelSetup.h"
 #include "DigitalRows.h"
 #include "FormFixture.h"
 #include "MeasurementText.h"
 #include "Measurements.h"
 #include "NewRecording.h"
+#include "NumberUtils.h"
 #include "ProgramError.h"
 #include "SelctSign.h"
 
@@ -85,6 +88,10 @@ protected:
         const RecordingText many = ManyDigitals();
         files << QString::fromStdString(dir.Write("many.cfg", many.Config()));
         dir.Write("many.dat", many.Data());
+        // Long enough for the zoom items below 1 %.
+        const RecordingText longer = testing::SamplesOf(100001);
+        files << QString::fromStdString(dir.Write("long.cfg", longer.Config()));
+        dir.Write("long.dat", longer.Data());
         pdf = QString::fromStdString(dir.Path() + "/sequence.pdf");
         // Newer recordings to import: separate files of both revisions, a combined file, and one
         // whose data file ends early, which the converter refuses.
@@ -305,6 +312,49 @@ protected:
         return left ? "left arrow" : "right arrow";
     }
 
+    /// The wheel over a channel window: a few notches either way, scrolling, or with Ctrl zooming
+    /// about the pointer, which keeps the sample under it unless the view meets an end of the record.
+    std::string Wheel()
+    {
+        const long i = 1 + Pick(static_cast<int>(Windows()));
+        if (Minimized(i)) return "no wheel: window " + std::to_string(i) + " is an icon";
+        const int notches = (Pick(2) == 0 ? -1 : 1) * (1 + Pick(3));
+        const bool zoom = Pick(2) == 0;
+        const int percent = Pick(101);
+        const QPointF at = At(i, percent);
+        const ViewState& v = form->State().view;
+        auto under = [&] { return v.lngFirstSample + at.x() / Window(i).width() * M().lngViewSamples; };
+        const double before = under();
+        QWheelEvent event(at, Window(i).mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          zoom ? Qt::ControlModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&Window(i), &event);
+        const bool atAnEnd = v.lngFirstSample <= 1 || form->Scroll1->value() >= form->Scroll1->maximum();
+        if (zoom && !atAnEnd && std::abs(under() - before) > 1)
+            problems += "the sample under the pointer moved from " + std::to_string(before) + " to " +
+                        std::to_string(under()) + "\n";
+        return std::string(zoom ? "Ctrl + " : "") + "wheel " + std::to_string(notches) + " at " +
+               std::to_string(percent) + " %" + Of(i);
+    }
+
+    /// Up and Down in a channel window to one of the zoom items below 1 % (a long record's only):
+    /// the view holds the samples the item says, and never fewer than 100.
+    std::string FineZoom()
+    {
+        Pohja* active = form->ActiveChannelWindow();
+        if (active == nullptr) return "no fine zoom: no active window";
+        int finer = 0;
+        while (finer < form->Combo1->count() && Val(form->Combo1->itemText(finer).toStdString()) < 1) ++finer;
+        if (finer == 0) return "no fine zoom: no item below 1 %";
+        const int target = Pick(finer);
+        while (form->Combo1->currentIndex() != target)
+            Key(active, form->Combo1->currentIndex() > target ? Qt::Key_Up : Qt::Key_Down);
+        const std::string item = form->Combo1->currentText().toStdString();
+        const std::int32_t expected = ViewSamplesForZoom(Val(item), M().lngLastSample);
+        if (M().lngViewSamples != expected || expected < 100)
+            problems += item + " shows " + std::to_string(M().lngViewSamples) + " samples\n";
+        return "keys to zoom " + item;
+    }
+
     std::string Activate()
     {
         const long i = 1 + Pick(static_cast<int>(Windows()));
@@ -494,6 +544,8 @@ protected:
                  return "zoom " + form->Combo1->currentText().toStdString();
              }},
             {"scroll", 5, [this] { return Scroll(); }},
+            {"wheel", 5, [this] { return Wheel(); }},
+            {"fine zoom", 3, [this] { return FineZoom(); }},
             {"markers", 4,
              [this] {
                  form->Command1->click();
@@ -633,6 +685,11 @@ TEST_F(Sequence, OnTheExample)
 TEST_F(Sequence, OnManyDigitalChannels)
 {
     for (unsigned seed : Seeds({2})) Run(seed, 1000, 1);
+}
+
+TEST_F(Sequence, OnALongRecord)
+{
+    for (unsigned seed : Seeds({3})) Run(seed, 400, 2);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
-// Initial scales, zoom items, scroll factor and the trigger point, and the
+// Initial scales, zoom items and the trigger point, and the
 // messages of the window-free part of the channel set-up.
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <tuple>
 
 #include "ChannelSetup.h"
+#include "NumberUtils.h"
 
 namespace sevrana {
 namespace {
@@ -17,7 +19,7 @@ struct Captured : LoadObserver {
     void ShowMessage(const std::string& m) override { messages.push_back(m); }
 };
 
-TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwoDateLines)
+TEST(ChannelSetup, InitialScaleAndTheTriggerPointFromTheTwoDateLines)
 {
     // F * 1.1 up to a whole part of 4, else F rounded (halves to even) plus 1; kept to four decimals (5.49989 is
     // 5.4999); never a zero scale (0.00004 shows as 0.0); no 16-bit limit.
@@ -27,22 +29,6 @@ TEST(ChannelSetup, InitialScaleScrollFactorZoomItemsAndTheTriggerPointFromTheTwo
         {100.5, 101}, {101.5, 103}, {65533, 65534}, {-3, -3.3}, {std::numeric_limits<double>::infinity(), 1}};
     // clang-format on
     for (const auto& [fullScale, scale] : scales) EXPECT_EQ(InitialScale(fullScale), scale) << fullScale;
-
-    // The scroll bar holds at most 32767 positions.
-    for (const auto& [samples, factor] : {std::pair{32767, 1.0}, {1, 1.0}, {40000, 0.819175}, {32768, 32767.0 / 32768}})
-        EXPECT_DOUBLE_EQ(ScrollFactor(samples), factor) << samples;
-
-    // Short records step by their sample share (100 / 60 rounds to 2), long ones by one percent; the whole lists of
-    // the shortest records are checked in the zoom box.
-    for (const auto& [samples, count, first, nextToLast] :
-         {std::tuple{60, 60u, "2 %", "118 %"}, {100, 100u, "1 %", "99 %"}, {10000000, 100u, "1 %", "99 %"}}) {
-        const auto items = ZoomListItems(samples);
-        ASSERT_EQ(items.size(), count);
-        EXPECT_EQ(items.front(), first);
-        EXPECT_EQ(items[count - 2], nextToLast);
-        EXPECT_EQ(items.back(), "100 %");
-    }
-    EXPECT_THROW(ZoomListItems(0), std::domain_error);
 
     // The second case borrows a second (microseconds -800000); the third turns the century. One period after the
     // last sample, or before the first, is out of the record, and so is a trigger too far for a 32-bit sample number
@@ -117,7 +103,6 @@ TEST(PrepareChannels, FillsScalesSelectionAndNamesOrSaysWhatStopsTheViewer)
                                    d(m.arrDigitalSelection(1)), d(m.lngTriggerSample), d(m.lngViewSamples)}),
               (std::vector<double>{1, 101, 201, 1, 3, 0, 3, 10}));
     EXPECT_EQ(m.strDigitalNames, "1:D1, 2:D2, 3:D3");
-    EXPECT_DOUBLE_EQ(m.dblScrollFactor, 0.819175);
 
     // What stops the viewer (a record without samples is in the command-line tests): no channel at all; a trigger
     // at sample 3 of 2 (still shown, without digital channels); a bad time stamp.
@@ -132,6 +117,55 @@ TEST(PrepareChannels, FillsScalesSelectionAndNamesOrSaysWhatStopsTheViewer)
         EXPECT_EQ(seen.messages, std::vector<std::string>{message});
         EXPECT_TRUE(!shown || model.intHasDigital == 0);
     }
+}
+
+TEST(ZoomList, ShortRecordsStepBySampleShareLongOnesByPercentVeryLongOnesGetFinerItemsFirst)
+{
+    // 100 / 60 rounds to 2; the whole lists of the shortest records are checked in the zoom box.
+    const auto percents = [](int from, int to) {
+        std::vector<std::string> items;
+        for (int k = from; k <= to; ++k) items.push_back(std::to_string(k) + " %");
+        return items;
+    };
+    auto sixty = ZoomListItems(60);
+    ASSERT_EQ(sixty.size(), 60u);
+    EXPECT_EQ((std::vector<std::string>{sixty[0], sixty[58], sixty[59]}),
+              (std::vector<std::string>{"2 %", "118 %", "100 %"}));
+    EXPECT_EQ(ZoomListItems(99999), percents(1, 100));
+    EXPECT_EQ(ZoomListItems(100000), percents(1, 100));
+    // Above 100,000 samples 1 % is more than 1,000 of them: finer items, while a view holds at least 100 samples.
+    const std::vector<std::pair<std::int32_t, std::vector<std::string>>> fine = {
+        {100001, {"0.1 %", "0.2 %", "0.5 %"}},
+        {3100000, {"0.005 %", "0.01 %", "0.02 %", "0.05 %", "0.1 %", "0.2 %", "0.5 %"}},
+        {10000001, {"0.001 %", "0.002 %", "0.005 %", "0.01 %", "0.02 %", "0.05 %", "0.1 %", "0.2 %", "0.5 %"}},
+        {INT32_MAX,
+         {"5E-06 %", "1E-05 %", "2E-05 %", "5E-05 %", "0.0001 %", "0.0002 %", "0.0005 %", "0.001 %", "0.002 %",
+          "0.005 %", "0.01 %", "0.02 %", "0.05 %", "0.1 %", "0.2 %", "0.5 %"}}};
+    for (const auto& [samples, finer] : fine) {
+        std::vector<std::string> expected = finer;
+        for (const std::string& item : percents(1, 100)) expected.push_back(item);
+        EXPECT_EQ(ZoomListItems(samples), expected) << samples;
+    }
+    EXPECT_THROW(ZoomListItems(0), std::domain_error);
+
+    // The samples those items show, read back from their texts as the zoom box does; the finest hold 100 or more.
+    const std::vector<std::tuple<const char*, std::int32_t, std::int32_t>> views = {
+        {"0.1 %", 100001, 100},     {"0.5 %", 100001, 500},      {"1 %", 100000, 1000},
+        {"0.005 %", 3100000, 155},  {"0.01 %", 3100000, 310},    {"0.5 %", 3100000, 15500},
+        {"0.001 %", 10000001, 100}, {"5E-06 %", INT32_MAX, 107}, {"100 %", 3100000, 3099999}};
+    for (const auto& [item, samples, inView] : views)
+        EXPECT_EQ(ViewSamplesForZoom(Val(item), samples), inView) << item << " of " << samples;
+}
+
+TEST(ZoomList, RectangleSnapsToWholePercentsAndBelowOneToTheNearestFinerStep)
+{
+    // The finer steps come back as the very numbers their item texts spell, so the list finds them.
+    const std::vector<std::pair<double, double>> cases = {
+        {0, 0},      {37.4, 37},  {0.6, 1},     {2.5, 2},      {0.5, 0.5},      {0.4, 0.5},       {0.3, 0.2},
+        {0.16, 0.2}, {0.14, 0.1}, {0.07, 0.05}, {0.012, 0.01}, {0.0031, 0.002}, {0.00049, 0.0005}};
+    for (const auto& [span, percent] : cases) EXPECT_EQ(ZoomRectanglePercent(span), percent) << span;
+    EXPECT_EQ(ZoomRectanglePercent(0.05), Val("0.05 %"));
+    EXPECT_EQ(ZoomRectanglePercent(0.0002), Val("0.0002 %"));
 }
 
 }  // namespace

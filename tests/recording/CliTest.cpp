@@ -134,6 +134,22 @@ protected:
     const std::string dat = dir / "F1.dat";
 };
 
+TEST(CliExample, OpensWithScalesJustAboveWhatEachChannelReaches)
+{
+    // The declared ranges sit just above each channel's largest raw value, so a few hundred amperes
+    // of IB and IC fill their windows instead of a scale of 16385 A.
+    const CliRun run = RunInProcess({"check", SEVRANA_SOURCE_DIR "/examples/feeder_fault.cfg"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    ExpectIn(run.out, {"  #  name  unit  a      b      peak    initial scale\n"
+                       "  1  IA    A     0.5    0      9083    9501\n"
+                       "  2  IB    A     0.5    0      558     601\n"
+                       "  3  IC    A     0.5    0      302     306\n"
+                       "  4  IN    A     0.5    0      9598    10001\n"
+                       "  5  UA    kV    0.004  0      89.776  93\n"
+                       "  6  UB    kV    0.004  0      95.88   97\n"
+                       "  7  UC    kV    0.004  0.012  96.096  101\n"});
+}
+
 TEST_F(CliTest, JsonReportOfAGoodRecording)
 {
     EXPECT_EQ(RunInProcess({"check", Write(TriggeredRecording()), "--json"}),

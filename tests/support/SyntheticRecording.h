@@ -20,10 +20,10 @@ struct Signal {
     std::string name{};  // "CH" and the channel number when empty
 };
 
-inline RecordingModel Model(std::int32_t fs, std::int16_t f0, std::int32_t N, const std::vector<Signal>& signals)
+inline RecordingModel Model(std::int32_t fs, std::int16_t f0, std::int32_t N, const std::vector<Signal>& channels)
 {
     RecordingModel m;
-    const auto nA = static_cast<long>(signals.size());
+    const auto nA = static_cast<long>(channels.size());
     m.varAnalogChannels = static_cast<double>(nA);
     m.lngSampleRate = fs;
     m.intLineFrequency = f0;
@@ -31,7 +31,7 @@ inline RecordingModel Model(std::int32_t fs, std::int16_t f0, std::int32_t N, co
     for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits}) a->Redim(1, nA);
     m.arrAnalogSamples.Redim(nA, N + 1);
     for (long i = 1; i <= nA; ++i) {
-        const Signal& s = signals[static_cast<std::size_t>(i - 1)];
+        const Signal& s = channels[static_cast<std::size_t>(i - 1)];
         m.arrAnalogNames(i) = s.name.empty() ? "CH" + std::to_string(i) : s.name;
         m.arrAnalogUnits(i) = s.unit;
         m.arrAnalogPhases(i) = s.phase;
