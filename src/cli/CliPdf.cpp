@@ -44,6 +44,7 @@ public:
     void SetClipboardImage(const QImage&) override {}
     QImage ClipboardImage() override { return {}; }
     void SetClipboardText(const QString&) override {}
+    std::optional<double> AskRate(QWidget*, const RateOffer&) override { return std::nullopt; }
 
     int messages = 0;
 

@@ -80,6 +80,15 @@ public:
     /// What is on the clipboard by the time it is read: pasteInstead when the test put something else there.
     QImage ClipboardImage() override { return pasteInstead.isNull() ? clipboard : pasteInstead; }
     void SetClipboardText(const QString& text) override { clipboardText = text; }
+    /// Answers with the next queued rate; a queued nullopt (or an empty queue) is a cancel.
+    std::optional<double> AskRate(QWidget*, const RateOffer& offer) override
+    {
+        rateOffers.push_back(offer);
+        if (rateAnswers.empty()) return std::nullopt;
+        const std::optional<double> answer = rateAnswers.front();
+        rateAnswers.pop_front();
+        return answer;
+    }
 
     // Scripted answers.
     bool answerYes = true;
@@ -87,6 +96,7 @@ public:
     QString clipboardText;
     QImage pasteInstead;
     std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<double>> rateAnswers;
     const void* activeWindow = nullptr;
     QString programFolder;
     std::deque<std::optional<PrintAnswer>> printAnswers;
@@ -98,6 +108,7 @@ public:
     QStringList openLastNames;
     QStringList helpPaths;
     QStringList questions;
+    std::vector<RateOffer> rateOffers;
     std::vector<bool> printDialogsOfferingSelection;
 };
 
