@@ -17,7 +17,11 @@ std::string CountText(double count)
 
 }  // namespace
 
-std::string RateText(double rate) { return ExactNumber(rate); }
+std::string RateText(double rate)
+{
+    if (rate == std::floor(rate) && std::fabs(rate) < 1e15) return IntText(static_cast<long long>(rate));
+    return ExactNumber(rate);
+}
 
 RatePlan PlanRates(const SourceConfig& cfg, std::optional<double> rate, const std::string& path,
                    const std::string& holder)
