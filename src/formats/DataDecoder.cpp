@@ -110,12 +110,14 @@ std::string ParseLine(const char* p, const char* end, const DataLayout& layout, 
             double v = 0;
             if (IsBlankField(p, e)) {
                 out.missingAt.push_back(static_cast<std::uint32_t>(at));
+                out.missingChannel.push_back(static_cast<std::uint32_t>(field - 2));
             } else if (!ParseValue(p, e, v)) {
                 return "expected analog value " + std::to_string(field - 1) + " as a number, found '" +
                        std::string(p, e) + "'";
             } else if (v == kAsciiMissing) {
                 v = 0;
                 out.missingAt.push_back(static_cast<std::uint32_t>(at));
+                out.missingChannel.push_back(static_cast<std::uint32_t>(field - 2));
             }
             analog[field - 2] = v;
         } else if (field >= 2 + nA && field < expected) {
@@ -202,6 +204,7 @@ void DecodeRecords(const Piece& piece, const DataLayout& layout, DecodedPiece& o
             std::memcpy(&w, v + i * sizeof(Word), sizeof(Word));
             if (!missing(w)) continue;
             out.missingAt.push_back(static_cast<std::uint32_t>(s));
+            out.missingChannel.push_back(static_cast<std::uint32_t>(i));
             analog[i] = 0;
         }
         analog += nA;
@@ -264,12 +267,16 @@ bool PieceReader::Next(Piece& piece)
             take = cut + (data[cut - 1] == '\r' && data[cut] == '\n' ? 1 : 0);
             break;
         }
+        // No line end in the bytes looked at: look at every byte buffered, then read more.
+        if (take < have) {
+            take = have;
+            continue;
+        }
+        if (window_.Exhausted()) break;  // the last line, without a line end
         if (have > LineReader::kMaxLineBytes)
             throw ConvertError("'" + path_ + "': the data line at byte offset " + std::to_string(window_.Offset()) +
                                " is too long to read");
-        const std::size_t more = window_.Need(have * 2);
-        if (more == have) break;  // the last line, without a line end
-        take = have = more;
+        take = have = window_.Need(have * 2);
     }
     if (piece.bytes.size() < take) piece.bytes.resize(std::max(take, kPieceBytes));
     std::memcpy(piece.bytes.data(), window_.Data(), take);
@@ -282,6 +289,7 @@ bool PieceReader::Next(Piece& piece)
 void DecodePiece(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
 {
     out.missingAt.clear();
+    out.missingChannel.clear();
     out.lines = 0;
     out.fault.clear();
     out.partial = 0;
