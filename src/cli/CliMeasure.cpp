@@ -163,9 +163,9 @@ std::string MeasurementJson(const RecordingModel& model, const Measurement& m)
 
 int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& err)
 {
-    const CodePage* codePage = nullptr;
-    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
-    const bool import = TakeImport(args);
+    ReadRequest request;
+    if (const std::optional<std::string> problem = TakeEncoding(args, request.codePage)) return Usage(err, *problem);
+    if (const std::optional<std::string> problem = TakeReadChoice(args, request.choice)) return Usage(err, *problem);
     MeasureOptions o;
     if (const std::optional<std::string> problem = ParseOptions(args, o)) return Usage(err, *problem);
     std::optional<long> reference;
@@ -173,9 +173,8 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
     try {
-        const CommandInput input = PrepareInput(o.files[0], codePage, import, err);  // a copy lives until the return
-        if (input.exitCode) return *input.exitCode;
-        return RunOnLoadedRecording(input.path, input.codePage, err, [&](const RecordingModel& model) {
+        request.path = o.files[0];
+        return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
             long sample = 0;
             if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
             const long nA = model.AnalogCount();
@@ -184,7 +183,7 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
             const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
             out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
             return kExitLoaded;
-        }, input.original);
+        });
     } catch (const std::exception& e) {
         err << "sevrana-cli: " << e.what() << '\n';
         return kExitNotLoaded;

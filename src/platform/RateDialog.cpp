@@ -42,6 +42,9 @@ RateDialog::RateDialog(const RateOffer& offer, QWidget* parent) : QDialog(parent
     QString question;
     if (offer.ratesFound.empty()) {
         question = QStringLiteral("The time stamps of this recording are not evenly spaced.");
+    } else if (offer.ratesFound.size() == 1) {
+        question = QStringLiteral("The sampling rate of this recording (") + RateText(offer.ratesFound[0]) +
+                   QStringLiteral(") is more than can be shown.");
     } else {
         QStringList rates;
         for (const double rate : offer.ratesFound) rates << RateText(rate);

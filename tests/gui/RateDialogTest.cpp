@@ -53,6 +53,12 @@ TEST(RateDialog, UnevenStampsOnlyOfferTheirMedianSpacing)
     EXPECT_EQ(dialog.Rate(), 1234.5);
     dialog.OtherRate->setValue(10);
     EXPECT_EQ(dialog.OtherSamples->text(), "(2 samples)");
+
+    // One rate beyond what the viewer holds is a question of its own.
+    offer.ratesFound = {3e9};
+    offer.highest = 3e9;
+    EXPECT_EQ(RateDialog(offer).Question->text(),
+              "The sampling rate of this recording (3000000000 Hz) is more than can be shown.\nShow it at:");
 }
 
 }  // namespace
