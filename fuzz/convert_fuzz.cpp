@@ -28,6 +28,7 @@
 #include "RecordingFiles.h"
 #include "RecordingModel.h"
 #include "SameModel.h"
+#include "TextDecoder.h"
 
 namespace {
 
@@ -142,7 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     sevrana::LineReader config(model.varConfigFile);
     sevrana::LineReader data(model.strDataFile);
     Quiet observer;
-    const sevrana::LoadOutcome outcome = sevrana::LoadRecording(model, config, data, observer);
+    // The copy is UTF-8, as the converter writes it: judging it again could take it for another code page.
+    const sevrana::LoadOutcome outcome =
+        sevrana::LoadRecording(model, config, data, observer, {}, sevrana::FindCodePage("UTF-8"));
     // The factor warning is the one thing the viewer may say: a recorder may well write a = 0.
     const bool onlyWarning = observer.said.empty() || observer.said.rfind("Warning: Conversion factor a", 0) == 0;
     if (outcome != sevrana::LoadOutcome::Loaded || !onlyWarning)

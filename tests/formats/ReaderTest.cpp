@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <random>
 
 #include "Convert.h"
 #include "Loader.h"
@@ -13,6 +14,7 @@
 #include "RecordingFiles.h"
 #include "SameModel.h"
 #include "TempDir.h"
+#include "TextDecoder.h"
 
 namespace sevrana::formats {
 namespace {
@@ -59,7 +61,8 @@ protected:
         LineReader cfg(loaded.varConfigFile);
         LineReader dat(loaded.strDataFile);
         Quiet quiet;
-        if (LoadRecording(loaded, cfg, dat, quiet) != LoadOutcome::Loaded)
+        // The copy is UTF-8, as the converter writes it.
+        if (LoadRecording(loaded, cfg, dat, quiet, {}, FindCodePage("UTF-8")) != LoadOutcome::Loaded)
             return "loader: " + (quiet.messages.empty() ? std::string("refused") : quiet.messages.front());
         return {};
     }
@@ -102,6 +105,57 @@ TEST_F(ReaderTest, EveryTypeAndLayoutReadsAsTheLoaderLoadsTheCopy)
                 EXPECT_EQ(model.strDataFile, dir / (r.combined ? "IN.cff" : "IN.dat"));
             }
         }
+    }
+}
+
+TEST_F(ReaderTest, GeneratedRecordingsReadAsTheLoaderLoadsTheCopy)
+{
+    const char* const types[] = {"ASCII", "BINARY", "BINARY32", "FLOAT32"};
+    const char* const factorsA[] = {"0.5", "1", "0.001", "2.5e-3", "-1.25"};
+    const char* const factorsB[] = {"0", "-2", "1.5"};
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        NewRecording r;
+        r.revision = pick(2) == 0 ? 1999 : 2013;
+        r.type = types[pick(4)];
+        r.combined = r.revision == 2013 && pick(2) == 0;
+        r.analog.resize(static_cast<std::size_t>(pick(5)), r.analog[0]);
+        for (auto& c : r.analog) {
+            c.a = factorsA[pick(5)];
+            c.b = factorsB[pick(3)];
+        }
+        r.digital.assign(static_cast<std::size_t>(pick(20)), "D");
+        const long samples = 1 + pick(300);
+        r.Fill(samples);
+        for (auto& values : r.values) {
+            for (double& v : values) {
+                if (r.type == "BINARY32") v = static_cast<double>(static_cast<std::int32_t>(random()) / 2);
+                if (r.type == "FLOAT32") v = static_cast<double>(static_cast<float>(v * 0.37));
+                if (r.type == "ASCII") v = (v + pick(1000) / 1000.0) * 10;
+                if (pick(50) == 0) v = NAN;
+            }
+        }
+        for (auto& states : r.states)
+            for (int& state : states) state = pick(2);
+        std::optional<double> rate;
+        switch (pick(4)) {
+        case 0:  // time stamps only, evenly spaced
+            r.rates = {{"0", samples}};
+            for (long n = 0; n < samples; ++n) r.stamps[static_cast<std::size_t>(n)] = 250.0 * static_cast<double>(n);
+            break;
+        case 1:  // two sections at two rates, resampled
+            r.rates = {{"1000", samples / 2}, {"3000", samples}};
+            rate = 1000 + 500 * pick(6);
+            break;
+        case 2:  // resampled from its one rate
+            rate = 500 + 250 * pick(8);
+            break;
+        default:
+            break;
+        }
+        ExpectSameAsLoaded(r, rate);
     }
 }
 
