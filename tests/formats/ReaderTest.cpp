@@ -108,6 +108,23 @@ TEST_F(ReaderTest, EveryTypeAndLayoutReadsAsTheLoaderLoadsTheCopy)
     }
 }
 
+TEST_F(ReaderTest, AnOlderRecordingReadsAsTheLoaderLoadsItself)
+{
+    const std::string example = std::string(SEVRANA_SOURCE_DIR) + "/examples/feeder_fault.cfg";
+    const ReadResult result = Read(example);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(std::tuple(result.ReadAs(), result.warnings),
+              std::tuple("IEEE C37.111-1991 ASCII", std::vector<std::string>{}));
+    loaded.varConfigFile = example;
+    loaded.strDataFile = ResolveDataFile(example);
+    LineReader cfg(loaded.varConfigFile);
+    LineReader dat(loaded.strDataFile);
+    Quiet quiet;
+    ASSERT_EQ(LoadRecording(loaded, cfg, dat, quiet), LoadOutcome::Loaded);
+    EXPECT_EQ(ModelDifference(model, loaded, false), "");
+    EXPECT_EQ(std::tuple(model.strRecordInfo, model.strEncoding), std::tuple(loaded.strRecordInfo, loaded.strEncoding));
+}
+
 TEST_F(ReaderTest, GeneratedRecordingsReadAsTheLoaderLoadsTheCopy)
 {
     const char* const types[] = {"ASCII", "BINARY", "BINARY32", "FLOAT32"};
