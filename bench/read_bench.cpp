@@ -10,6 +10,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -148,14 +150,23 @@ void BM_ReadAndOpen(benchmark::State& state)
         state.SkipWithError(source.error.c_str());
         return;
     }
-    double modelMegabytes = 0, indexMegabytes = 0;
+    double modelMegabytes = 0, indexMegabytes = 0, readMs = 0, pyramidMs = 0, edgesMs = 0;
+    const auto since = [](std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
     for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
         auto model = std::make_unique<sevrana::RecordingModel>();
         if (!ReadInto(state, source, *model)) break;
+        readMs += since(start);
+        start = std::chrono::steady_clock::now();
         sevrana::MinMaxPyramid pyramid;
         sevrana::DigitalEdges edges;
         pyramid.Build(*model);
+        pyramidMs += since(start);
+        start = std::chrono::steady_clock::now();
         edges.Build(*model);
+        edgesMs += since(start);
         state.PauseTiming();  // letting go of the recording is not part of opening it
         modelMegabytes = static_cast<double>(model->arrAnalogSamples.bytes() + model->arrDigitalSamples.bytes()) / 1e6;
         indexMegabytes = static_cast<double>(pyramid.Bytes()) / 1e6;
@@ -164,6 +175,10 @@ void BM_ReadAndOpen(benchmark::State& state)
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(source.bytes) * state.iterations());
+    const double iterations = std::max<double>(1, static_cast<double>(state.iterations()));
+    state.counters["read_ms"] = readMs / iterations;
+    state.counters["pyramid_ms"] = pyramidMs / iterations;
+    state.counters["edges_ms"] = edgesMs / iterations;
     state.counters["source_MB"] = static_cast<double>(source.bytes) / 1e6;
     state.counters["model_MB"] = modelMegabytes;
     state.counters["pyramid_MB"] = indexMegabytes;
