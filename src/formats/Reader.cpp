@@ -241,7 +241,7 @@ private:
         if (line >= source.parts.configLines.size()) return;
         const std::string_view text = TrimBlanks(source.parts.configLines[line]);
         const std::optional<double> written = ParseNumber(text);
-        if (written && *written != source.cfg.frequency)
+        if (written && *written != source.cfg.frequency && RoundHalfEven(*written) == source.cfg.frequency)
             result_.warnings.push_back("The line frequency " + std::string(text) +
                                        " Hz is not a whole number: shown as " + std::to_string(source.cfg.frequency) +
                                        " Hz.");
