@@ -222,6 +222,12 @@ TEST_F(ReaderTest, SeveralRatesAskForOneAndAreResampledOntoIt)
               std::tuple(std::vector<double>{1000, 4000}, 4000.0, std::int64_t{23}, 1000.0, std::int64_t{6}));
     EXPECT_EQ(std::tuple(model.arrAnalogSamples.Columns(), model.lngLastSample), std::tuple(0L, 0));
 
+    r.rates = {{"1000", 4}, {"4000", 6}, {"1000", 7}, {"2000", 8}};
+    EXPECT_EQ(Read(r.Write(dir, "IN")).error,
+              "'" + in +
+                  "' line 11: the recording has sampling rates of 1000 Hz, 4000 Hz "
+                  "and 2000 Hz, and the viewer holds one: give a rate to resample onto");
+    r.rates = {{"1000", 6}, {"4000", 8}};
     ExpectSameAsLoaded(r, 4000);
     EXPECT_EQ(std::tuple(model.lngSampleRate, model.lngLastSample, model.strRecordInfo),
               std::tuple(4000, 23, "Trip on Z1 (resampled to 4000 Hz)"));
