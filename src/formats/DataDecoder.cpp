@@ -246,8 +246,14 @@ PieceReader::PieceReader(const InputFile& file, const SourceParts& parts, const 
 bool PieceReader::Next(Piece& piece)
 {
     std::size_t want = kPieceBytes;
-    if (layout_.type != DataType::Ascii)
+    if (layout_.type != DataType::Ascii) {
+        // Whole records, read straight into the piece: they need no looking at first.
         want = std::max<std::size_t>(1, want / layout_.RecordBytes()) * layout_.RecordBytes();
+        if (piece.bytes.size() < want) piece.bytes.resize(want);
+        piece.offset = window_.Offset();
+        piece.size = window_.Take(piece.bytes.data(), want);
+        return piece.size > 0;
+    }
     std::size_t have = window_.Need(want);
     if (have == 0) return false;
     std::size_t take = std::min(have, want);
