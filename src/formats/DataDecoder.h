@@ -85,4 +85,9 @@ private:
 /// Decodes every sample of a piece, stopping at the first fault.
 void DecodePiece(const Piece& piece, const DataLayout& layout, DecodedPiece& out);
 
+/// Decodes the first count records of a binary piece straight into analog (count * nA raw
+/// values, a missing one 0) and digital (count * nD states), the stamps into out.block.
+void DecodeRecordsInto(const Piece& piece, const DataLayout& layout, std::size_t count, double* analog,
+                       std::int16_t* digital, DecodedPiece& out);
+
 }  // namespace sevrana::formats

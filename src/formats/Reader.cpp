@@ -81,25 +81,33 @@ public:
     /// Sample column (1-based) from its raw values (NaN: missing).
     void Put(long column, const double* raw, const std::int16_t* states, std::vector<double>& figures) const
     {
-        if (nA_ > 0) {
-            const double* a = m_.arrFactorA.data();
-            const double* b = m_.arrFactorB.data();
-            double* out = m_.arrAnalogSamples.Column(column);
-            double* low = figures.data();
-            double* high = low + nA_;
-            double* peak = high + nA_;
+        if (nA_ > 0) std::copy(raw, raw + nA_, m_.arrAnalogSamples.Column(column));
+        if (nD_ > 0) std::copy(states, states + nD_, m_.arrDigitalSamples.Column(column));
+        Scale(column, 1, figures);
+    }
+
+    /// count sample columns from column on, holding raw values (NaN: missing), made values in place.
+    void Scale(long column, std::size_t count, std::vector<double>& figures) const
+    {
+        if (nA_ == 0 || count == 0) return;
+        const double* a = m_.arrFactorA.data();
+        const double* b = m_.arrFactorB.data();
+        double* low = figures.data();
+        double* high = low + nA_;
+        double* peak = high + nA_;
+        double* out = m_.arrAnalogSamples.Column(column);
+        for (std::size_t s = 0; s < count; ++s, out += nA_) {
             for (std::size_t i = 0; i < nA_; ++i) {
-                const double x = raw[i];
+                const double x = out[i];
                 if (checkRange_ && !(std::fabs(x) < kRawLimit) && !std::isnan(x))
-                    throw RawBeyondRange(dataPath_, column, i, x);
-                if (x > high[i]) high[i] = x;
-                if (x < low[i]) low[i] = x;
+                    throw RawBeyondRange(dataPath_, column + static_cast<long>(s), i, x);
+                high[i] = x > high[i] ? x : high[i];
+                low[i] = x < low[i] ? x : low[i];
                 const double v = a[i] * x + b[i];
                 out[i] = v;
-                if (std::fabs(v) > peak[i]) peak[i] = std::fabs(v);
+                peak[i] = std::fabs(v) > peak[i] ? std::fabs(v) : peak[i];
             }
         }
-        if (nD_ > 0) std::copy(states, states + nD_, m_.arrDigitalSamples.Column(column));
     }
 
     void Merge(const std::vector<double>& figures) const
@@ -233,7 +241,7 @@ private:
         if (line >= source.parts.configLines.size()) return;
         const std::string_view text = TrimBlanks(source.parts.configLines[line]);
         const std::optional<double> written = ParseNumber(text);
-        if (written && *written != source.cfg.frequency)
+        if (written && *written != source.cfg.frequency && RoundHalfEven(*written) == source.cfg.frequency)
             result_.warnings.push_back("The line frequency " + std::string(text) +
                                        " Hz is not a whole number: shown as " + std::to_string(source.cfg.frequency) +
                                        " Hz.");
@@ -315,6 +323,21 @@ private:
         const double multiplier = cfg.MicrosecondsPerStamp();
         const bool fromStamps = plan.timing == Timing::FromStamps;
 
+        // Records decode straight into their columns: a piece's place follows from its offset.
+        const std::size_t record = layout.RecordBytes();
+        const auto decodeInPlace = [&](PiecePipeline::Slot& slot) {
+            const auto first = static_cast<std::int64_t>((slot.piece.offset - parts.dataBegin) / record);
+            const auto count = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(samples - first, 0, static_cast<std::int64_t>(slot.piece.size / record)));
+            const long column = static_cast<long>(first) + 1;
+            double* analog = nA > 0 && count > 0 ? m_.arrAnalogSamples.Column(column) : nullptr;
+            std::int16_t* digital = nD > 0 && count > 0 ? m_.arrDigitalSamples.Column(column) : nullptr;
+            DecodeRecordsInto(slot.piece, layout, count, analog, digital, slot.decoded);
+            for (std::size_t k = 0; k < slot.decoded.missingAt.size(); ++k)
+                analog[slot.decoded.missingAt[k] * nA + slot.decoded.missingChannel[k]] = NAN;
+            columns.Start(slot.figures);
+            columns.Scale(column, count, slot.figures);
+        };
         const auto decode = [&](PiecePipeline::Slot& slot) {
             DecodePiece(slot.piece, layout, slot.decoded);
             MarkGaps(slot.decoded, nA);
@@ -356,7 +379,8 @@ private:
             return taken < samples;
         };
         {
-            PiecePipeline pipeline(decode, place);
+            PiecePipeline pipeline(layout.type == DataType::Ascii ? PiecePipeline::Step(decode) : decodeInPlace,
+                                   layout.type == DataType::Ascii ? PiecePipeline::Step(place) : nullptr);
             pipeline.Run([&](Piece& piece) { return reader.Next(piece); }, take);
         }
         if (taken < samples) DataEndedEarly(parts, layout, taken, lines, samples);

@@ -1,5 +1,6 @@
 #include "Timing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "NumberUtils.h"
@@ -43,12 +44,19 @@ RatePlan PlanRates(const SourceConfig& cfg, std::optional<double> rate, const st
         return plan;
     }
     const RateSection& first = cfg.rates.front();
+    const RateSection* other = nullptr;  // the first section at another rate
+    std::vector<double> found;
     for (const RateSection& r : cfg.rates) {
-        if (r.rate != first.rate)
-            throw RateNeeded(LineMessage(path, r.line,
-                                         "the recording has sampling rates of " + RateText(first.rate) + " Hz and " +
-                                             RateText(r.rate) + " Hz, and " + holder +
-                                             " holds one: give a rate to resample onto"));
+        if (r.rate != first.rate && other == nullptr) other = &r;
+        if (std::find(found.begin(), found.end(), r.rate) == found.end()) found.push_back(r.rate);
+    }
+    if (other != nullptr) {
+        std::string rates;
+        for (std::size_t i = 0; i < found.size(); ++i)
+            rates += (i == 0 ? "" : i + 1 == found.size() ? " and " : ", ") + RateText(found[i]) + " Hz";
+        throw RateNeeded(LineMessage(path, other->line,
+                                     "the recording has sampling rates of " + rates + ", and " + holder +
+                                         " holds one: give a rate to resample onto"));
     }
     if (first.rate != std::floor(first.rate))
         throw RateNeeded(LineMessage(path, first.line,

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <random>
 
 #include "Convert.h"
 #include "Loader.h"
@@ -13,6 +14,7 @@
 #include "RecordingFiles.h"
 #include "SameModel.h"
 #include "TempDir.h"
+#include "TextDecoder.h"
 
 namespace sevrana::formats {
 namespace {
@@ -59,7 +61,8 @@ protected:
         LineReader cfg(loaded.varConfigFile);
         LineReader dat(loaded.strDataFile);
         Quiet quiet;
-        if (LoadRecording(loaded, cfg, dat, quiet) != LoadOutcome::Loaded)
+        // The copy is UTF-8, as the converter writes it.
+        if (LoadRecording(loaded, cfg, dat, quiet, {}, FindCodePage("UTF-8")) != LoadOutcome::Loaded)
             return "loader: " + (quiet.messages.empty() ? std::string("refused") : quiet.messages.front());
         return {};
     }
@@ -102,6 +105,74 @@ TEST_F(ReaderTest, EveryTypeAndLayoutReadsAsTheLoaderLoadsTheCopy)
                 EXPECT_EQ(model.strDataFile, dir / (r.combined ? "IN.cff" : "IN.dat"));
             }
         }
+    }
+}
+
+TEST_F(ReaderTest, AnOlderRecordingReadsAsTheLoaderLoadsItself)
+{
+    const std::string example = std::string(SEVRANA_SOURCE_DIR) + "/examples/feeder_fault.cfg";
+    const ReadResult result = Read(example);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(std::tuple(result.ReadAs(), result.warnings),
+              std::tuple("IEEE C37.111-1991 ASCII", std::vector<std::string>{}));
+    loaded.varConfigFile = example;
+    loaded.strDataFile = ResolveDataFile(example);
+    LineReader cfg(loaded.varConfigFile);
+    LineReader dat(loaded.strDataFile);
+    Quiet quiet;
+    ASSERT_EQ(LoadRecording(loaded, cfg, dat, quiet), LoadOutcome::Loaded);
+    EXPECT_EQ(ModelDifference(model, loaded, false), "");
+    EXPECT_EQ(std::tuple(model.strRecordInfo, model.strEncoding), std::tuple(loaded.strRecordInfo, loaded.strEncoding));
+}
+
+TEST_F(ReaderTest, GeneratedRecordingsReadAsTheLoaderLoadsTheCopy)
+{
+    const char* const types[] = {"ASCII", "BINARY", "BINARY32", "FLOAT32"};
+    const char* const factorsA[] = {"0.5", "1", "0.001", "2.5e-3", "-1.25"};
+    const char* const factorsB[] = {"0", "-2", "1.5"};
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        NewRecording r;
+        r.revision = pick(2) == 0 ? 1999 : 2013;
+        r.type = types[pick(4)];
+        r.combined = r.revision == 2013 && pick(2) == 0;
+        r.analog.resize(static_cast<std::size_t>(pick(5)), r.analog[0]);
+        for (auto& c : r.analog) {
+            c.a = factorsA[pick(5)];
+            c.b = factorsB[pick(3)];
+        }
+        r.digital.assign(static_cast<std::size_t>(pick(20)), "D");
+        const long samples = 1 + pick(300);
+        r.Fill(samples);
+        for (auto& values : r.values) {
+            for (double& v : values) {
+                if (r.type == "BINARY32") v = static_cast<double>(static_cast<std::int32_t>(random()) / 2);
+                if (r.type == "FLOAT32") v = static_cast<double>(static_cast<float>(v * 0.37));
+                if (r.type == "ASCII") v = (v + pick(1000) / 1000.0) * 10;
+                if (pick(50) == 0) v = NAN;
+            }
+        }
+        for (auto& states : r.states)
+            for (int& state : states) state = pick(2);
+        std::optional<double> rate;
+        switch (pick(4)) {
+        case 0:  // time stamps only, evenly spaced
+            r.rates = {{"0", samples}};
+            for (long n = 0; n < samples; ++n) r.stamps[static_cast<std::size_t>(n)] = 250.0 * static_cast<double>(n);
+            break;
+        case 1:  // two sections at two rates, resampled
+            r.rates = {{"1000", samples / 2}, {"3000", samples}};
+            rate = 1000 + 500 * pick(6);
+            break;
+        case 2:  // resampled from its one rate
+            rate = 500 + 250 * pick(8);
+            break;
+        default:
+            break;
+        }
+        ExpectSameAsLoaded(r, rate);
     }
 }
 
@@ -151,6 +222,12 @@ TEST_F(ReaderTest, SeveralRatesAskForOneAndAreResampledOntoIt)
               std::tuple(std::vector<double>{1000, 4000}, 4000.0, std::int64_t{23}, 1000.0, std::int64_t{6}));
     EXPECT_EQ(std::tuple(model.arrAnalogSamples.Columns(), model.lngLastSample), std::tuple(0L, 0));
 
+    r.rates = {{"1000", 4}, {"4000", 6}, {"1000", 7}, {"2000", 8}};
+    EXPECT_EQ(Read(r.Write(dir, "IN")).error,
+              "'" + in +
+                  "' line 11: the recording has sampling rates of 1000 Hz, 4000 Hz "
+                  "and 2000 Hz, and the viewer holds one: give a rate to resample onto");
+    r.rates = {{"1000", 6}, {"4000", 8}};
     ExpectSameAsLoaded(r, 4000);
     EXPECT_EQ(std::tuple(model.lngSampleRate, model.lngLastSample, model.strRecordInfo),
               std::tuple(4000, 23, "Trip on Z1 (resampled to 4000 Hz)"));
