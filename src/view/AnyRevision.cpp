@@ -112,7 +112,8 @@ OpenOutcome OpenAnyRevision(const OpenRequest& request, RecordingModel& model, L
     // the model keeps what the loader read.
     ReadWithReader(request, model, outcome, progress);
     if (outcome.Opened()) {
-        model.strReadNote = holding.Note();
+        // A refused revision or rate set is no leniency: the reader is simply the one for it.
+        if (outcome.loaded != LoadOutcome::Rejected) model.strReadNote = holding.Note();
         return outcome;
     }
     if (outcome.rateRefused || outcome.cancelled) return outcome;
