@@ -491,18 +491,36 @@ TEST_F(MainWindowFiles, EveryRevisionOpensThroughOpenTheCommandLineAndADrop)
     rec.combined = true;
     rec.station = "Kallio";
     const std::string combined = rec.Write(dir, "C");
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(combined))});
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter);
-    QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &dropped);
-    QApplication::processEvents();
+    const auto drop = [this](const std::string& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &dropped);
+        QApplication::processEvents();
+    };
+    drop(combined);
     ExpectLoaded(combined, 3, "IEEE C37.111-2013 FLOAT32");
     form->ReopenWithEncoding(FindCodePage("KOI8-R"));
     ExpectLoaded(combined, 3, "IEEE C37.111-2013 FLOAT32");
     EXPECT_EQ(form->State().model.strEncoding, "KOI8-R");
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+
+    // Each of the three opens each of the three ways.
+    for (const auto& [path, readAs] :
+         {std::pair{binary, "IEEE C37.111-1999 BINARY"}, std::pair{floats, "IEEE C37.111-2013 FLOAT32"},
+          std::pair{combined, "IEEE C37.111-2013 FLOAT32"}}) {
+        platform.openAnswers = {QString::fromStdString(path)};
+        form->Open->trigger();
+        ExpectLoaded(path, 3, readAs);
+        form = std::make_unique<CaptionRecordingForm>(platform);
+        form->Form_Load(QString::fromStdString(path));
+        ExpectLoaded(path, 3, readAs);
+        drop(path);
+        ExpectLoaded(path, 3, readAs);
+    }
+    platform.messages.clear();
 
     // A newer recording the reader refuses: its words, and the recording on screen stays.
     dir.Write("T.dat", rec.Data().substr(0, 20));
