@@ -50,6 +50,7 @@ public:
         MessageBox(QString::fromStdString(NeedsRateText(offer.ratesFound)));
         return std::nullopt;
     }
+    std::optional<OpenOptions> AskOpenOptions(QWidget*) override { return std::nullopt; }
 
     int messages = 0;
 

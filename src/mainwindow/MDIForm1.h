@@ -58,6 +58,8 @@ public:
     /// Start-up: restores geometry, shows the window, opens the recording named on the command line.
     void Form_Load(const QString& commandLine);
     void Open_Click();
+    /// File > Open with options...: the open dialog, then how to read the recording (rate, values, code page).
+    void OpenWithOptions_Click();
     void Exit_Click();
     void Cont_Click();
     /// Opens a recording of any revision (a .cfg file or a combined .cff file): what the 1991 loader
@@ -214,6 +216,7 @@ public:
     // Menus and items.
     QMenu* File = nullptr;
     QAction* Open = nullptr;
+    QAction* OpenWithOptions = nullptr;
     QMenu* Reopen = nullptr;  // "Automatic" and one item per known code page
     QAction* PrintActive = nullptr;
     QAction* Exit = nullptr;

@@ -43,6 +43,7 @@ namespace {
 constexpr const char* kSettingsSection = "SEVRANA";
 constexpr const char* kSettingsName = "Sevrana.ini";
 constexpr const char* kHelpName = "sevrana.html";
+constexpr const char* kOpenFilter = "COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff";
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -213,11 +214,25 @@ void MDIForm1::Form_Load(const QString& commandLine)
 
 void MDIForm1::Open_Click()
 {
-    const std::optional<QString> chosen =
-        platform_.OpenFileName(this, QStringLiteral("COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff"), lastOpenName_);
+    const std::optional<QString> chosen = platform_.OpenFileName(this, QString::fromLatin1(kOpenFilter), lastOpenName_);
     if (!chosen || chosen->isEmpty()) return;
     lastOpenName_ = *chosen;
     OpenRecording(*chosen);
+}
+
+void MDIForm1::OpenWithOptions_Click()
+{
+    const std::optional<QString> chosen = platform_.OpenFileName(this, QString::fromLatin1(kOpenFilter), lastOpenName_);
+    if (!chosen || chosen->isEmpty()) return;
+    lastOpenName_ = *chosen;
+    const std::optional<OpenOptions> options = platform_.AskOpenOptions(this);
+    if (!options) return;
+    ReadChoice choice;
+    choice.rate = options->rate;
+    choice.quantity = options->quantity == OpenOptions::Values::Primary     ? formats::Quantity::Primary
+                      : options->quantity == OpenOptions::Values::Secondary ? formats::Quantity::Secondary
+                                                                            : formats::Quantity::AsRecorded;
+    OpenRecording(*chosen, options->encoding.isEmpty() ? nullptr : FindCodePage(Utf8(options->encoding)), choice);
 }
 
 void MDIForm1::dragEnterEvent(QDragEnterEvent* event)

@@ -46,6 +46,14 @@ struct RateOffer {
     std::int64_t SamplesAt(double rate) const;
 };
 
+/// How File > Open with options... reads the recording chosen.
+struct OpenOptions {
+    enum class Values { AsRecorded, Primary, Secondary };
+    std::optional<double> rate;  // resample onto this rate (Hz)
+    Values quantity = Values::AsRecorded;
+    QString encoding;  // the code page of its texts; empty: judged
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -71,6 +79,8 @@ public:
     virtual void SetClipboardText(const QString& text) = 0;
     /// The rate to show a recording at (RateDialog); nothing when cancelled.
     virtual std::optional<double> AskRate(QWidget* parent, const RateOffer& offer) = 0;
+    /// How to read a recording (OpenOptionsDialog); nothing when cancelled.
+    virtual std::optional<OpenOptions> AskOpenOptions(QWidget* parent) = 0;
 };
 
 /// The real desktop.
@@ -88,6 +98,7 @@ public:
     QImage ClipboardImage() override;
     void SetClipboardText(const QString& text) override;
     std::optional<double> AskRate(QWidget* parent, const RateOffer& offer) override;
+    std::optional<OpenOptions> AskOpenOptions(QWidget* parent) override;
     ~QtPlatform() override;
 
 private:

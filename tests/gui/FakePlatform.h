@@ -89,6 +89,14 @@ public:
         rateAnswers.pop_front();
         return answer;
     }
+    /// Answers with the next queued options; a queued nullopt (or an empty queue) is a cancel.
+    std::optional<OpenOptions> AskOpenOptions(QWidget*) override
+    {
+        if (optionAnswers.empty()) return std::nullopt;
+        const std::optional<OpenOptions> answer = optionAnswers.front();
+        optionAnswers.pop_front();
+        return answer;
+    }
 
     // Scripted answers.
     bool answerYes = true;
@@ -97,6 +105,7 @@ public:
     QImage pasteInstead;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<double>> rateAnswers;
+    std::deque<std::optional<OpenOptions>> optionAnswers;
     const void* activeWindow = nullptr;
     QString programFolder;
     std::deque<std::optional<PrintAnswer>> printAnswers;

@@ -565,6 +565,31 @@ TEST_F(MainWindowFiles, SeveralRatesAskOnceForTheRateToShowAt)
     EXPECT_EQ(std::tuple(m.lngSampleRate, m.lngLastSample), std::tuple(2000, 12));
 }
 
+TEST_F(MainWindowFiles, OpenWithOptionsReadsAtTheRateValuesAndCodePageChosen)
+{
+    testing::NewRecording rec;
+    rec.rates = {{"1000", 6}, {"4000", 8}};
+    rec.analog[0].primary = "400";  // IA's factors give primary values
+    const std::string two = rec.Write(dir, "R");
+    EXPECT_EQ(form->File->actions().indexOf(form->OpenWithOptions), 1);  // right after Open...
+    platform.openAnswers = {QString::fromStdString(two)};
+    platform.optionAnswers = {OpenOptions{2000.0, OpenOptions::Values::Secondary, QStringLiteral("KOI8-R")}};
+    form->OpenWithOptions->trigger();
+    EXPECT_TRUE(platform.rateOffers.empty());  // the rate was given
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ(std::tuple(m.lngSampleRate, m.lngLastSample, m.strEncoding), std::tuple(2000, 12, "KOI8-R"));
+    EXPECT_DOUBLE_EQ(m.arrAnalogSamples(1, 1), -37.505);  // (0.5 * -30000 - 2) / 400
+
+    // Options cancelled: nothing is opened.
+    const std::string other = Write(RecordingText());
+    platform.openAnswers = {QString::fromStdString(other)};
+    platform.optionAnswers = {std::nullopt};
+    form->OpenWithOptions->trigger();
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    EXPECT_EQ(platform.openFilters, QStringList(2, "COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff"));
+}
+
 TEST_F(MainWindowFiles, A1991FileTheLoaderRefusesIsReadLenientlyAndSaysWhy)
 {
     RecordingText lenient;

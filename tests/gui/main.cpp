@@ -25,6 +25,7 @@ public:
     QImage ClipboardImage() override { return {}; }
     void SetClipboardText(const QString&) override {}
     std::optional<double> AskRate(QWidget*, const sevrana::RateOffer&) override { return {}; }
+    std::optional<sevrana::OpenOptions> AskOpenOptions(QWidget*) override { return {}; }
 };
 
 }  // namespace

@@ -1,12 +1,17 @@
-// The question of the rate to show a recording at: what it offers, the samples each choice
-// makes, and the rate it answers.
+// The dialogs that say how to read a recording: the question of the rate to show it at (what it
+// offers, the samples each choice makes, the rate it answers), and File > Open with options.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "OpenOptionsDialog.h"
 #include "RateDialog.h"
 
 namespace sevrana {
@@ -59,6 +64,23 @@ TEST(RateDialog, UnevenStampsOnlyOfferTheirMedianSpacing)
     offer.highest = 3e9;
     EXPECT_EQ(RateDialog(offer).Question->text(),
               "The sampling rate of this recording (3000000000 Hz) is more than can be shown.\nShow it at:");
+}
+
+TEST(OpenOptionsDialog, GivesTheRateTheValuesAndTheCodePageChosen)
+{
+    OpenOptionsDialog dialog;
+    OpenOptions o = dialog.Options();
+    EXPECT_EQ(std::tuple(o.rate, o.quantity, o.encoding),
+              std::tuple(std::optional<double>(), OpenOptions::Values::AsRecorded, QString()));
+    EXPECT_FALSE(dialog.Rate->isEnabled());
+    dialog.Resample->setChecked(true);
+    EXPECT_TRUE(dialog.Rate->isEnabled());
+    dialog.Rate->setValue(2500);
+    dialog.Secondary->setChecked(true);
+    dialog.Encoding->setCurrentText(QStringLiteral("KOI8-R"));
+    o = dialog.Options();
+    EXPECT_EQ(std::tuple(o.rate, o.quantity, o.encoding),
+              std::tuple(std::optional<double>(2500), OpenOptions::Values::Secondary, QString("KOI8-R")));
 }
 
 }  // namespace
