@@ -173,7 +173,7 @@ public:
         RatePlan plan;
         try {
             plan = PlanRates(cfg, options_.rate, parts.configPath, "the viewer");
-        } catch (const RateNeeded& e) {
+        } catch (const RateNeeded&) {
             result_.needsRate = QuestionOfSections(cfg);
             throw;
         }
