@@ -34,7 +34,7 @@ install: build
 bench: build
 	$(BUILD)/bin/load_bench
 	$(BUILD)/bin/convert_bench
-	$(BUILD)/bin/import_bench
+	$(BUILD)/bin/read_bench
 	$(BUILD)/bin/render_bench
 	$(BUILD)/bin/print_bench
 	$(BUILD)/bin/measure_bench

@@ -3,8 +3,12 @@
 // by a line end is one combined file instead.
 //
 // Differential with the viewer's loader: whatever the converter says it wrote must
-// load there without a word, and a refused input must leave nothing behind.
+// load there without a word, and a refused input must leave nothing behind. And with the
+// reader: it refuses exactly what the converter refuses, and its model is the loader's model
+// of the copy but for the known differences (SameModel.h), through the channel set-up and its
+// trigger point, however far from the record that lies.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,11 +20,15 @@
 
 #include <unistd.h>
 
+#include "ChannelSetup.h"
 #include "Convert.h"
 #include "LineReader.h"
 #include "Loader.h"
+#include "Reader.h"
 #include "RecordingFiles.h"
 #include "RecordingModel.h"
+#include "SameModel.h"
+#include "TextDecoder.h"
 
 namespace {
 
@@ -113,6 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (size > 0 && bytes[size - 1] % 4 == 0) options.rate = 1 + bytes[size - 1] * 40;
 
     const sevrana::formats::ConvertResult result = sevrana::formats::ConvertRecording(options);
+    sevrana::formats::ReadOptions readOptions;
+    readOptions.input = options.input;
+    readOptions.rate = options.rate;
+    sevrana::RecordingModel read;
+    const sevrana::formats::ReadResult got = sevrana::formats::ReadRecording(readOptions, read);
+    if (got.ok != result.ok)
+        Fail(got.ok ? "the reader reads what the converter refuses: " + result.error
+                    : "the reader refuses what the converter reads: " + got.error);
     if (!result.ok) {
         if (result.error.empty()) Fail("a refusal without a reason");
         const std::string left = folder.TakeOutput();
@@ -127,12 +143,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     sevrana::LineReader config(model.varConfigFile);
     sevrana::LineReader data(model.strDataFile);
     Quiet observer;
-    const sevrana::LoadOutcome outcome = sevrana::LoadRecording(model, config, data, observer);
+    // The copy is UTF-8, as the converter writes it: judging it again could take it for another code page.
+    const sevrana::LoadOutcome outcome =
+        sevrana::LoadRecording(model, config, data, observer, {}, sevrana::FindCodePage("UTF-8"));
     // The factor warning is the one thing the viewer may say: a recorder may well write a = 0.
     const bool onlyWarning = observer.said.empty() || observer.said.rfind("Warning: Conversion factor a", 0) == 0;
     if (outcome != sevrana::LoadOutcome::Loaded || !onlyWarning)
         Fail("the converted recording does not load: " + observer.said);
     if (model.lngLastSample != result.samples) Fail("the loader reads another number of samples than were written");
+    if (got.samples != result.samples || got.missingValues != result.missingValues)
+        Fail("the reader counts other samples or missing values than the converter");
+    const std::string difference = sevrana::testing::ModelDifference(read, model, result.dataType == "FLOAT32");
+    if (!difference.empty()) Fail("the reader's model differs from the loader's: " + difference);
+    Quiet readSetUp, loadedSetUp;
+    const bool readReady = sevrana::PrepareChannels(read, readSetUp);
+    const bool loadedReady = sevrana::PrepareChannels(model, loadedSetUp);
+    if (readReady != loadedReady || readSetUp.said != loadedSetUp.said)
+        Fail("the channel set-up differs: '" + readSetUp.said + "' against '" + loadedSetUp.said + "'");
+    if (read.lngTriggerSample != model.lngTriggerSample ||
+        !(read.varTriggerTime == model.varTriggerTime ||
+          (std::isnan(read.varTriggerTime) && std::isnan(model.varTriggerTime))))
+        Fail("the trigger point differs");
     folder.TakeOutput();
     folder.Clear();
     return 0;

@@ -24,17 +24,22 @@ namespace sevrana::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME] [--import]\n"
-    "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
-    "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
-    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
-    "       sevrana-cli events FILE.cfg [--channel N]... [--json] [--encoding NAME] [--import]\n"
+    "usage: sevrana-cli check FILE [--json] [--strict] [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli csv FILE [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli info FILE [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli pdf FILE OUT.pdf [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli measure FILE [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--rate HZ] "
+    "[--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli events FILE [--channel N]... [--json] [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "FILE is a recording of any revision: its .cfg file, or one combined .cff file\n"
+    "--rate resamples every channel onto that rate; a recording with several rates, or with unevenly\n"
+    "       spaced time stamps only, needs one\n"
+    "--primary, --secondary show the values on that side of the transformers\n"
+    "--strict reads with the 1991 loader alone\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
-    "--import reads a 1999 or 2013 recording (.cfg or .cff) through a temporary copy in the 1991 layout\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 
 /// Continuation lines of a multi-line message line up under its first line.
@@ -94,31 +99,6 @@ std::string Number(double value) { return ExactNumber(value); }
 
 void AppendCsvNumber(std::string& buffer, double value) { buffer += GeneralNumber(value); }
 
-/// Every occurrence of from in text replaced by to.
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
-{
-    if (from.empty()) return;
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-}
-
-/// The recording named as it was given, though its converted copy was read: the paths
-/// shown and the messages name the original files (a combined file holds its data itself).
-void NameOriginal(CheckedRecording& recording, const std::string& original)
-{
-    RecordingModel& m = recording.model;
-    const std::string copy = m.varConfigFile;
-    const std::string copyData = m.strDataFile;
-    const bool combined =
-        original.size() >= 4 && EqualsIgnoreCase(std::string_view(original).substr(original.size() - 4), ".cff");
-    m.varConfigFile = original;
-    m.strDataFile = combined ? original : ResolveDataFile(original);
-    for (std::string& text : recording.messages) {
-        ReplaceAll(text, copy, m.varConfigFile);
-        ReplaceAll(text, copyData, m.strDataFile);
-    }
-}
-
 void AppendInt(std::string& buffer, long long value)
 {
     char digits[24];
@@ -149,35 +129,58 @@ const char* OutcomeName(CheckOutcome outcome)
     return "failed";
 }
 
-CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage, const std::string& shownAs)
+CheckedRecording CheckRecording(const ReadRequest& request)
 {
     CheckedRecording result;
     RecordingModel& model = result.model;
-    model.varConfigFile = configPath;
-    model.strDataFile = ResolveDataFile(configPath);
-    if (!FileExists(configPath) || !FileExists(model.strDataFile)) {
-        result.filesMissing = true;
-        result.messages.push_back(messages::kFileNotExist);
-        result.outcome = CheckOutcome::Failed;
+    CollectingObserver observer(result.messages);
+    if (request.strict) {
+        model.varConfigFile = request.path;
+        model.strDataFile = ResolveDataFile(request.path);
+        if (!FileExists(request.path) || !FileExists(model.strDataFile)) {
+            result.filesMissing = true;
+            result.messages.push_back(messages::kFileNotExist);
+            return result;
+        }
+        LineReader config(request.path);
+        LineReader data(model.strDataFile);
+        switch (LoadRecording(model, config, data, observer, {}, request.codePage)) {
+        case LoadOutcome::Loaded:
+        case LoadOutcome::LoadedUnsupportedType:
+            result.outcome = PrepareChannels(model, observer) ? CheckOutcome::Loaded : CheckOutcome::Failed;
+            break;
+        case LoadOutcome::Failed:
+            result.outcome = CheckOutcome::Failed;
+            break;
+        case LoadOutcome::Rejected:
+            result.outcome = CheckOutcome::Rejected;
+            break;
+        }
         return result;
     }
 
-    LineReader config(configPath);
-    LineReader data(model.strDataFile);
-    CollectingObserver observer(result.messages);
-    switch (LoadRecording(model, config, data, observer, {}, codePage)) {
-    case LoadOutcome::Loaded:
-    case LoadOutcome::LoadedUnsupportedType:
-        result.outcome = PrepareChannels(model, observer) ? CheckOutcome::Loaded : CheckOutcome::Failed;
-        break;
-    case LoadOutcome::Failed:
-        result.outcome = CheckOutcome::Failed;
-        break;
-    case LoadOutcome::Rejected:
+    OpenRequest open;
+    open.path = request.path;
+    open.codePage = request.codePage;
+    open.choice = request.choice;
+    const OpenOutcome opened = OpenAnyRevision(open, model, observer);
+    result.filesMissing = opened.filesMissing;
+    const bool byReader = opened.by == OpenedBy::Reader || (!opened.Opened() && opened.read.revision > 0);
+    result.reader = byReader ? opened.read.ReadAs() : "1991";
+    if (opened.rateRefused) {
+        result.messages.push_back(NeedsRateText(opened.read.needsRate->ratesFound));
         result.outcome = CheckOutcome::Rejected;
-        break;
+        return result;
     }
-    if (!shownAs.empty()) NameOriginal(result, shownAs);
+    if (!opened.Opened()) {
+        result.outcome = opened.loaded == LoadOutcome::Rejected ? CheckOutcome::Rejected : CheckOutcome::Failed;
+        return result;
+    }
+    result.outcome = PrepareChannels(model, observer) ? CheckOutcome::Loaded : CheckOutcome::Failed;
+    if (opened.by == OpenedBy::Reader) {
+        const std::string remarks = ReadRemarks(opened.read);
+        if (!remarks.empty()) result.messages.push_back(remarks);
+    }
     return result;
 }
 
@@ -259,8 +262,10 @@ void WriteMessages(const std::vector<std::string>& messages, std::ostream& out)
 void WriteSummary(const CheckedRecording& recording, std::ostream& out)
 {
     const RecordingModel& m = recording.model;
-    out << "outcome: " << OutcomeName(recording.outcome) << '\n'
-        << "configuration file: " << m.varConfigFile << '\n'
+    out << "outcome: " << OutcomeName(recording.outcome) << '\n';
+    if (!recording.reader.empty()) out << "reader: " << recording.reader << '\n';
+    if (!m.strReadNote.empty()) out << "read note: " << m.strReadNote << '\n';
+    out << "configuration file: " << m.varConfigFile << '\n'
         << "data file: " << m.strDataFile << '\n'
         << "encoding: " << m.strEncoding << '\n'
         << "station: " << m.varStationName << '\n'
@@ -315,6 +320,8 @@ void WriteJson(const CheckedRecording& recording, std::ostream& out)
     }
     json += "],\n  \"outcome\": ";
     json += JsonString(OutcomeName(recording.outcome));
+    if (!recording.reader.empty()) json += ",\n  \"reader\": " + JsonString(recording.reader);
+    if (!m.strReadNote.empty()) json += ",\n  \"read_note\": " + JsonString(m.strReadNote);
     json += ",\n  \"config_file\": " + JsonString(m.varConfigFile);
     json += ",\n  \"data_file\": " + JsonString(m.strDataFile);
     json += ",\n  \"encoding\": " + JsonString(m.strEncoding);
@@ -411,10 +418,9 @@ void WriteCsv(const RecordingModel& m, std::ostream& out)
     out.flush();
 }
 
-int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err, const CodePage* codePage,
-             const std::string& shownAs)
+int RunCheck(const ReadRequest& request, bool json, std::ostream& out, std::ostream& err)
 {
-    const CheckedRecording recording = CheckRecording(configPath, codePage, shownAs);
+    const CheckedRecording recording = CheckRecording(request);
     if (json) {
         WriteJson(recording, out);
     } else if (recording.filesMissing) {
@@ -427,14 +433,10 @@ int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::o
     return recording.outcome == CheckOutcome::Loaded ? kExitLoaded : kExitNotLoaded;
 }
 
-namespace {
-
-/// Loads the recording; when it loaded, writes it with the writer, else says why.
-template <class Write>
-int RunOnLoaded(const std::string& configPath, const CodePage* codePage, const std::string& shownAs, std::ostream& err,
-                Write write)
+int RunOnLoadedRecording(const ReadRequest& request, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use)
 {
-    const CheckedRecording recording = CheckRecording(configPath, codePage, shownAs);
+    const CheckedRecording recording = CheckRecording(request);
     if (recording.filesMissing) {
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
@@ -444,25 +446,15 @@ int RunOnLoaded(const std::string& configPath, const CodePage* codePage, const s
         err << "outcome: " << OutcomeName(recording.outcome) << '\n';
         return kExitNotLoaded;
     }
-    write(recording.model);
-    return kExitLoaded;
+    return use(recording.model);
 }
 
-}  // namespace
-
-int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
-                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs)
+int RunCsv(const ReadRequest& request, std::ostream& out, std::ostream& err)
 {
-    int code = kExitLoaded;
-    const int loaded =
-        RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { code = use(model); });
-    return loaded == kExitLoaded ? code : loaded;
-}
-
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage,
-           const std::string& shownAs)
-{
-    return RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { WriteCsv(model, out); });
+    return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
+        WriteCsv(model, out);
+        return kExitLoaded;
+    });
 }
 
 void WriteInfo(const RecordingModel& model, std::ostream& out)
@@ -470,10 +462,12 @@ void WriteInfo(const RecordingModel& model, std::ostream& out)
     for (const std::string& line : FileInformationLines(model)) out << line << '\n';
 }
 
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage,
-            const std::string& shownAs)
+int RunInfo(const ReadRequest& request, std::ostream& out, std::ostream& err)
 {
-    return RunOnLoaded(configPath, codePage, shownAs, err, [&](const RecordingModel& model) { WriteInfo(model, out); });
+    return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
+        WriteInfo(model, out);
+        return kExitLoaded;
+    });
 }
 
 std::optional<std::string> TakeEncoding(std::vector<std::string>& args, const CodePage*& codePage)
@@ -518,9 +512,9 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command == "events") return RunEvents(std::move(args), out, err);
     if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
-    const CodePage* codePage = nullptr;
-    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
-    const bool import = TakeImport(args);
+    ReadRequest request;
+    if (const std::optional<std::string> problem = TakeEncoding(args, request.codePage)) return Usage(err, *problem);
+    if (const std::optional<std::string> problem = TakeReadChoice(args, request.choice)) return Usage(err, *problem);
 
     bool json = false;
     bool optionsEnded = false;
@@ -532,6 +526,8 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             if (command == "check" && arg == "--json")
                 json = true;
+            else if (command == "check" && arg == "--strict")
+                request.strict = true;
             else
                 return Usage(err, "unknown option '" + arg + "'");
         } else {
@@ -540,12 +536,13 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     }
     if (files.empty()) return Usage(err, "missing configuration file");
     if (files.size() > 1) return Usage(err, "more than one configuration file");
+    if (request.strict && request.choice.Given())
+        return Usage(err, "--strict reads as recorded: no --rate, --primary or --secondary");
 
     try {
-        const CommandInput input = PrepareInput(files[0], codePage, import, err);  // a copy lives until the return
-        if (input.exitCode) return *input.exitCode;
-        if (command == "check") return RunCheck(input.path, json, out, err, input.codePage, input.original);
-        return (command == "csv" ? RunCsv : RunInfo)(input.path, out, err, input.codePage, input.original);
+        request.path = files[0];
+        if (command == "check") return RunCheck(request, json, out, err);
+        return (command == "csv" ? RunCsv : RunInfo)(request, out, err);
     } catch (const std::exception& e) {
         // Anything the loader does not report itself means the recording cannot be used.
         err << "sevrana-cli: " << e.what() << '\n';

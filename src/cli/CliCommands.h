@@ -1,6 +1,6 @@
 #pragma once
-// The command-line checker: loads a recording exactly as the viewer does (loader
-// and the window-free channel set-up) and reports what came of it, as a human
+// The command-line checker: reads a recording exactly as the viewer does (loader or
+// newer reader, and the window-free channel set-up) and reports what came of it, as a human
 // summary, as one JSON object, as the samples in CSV, or as the file
 // information report. Every command writes to the streams it is given, so the
 // whole tool runs in-process as well.
@@ -12,11 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "AnyRevision.h"
 #include "RecordingModel.h"
-
-namespace sevrana {
-struct CodePage;
-}
 
 namespace sevrana::cli {
 
@@ -29,19 +26,26 @@ enum class CheckOutcome { Loaded, Failed, Rejected };
 /// "loaded", "failed" or "rejected".
 const char* OutcomeName(CheckOutcome outcome);
 
+/// A recording to read, and how.
+struct ReadRequest {
+    std::string path;                    ///< the configuration file or the combined .cff file
+    const CodePage* codePage = nullptr;  ///< the code page to read its texts in (nullptr: judged)
+    ReadChoice choice;                   ///< --rate, --primary, --secondary
+    bool strict = false;                 ///< the 1991 loader alone, as before the newer reader
+};
+
 struct CheckedRecording {
     RecordingModel model;               ///< varConfigFile and strDataFile always set
     std::vector<std::string> messages;  ///< every message box text, in order
     CheckOutcome outcome = CheckOutcome::Failed;
     bool filesMissing = false;  ///< configuration or data file not found: nothing was read
+    std::string reader;         ///< "1991", or how the newer reader read it; empty with --strict
 };
 
-/// Loads the configuration file and its data file and runs the channel set-up,
-/// collecting the messages the viewer would show. The texts are read in codePage
-/// when one is given, else in the code page judged from them.
-/// With shownAs (the file given, when configPath is its converted copy) the result names that file.
-CheckedRecording CheckRecording(const std::string& configPath, const CodePage* codePage = nullptr,
-                                const std::string& shownAs = {});
+/// Reads the recording (the 1991 loader first, the newer reader for what it does not take)
+/// and runs the channel set-up, collecting the messages the viewer would show. A recording
+/// that needs a rate and was given none is refused with a message naming the rates found.
+CheckedRecording CheckRecording(const ReadRequest& request);
 
 /// The text as a quoted JSON string; bytes that are not UTF-8 are read as Latin-1.
 std::string JsonString(std::string_view text);
@@ -59,17 +63,14 @@ void WriteCsv(const RecordingModel& model, std::ostream& out);
 /// The file information report's lines, one per text line, LF line ends.
 void WriteInfo(const RecordingModel& model, std::ostream& out);
 
-int RunCheck(const std::string& configPath, bool json, std::ostream& out, std::ostream& err,
-             const CodePage* codePage = nullptr, const std::string& shownAs = {});
-int RunCsv(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr,
-           const std::string& shownAs = {});
-int RunInfo(const std::string& configPath, std::ostream& out, std::ostream& err, const CodePage* codePage = nullptr,
-            const std::string& shownAs = {});
+int RunCheck(const ReadRequest& request, bool json, std::ostream& out, std::ostream& err);
+int RunCsv(const ReadRequest& request, std::ostream& out, std::ostream& err);
+int RunInfo(const ReadRequest& request, std::ostream& out, std::ostream& err);
 
-/// Loads the recording; when it loaded, returns what use makes of it, else says why on err and
+/// Reads the recording; when it opened, returns what use makes of it, else says why on err and
 /// returns the exit code for that.
-int RunOnLoadedRecording(const std::string& configPath, const CodePage* codePage, std::ostream& err,
-                         const std::function<int(const RecordingModel&)>& use, const std::string& shownAs = {});
+int RunOnLoadedRecording(const ReadRequest& request, std::ostream& err,
+                         const std::function<int(const RecordingModel&)>& use);
 
 /// Takes "--encoding NAME" (or "--encoding=NAME") out of the arguments and sets
 /// codePage to the code page named (nullptr for "Automatic" or no option). The

@@ -111,6 +111,10 @@ int RunConvert(std::vector<std::string> args, std::ostream& out, std::ostream& e
 {
     formats::ConvertOptions options;
     if (const std::optional<std::string> problem = TakeEncoding(args, options.codePage)) return Usage(err, *problem);
+    ReadChoice choice;
+    if (const std::optional<std::string> problem = TakeReadChoice(args, choice)) return Usage(err, *problem);
+    options.rate = choice.rate;
+    options.quantity = choice.quantity;
     std::optional<std::string> outDir;
     std::vector<std::string> files;
     bool optionsEnded = false;
@@ -119,23 +123,9 @@ int RunConvert(std::vector<std::string> args, std::ostream& out, std::ostream& e
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--primary" || arg == "--secondary") {
-                const auto quantity = arg == "--primary" ? formats::Quantity::Primary : formats::Quantity::Secondary;
-                if (options.quantity != formats::Quantity::AsRecorded && options.quantity != quantity)
-                    return Usage(err, "--primary and --secondary exclude each other");
-                options.quantity = quantity;
-            } else if (arg == "--rate" || arg == "--out-dir") {
+            if (arg == "--out-dir") {
                 if (i + 1 >= args.size()) return Usage(err, "missing value after " + arg);
-                const std::string& value = args[++i];
-                if (arg == "--out-dir") {
-                    outDir = value;
-                    continue;
-                }
-                double rate = 0;
-                const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), rate);
-                if (ec != std::errc() || end != value.data() + value.size() || !std::isfinite(rate) || rate <= 0)
-                    return Usage(err, "invalid rate '" + value + "'");
-                options.rate = rate;
+                outDir = args[++i];
             } else {
                 return Usage(err, "unknown option '" + arg + "'");
             }
@@ -167,55 +157,33 @@ int RunConvert(std::vector<std::string> args, std::ostream& out, std::ostream& e
     return code;
 }
 
-bool TakeImport(std::vector<std::string>& args)
+std::optional<std::string> TakeReadChoice(std::vector<std::string>& args, ReadChoice& choice)
 {
-    const auto end = std::find(args.begin(), args.end(), "--");
-    const auto taken = std::remove(args.begin(), end, "--import");
-    if (taken == end) return false;
-    args.erase(taken, end);
-    return true;
-}
-
-CommandInput PrepareInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err)
-{
-    CommandInput input;
-    input.path = path;
-    input.codePage = codePage;
-    // A missing file is told by the command itself, as without the option.
-    if (!import || !FileExists(path) || !formats::NeedsImport(path)) return input;
-
-    ImportedRecording imported = ImportRecording(path, codePage);
-    const formats::ConvertResult& result = imported.conversion;
-    if (!result.ok) {
-        err << "sevrana-cli: cannot import " << path << ": " << result.error << '\n';
-        input.exitCode = kExitNotLoaded;
-        return input;
+    for (std::size_t i = 1; i < args.size() && args[i] != "--";) {
+        const std::string& arg = args[i];
+        std::size_t taken = 1;
+        if (arg == "--primary" || arg == "--secondary") {
+            const auto quantity = arg == "--primary" ? formats::Quantity::Primary : formats::Quantity::Secondary;
+            if (choice.quantity != formats::Quantity::AsRecorded && choice.quantity != quantity)
+                return "--primary and --secondary exclude each other";
+            choice.quantity = quantity;
+        } else if (arg == "--rate") {
+            if (i + 1 >= args.size()) return "missing value after --rate";
+            const std::string& value = args[i + 1];
+            double rate = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), rate);
+            if (ec != std::errc() || end != value.data() + value.size() || !std::isfinite(rate) || rate <= 0)
+                return "invalid rate '" + value + "'";
+            choice.rate = rate;
+            taken = 2;
+        } else if (arg != "--import") {  // once the way to newer recordings; every command reads them now
+            ++i;
+            continue;
+        }
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i + taken));
     }
-    std::string note = "sevrana-cli: imported " + path + " (" + Describe(result) + ") through a temporary copy";
-    if (result.missingValues > 0) note += "; " + MissingValues(result.missingValues) + " read as 0";
-    for (const std::string& warning : result.warnings) note += "; warning: " + warning;
-    std::replace_if(
-        note.begin(), note.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    err << note << '\n';
-    input.path = imported.converted;
-    input.codePage = FindCodePage("UTF-8");  // the copy's texts are always written in UTF-8
-    input.original = path;
-    input.folder = std::move(imported.folder);
-    return input;
-}
-
-int RunOnInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err,
-               const std::function<int(const RecordingModel&)>& use)
-{
-    try {
-        const CommandInput input = PrepareInput(path, codePage, import, err);  // a copy lives until the return
-        if (input.exitCode) return *input.exitCode;
-        return RunOnLoadedRecording(input.path, input.codePage, err, use, input.original);
-    } catch (const std::exception& e) {
-        // Anything the loader does not report itself means the recording cannot be used.
-        err << "sevrana-cli: " << e.what() << '\n';
-        return kExitNotLoaded;
-    }
+    return std::nullopt;
 }
 
 }  // namespace sevrana::cli

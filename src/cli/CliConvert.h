@@ -1,6 +1,6 @@
 #pragma once
-// sevrana-cli convert, and --import for the commands that read a recording: recordings
-// of the 1999 and 2013 revisions are read through the converter into the 1991 layout.
+// sevrana-cli convert, and the reading options (--rate, --primary, --secondary) every command
+// that reads a recording takes.
 
 #include <functional>
 #include <iosfwd>
@@ -8,12 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ImportedRecording.h"
-#include "RecordingModel.h"
-
-namespace sevrana {
-struct CodePage;
-}
+#include "AnyRevision.h"
 
 namespace sevrana::cli {
 
@@ -21,26 +16,8 @@ namespace sevrana::cli {
 /// out; warnings, missing values and (on a terminal, for large files) progress on err.
 int RunConvert(std::vector<std::string> args, std::ostream& out, std::ostream& err);
 
-/// Takes "--import" out of the arguments (up to "--"); true when it was there.
-bool TakeImport(std::vector<std::string>& args);
-
-/// What a command reads: the file given, or its converted copy.
-struct CommandInput {
-    std::string path;                    ///< the configuration file to load
-    const CodePage* codePage = nullptr;  ///< the code page to read it in (nullptr: judged)
-    std::string original;                ///< the file given, when path is its converted copy
-    ImportFolder folder;                 ///< holds the copy until the command ends
-    std::optional<int> exitCode;         ///< the import failed: the command ends with this code
-};
-
-/// With import, a file the viewer's Open refuses but the converter reads is converted into
-/// a temporary folder first, and one line on err says so (or why it could not be); any
-/// other file is read as it is.
-CommandInput PrepareInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err);
-
-/// Reads the file as PrepareInput has it read and, when it loaded, returns what use makes of it;
-/// else says why on err and returns the exit code for that.
-int RunOnInput(const std::string& path, const CodePage* codePage, bool import, std::ostream& err,
-               const std::function<int(const RecordingModel&)>& use);
+/// Takes "--rate HZ", "--primary" or "--secondary" out of the arguments (up to "--") into choice,
+/// and "--import", which changes nothing; the problem with them, if any.
+std::optional<std::string> TakeReadChoice(std::vector<std::string>& args, ReadChoice& choice);
 
 }  // namespace sevrana::cli

@@ -111,13 +111,15 @@ std::string EventsJson(const RecordingModel& model, const DigitalEdges& edges, c
 
 int RunEvents(std::vector<std::string> args, std::ostream& out, std::ostream& err)
 {
-    const CodePage* codePage = nullptr;
-    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
-    const bool import = TakeImport(args);
+    ReadRequest request;
+    if (const std::optional<std::string> problem = TakeEncoding(args, request.codePage)) return Usage(err, *problem);
+    if (const std::optional<std::string> problem = TakeReadChoice(args, request.choice)) return Usage(err, *problem);
     EventsOptions o;
     if (const std::optional<std::string> problem = ParseOptions(args, o)) return Usage(err, *problem);
 
-    return RunOnInput(o.files[0], codePage, import, err, [&](const RecordingModel& model) {
+    request.path = o.files[0];
+    try {
+        return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
         const long nD = model.DigitalCount();
         for (long k : o.channels)
             if (k < 1 || k > nD) return Usage(err, "digital channel " + IntText(k) + " is outside 1.." + IntText(nD));
@@ -126,7 +128,11 @@ int RunEvents(std::vector<std::string> args, std::ostream& out, std::ostream& er
         out << (o.json ? EventsJson(model, edges, o.channels)
                        : EventsText(model, analysis::DigitalEvents(model, edges, o.channels)));
         return kExitLoaded;
-    });
+        });
+    } catch (const std::exception& e) {
+        err << "sevrana-cli: " << e.what() << '\n';
+        return kExitNotLoaded;
+    }
 }
 
 }  // namespace sevrana::cli

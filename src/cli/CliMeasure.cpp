@@ -162,25 +162,31 @@ std::string MeasurementJson(const RecordingModel& model, const Measurement& m)
 
 int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& err)
 {
-    const CodePage* codePage = nullptr;
-    if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
-    const bool import = TakeImport(args);
+    ReadRequest request;
+    if (const std::optional<std::string> problem = TakeEncoding(args, request.codePage)) return Usage(err, *problem);
+    if (const std::optional<std::string> problem = TakeReadChoice(args, request.choice)) return Usage(err, *problem);
     MeasureOptions o;
     if (const std::optional<std::string> problem = ParseOptions(args, o)) return Usage(err, *problem);
     std::optional<long> reference;
     if (o.reference && !(reference = WholeNumber(*o.reference)))
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
-    return RunOnInput(o.files[0], codePage, import, err, [&](const RecordingModel& model) {
-        long sample = 0;
-        if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
-        const long nA = model.AnalogCount();
-        if (reference && (*reference < 1 || *reference > nA))
-            return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
-        const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
-        out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
-        return kExitLoaded;
-    });
+    try {
+        request.path = o.files[0];
+        return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
+            long sample = 0;
+            if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
+            const long nA = model.AnalogCount();
+            if (reference && (*reference < 1 || *reference > nA))
+                return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
+            const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
+            out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
+            return kExitLoaded;
+        });
+    } catch (const std::exception& e) {
+        err << "sevrana-cli: " << e.what() << '\n';
+        return kExitNotLoaded;
+    }
 }
 
 }  // namespace sevrana::cli

@@ -44,6 +44,13 @@ public:
     void SetClipboardImage(const QImage&) override {}
     QImage ClipboardImage() override { return {}; }
     void SetClipboardText(const QString&) override {}
+    // Nobody to ask: the rate comes from --rate.
+    std::optional<double> AskRate(QWidget*, const RateOffer& offer) override
+    {
+        MessageBox(QString::fromStdString(NeedsRateText(offer.ratesFound)));
+        return std::nullopt;
+    }
+    std::optional<OpenOptions> AskOpenOptions(QWidget*) override { return std::nullopt; }
 
     int messages = 0;
 
@@ -88,14 +95,13 @@ int RunPdf(std::vector<std::string> args, std::ostream&, std::ostream& err)
 {
     const CodePage* codePage = nullptr;
     if (const std::optional<std::string> problem = TakeEncoding(args, codePage)) return Usage(err, *problem);
-    const bool import = TakeImport(args);
+    ReadChoice choice;
+    if (const std::optional<std::string> problem = TakeReadChoice(args, choice)) return Usage(err, *problem);
     if (args.size() < 3) return Usage(err, args.size() < 2 ? "missing configuration file" : "missing PDF file");
     if (args.size() > 3) return Usage(err, "too many arguments");
     if (!CheckWritable(args[2], err)) return kExitNotLoaded;
-    const CommandInput input = PrepareInput(args[1], codePage, import, err);  // a copy lives until the return
-    if (input.exitCode) return *input.exitCode;
-    const std::string& config = input.path;
-    if (!FileExists(config) || !FileExists(ResolveDataFile(config))) {
+    const std::string& config = args[1];
+    if (!FileExists(config) || (!GoesToReader(config, choice) && !FileExists(ResolveDataFile(config)))) {
         err << messages::kFileNotExist << '\n';
         return kExitUsage;
     }
@@ -112,7 +118,7 @@ int RunPdf(std::vector<std::string> args, std::ostream&, std::ostream& err)
     BatchPlatform platform(pdf, err);
     MDIForm1 viewer(platform);
     viewer.show();
-    viewer.OpenRecording(QString::fromStdString(config), input.codePage);
+    viewer.OpenRecording(QString::fromStdString(config), codePage, choice);
     if (viewer.State().view.blnDataLoaded != kTrue) return kExitNotLoaded;
     const int before = platform.messages;
     viewer.PrintActive_Click();

@@ -15,8 +15,10 @@
 #include "SampleWriter.h"
 #include "Source.h"
 #include "SourceConfig.h"
+#include "SourceSetup.h"
 #include "TextDecoder.h"
 #include "TextUtils.h"
+#include "Timing.h"
 
 namespace sevrana::formats {
 
@@ -24,111 +26,7 @@ namespace {
 
 // The viewer reads at most this many characters of the record information.
 constexpr std::size_t kLongestInfo = 254;
-
-std::string Two(int value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value % 100);
-    return text;
-}
-
-/// The 1991 date line: mm/dd/yy,hh:mm:ss.uuuuuu.
-std::string DateLine(const Stamp& s)
-{
-    char micro[8];
-    std::snprintf(micro, sizeof micro, "%06ld", s.micro);
-    return Two(s.month) + "/" + Two(s.day) + "/" + Two(s.year) + "," + Two(s.hour) + ":" + Two(s.minute) + ":" +
-           Two(s.second) + "." + micro;
-}
-
-/// A year that two digits give back only as another year: say which date the viewer will show.
-void WarnAboutYear(const Stamp& s, std::string_view what, std::vector<std::string>& warnings)
-{
-    if (s.year >= 1930 && s.year <= 2029) return;
-    const int yy = ((s.year % 100) + 100) % 100;
-    const int shown = yy < 30 ? 2000 + yy : 1900 + yy;
-    const std::string date = Two(s.day) + "/" + Two(s.month) + "/";
-    warnings.push_back("The " + std::string(what) + " " + date + std::to_string(s.year) +
-                       " cannot be written with its year in the 1991 layout: the viewer will show it as " + date +
-                       std::to_string(shown) + ".");
-}
-
-std::string RateText(double rate) { return ExactNumber(rate); }
-
-/// A factor as text: the shortest that reads back to the same double.
-std::string FactorText(double value)
-{
-    if (value == std::floor(value) && std::fabs(value) < 1e15) return IntText(static_cast<long long>(value));
-    return ExactNumber(value);
-}
-
-enum class Timing { Copy, FromStamps, Resample };
-
-struct RatePlan {
-    Timing timing = Timing::Copy;
-    double rate = 0;
-    bool sectionTimes = true;  // resampling: times from the rate sections, else from the stamps
-};
-
-RatePlan PlanRates(const SourceConfig& cfg, const ConvertOptions& options, const std::string& path)
-{
-    RatePlan plan;
-    bool anyZero = false;
-    for (const RateSection& r : cfg.rates) anyZero = anyZero || r.rate == 0;
-    if (options.rate) {
-        const double rate = *options.rate;
-        if (!(rate >= 1 && rate <= 2147483647 && rate == std::floor(rate)))
-            throw ConvertError("the rate to resample onto must be a whole number of samples per second, not " +
-                               RateText(rate));
-        plan.timing = Timing::Resample;
-        plan.rate = rate;
-        plan.sectionTimes = !anyZero;
-        return plan;
-    }
-    if (anyZero) {
-        plan.timing = Timing::FromStamps;
-        return plan;
-    }
-    const RateSection& first = cfg.rates.front();
-    for (const RateSection& r : cfg.rates) {
-        if (r.rate != first.rate)
-            throw ConvertError(LineMessage(path, r.line,
-                                           "the recording has sampling rates of " + RateText(first.rate) + " Hz and " +
-                                               RateText(r.rate) +
-                                               " Hz, and the 1991 layout holds one: give a rate to resample onto"));
-    }
-    if (first.rate != std::floor(first.rate) || first.rate > 2147483647)
-        throw ConvertError(LineMessage(path, first.line,
-                                       "the sampling rate " + RateText(first.rate) +
-                                           " Hz is not a whole number, which the 1991 layout needs: give a rate "
-                                           "to resample onto"));
-    plan.rate = first.rate;
-    return plan;
-}
-
-/// Times of the samples of the rate sections: each section's first sample follows the last
-/// sample of the section before it by one of its own sample periods.
-class SectionClock {
-public:
-    explicit SectionClock(const std::vector<RateSection>& rates) : rates_(rates) {}
-    double Seconds(std::int64_t index)
-    {
-        while (section_ + 1 < rates_.size() && index >= rates_[section_].lastSample) {
-            const RateSection& done = rates_[section_];
-            if (done.lastSample > first_) base_ += static_cast<double>(done.lastSample - 1 - first_) / done.rate;
-            first_ = done.lastSample;
-            ++section_;
-            if (first_ > 0) base_ += 1.0 / rates_[section_].rate;
-        }
-        return base_ + static_cast<double>(index - first_) / rates_[section_].rate;
-    }
-
-private:
-    const std::vector<RateSection>& rates_;
-    std::size_t section_ = 0;
-    double base_ = 0;
-    std::int64_t first_ = 0;
-};
+constexpr std::string_view kCannotWriteYear = "cannot be written with its year in the 1991 layout";
 
 std::string RecordInformation(const SourceConfig& cfg, const std::string& original, DataType type, const RatePlan& plan)
 {
@@ -153,25 +51,17 @@ public:
     {
         if (!HasExtension(options_.output, "cfg"))
             throw ConvertError("'" + options_.output + "': expected an output file name ending in .cfg");
-        const SourceParts parts = LocateSource(options_.input);
-        TextDecoder decoder = options_.codePage != nullptr ? TextDecoder(*options_.codePage) : Judge(parts);
-        std::vector<std::string> lines;
-        lines.reserve(parts.configLines.size());
-        for (const std::string& line : parts.configLines) lines.push_back(decoder.Decode(line));
-        const SourceConfig cfg = ParseConfig(lines, parts.configPath, parts.configFirstLine);
-        result_.warnings = cfg.warnings;
-
-        DataType type = cfg.type;
-        if (parts.sectionType && *parts.sectionType != type) {
-            result_.warnings.push_back("The configuration gives the data type " + std::string(DataTypeName(type)) +
-                                       " but the data section holds " + std::string(DataTypeName(*parts.sectionType)) +
-                                       ": read as the latter.");
-            type = *parts.sectionType;
-        }
+        OpenedSource source = OpenSource(options_.input, options_.codePage);
+        const SourceParts& parts = source.parts;
+        TextDecoder& decoder = source.decoder;
+        const SourceConfig& cfg = source.cfg;
+        const DataType type = source.type;
+        result_.warnings = std::move(source.warnings);
         result_.revision = cfg.revision;
         result_.dataType = DataTypeName(type);
         result_.combined = parts.combined;
-        RatePlan plan = PlanRates(cfg, options_, parts.configPath);
+        CheckChannelLimits(cfg, parts.configPath);
+        RatePlan plan = PlanRates(cfg, options_.rate, parts.configPath, "the 1991 layout");
 
         RefuseToReplace(parts);
         OutputSet output(options_.output);
@@ -216,17 +106,6 @@ private:
         }
     }
 
-    static TextDecoder Judge(const SourceParts& parts)
-    {
-        std::string text;
-        for (const std::string& line : parts.configLines) {
-            if (text.size() > TextDecoder::kSampleBytes) break;
-            text.append(line).append("\n");
-        }
-        text += parts.infoText.substr(0, TextDecoder::kSampleBytes);
-        return TextDecoder::Judge(text);
-    }
-
     static void CopyFile(const std::string& path, OutputFile& to, std::uint64_t begin = 0,
                          std::uint64_t end = UINT64_MAX)
     {
@@ -269,10 +148,15 @@ private:
                 writer.Put(time, b.analog.data() + s * nA, b.digital.data() + s * nD);
             }
         };
+        // How many samples the output will have, known before any is written.
+        std::int64_t planned = samples;
+        if (plan.timing == Timing::Resample) planned = ResampledSamples(cfg, parts, layout, plan, options_.input);
+        CheckSampleLimit(planned, options_.input);
         SampleWriter writer(nA, nD, form, parts.dataPath);
         TextBuffer text;
-        Resampler resampler(writer, nA, nD, rate > 0 ? rate : 1);
+        Resampler resampler(writer, nA, nD, rate > 0 ? rate : 1, planned);
         EvenStamps even(multiplier);
+        StampOrder order(parts.dataPath);
         SectionClock clock(cfg.rates);
 
         std::int64_t taken = 0;
@@ -287,18 +171,11 @@ private:
                 writer.Begin(text, writer.Written());
                 for (std::int64_t s = 0; s < use; ++s)
                     TakeOne(plan, b, static_cast<std::size_t>(s), taken + s, nA, nD, multiplier, parts.dataPath, writer,
-                            resampler, even, clock);
+                            resampler, even, order, clock);
                 datFile.Write(text.Data(), text.Size());
             }
             result_.missingValues += slot.decoded.MissingIn(static_cast<std::size_t>(use));
-            if (use == static_cast<std::int64_t>(b.count) && taken + use < samples) {
-                if (!slot.decoded.fault.empty())
-                    throw ConvertError(LineMessage(parts.dataPath, parts.dataFirstLine - 1 + lines + slot.decoded.lines,
-                                                   slot.decoded.fault));
-                if (slot.decoded.partial > 0)
-                    throw CutShort(parts, layout, taken + use, slot.piece.offset + b.count * layout.RecordBytes(),
-                                   slot.decoded.partial, samples);
-            }
+            CheckPieceEnd(parts, layout, slot.piece, slot.decoded, taken, lines, samples);
             taken += use;
             lines += slot.decoded.lines;
             if (progress_ && !progress_(reader.Done(), reader.Total()))
@@ -309,57 +186,28 @@ private:
             PiecePipeline pipeline(decode, plan.timing == Timing::Copy ? PiecePipeline::Step(format) : nullptr);
             pipeline.Run([&](Piece& piece) { return reader.Next(piece); }, take);
         }
-        if (taken < samples) {
-            if (type == DataType::Ascii)
-                throw ConvertError("'" + parts.dataPath + "': expected " + std::to_string(samples) +
-                                   " samples, found " + std::to_string(taken) + ": the data end at line " +
-                                   std::to_string(parts.dataFirstLine + lines));
-            throw CutShort(parts, layout, taken,
-                           parts.dataBegin + static_cast<std::uint64_t>(taken) * layout.RecordBytes(), 0, samples);
-        }
+        if (taken < samples) DataEndedEarly(parts, layout, taken, lines, samples);
         if (plan.timing == Timing::FromStamps) {
-            plan.rate = even.Rate();
-            if (plan.rate == 0)
-                throw ConvertError("'" + parts.dataPath +
-                                   "': the configuration gives no sampling rate and the time stamps give no whole "
-                                   "number of samples per second: give a rate to resample onto");
+            plan.rate = RateOfStamps(even, parts.dataPath);
         }
         result_.samples = plan.timing == Timing::Copy ? taken : writer.Written();
-        if (result_.samples > 2147483647)
-            throw ConvertError("'" + options_.input + "': resampled at " + RateText(plan.rate) +
-                               " Hz it has more samples than the 1991 layout's reader counts");
-    }
-
-    static ConvertError CutShort(const SourceParts& parts, const DataLayout& layout, std::int64_t before,
-                                 std::uint64_t offset, std::size_t found, std::int64_t samples)
-    {
-        return ConvertError("'" + parts.dataPath + "': record " + std::to_string(before + 1) + " at byte offset " +
-                            std::to_string(offset) + ": expected " + std::to_string(layout.RecordBytes()) +
-                            " bytes, found " + std::to_string(found) + " (the configuration gives " +
-                            std::to_string(samples) + " samples)");
     }
 
     /// One sample of a recording whose times come from its stamps, or that is resampled.
     static void TakeOne(const RatePlan& plan, const SampleBlock& b, std::size_t s, std::int64_t index, std::size_t nA,
                         std::size_t nD, double multiplier, const std::string& path, SampleWriter& writer,
-                        Resampler& resampler, EvenStamps& even, SectionClock& clock)
+                        Resampler& resampler, EvenStamps& even, StampOrder& order, SectionClock& clock)
     {
         const double* analog = b.analog.data() + s * nA;
         const std::int16_t* digital = b.digital.data() + s * nD;
         const double stamp = b.stamp[s] * multiplier;  // microseconds
         const bool fromStamps = plan.timing == Timing::FromStamps || !plan.sectionTimes;
-        if (fromStamps && std::isnan(stamp))
-            throw ConvertError("'" + path + "': sample " + std::to_string(index + 1) +
-                               " has no time stamp, and the configuration gives no sampling rate");
+        if (fromStamps) order.Add(index, stamp);
         if (plan.timing == Timing::Resample) {
             resampler.Put(plan.sectionTimes ? clock.Seconds(index) : stamp * 1e-6, analog, digital);
             return;
         }
-        if (!even.Add(index, stamp))
-            throw ConvertError("'" + path +
-                               "': the configuration gives no sampling rate and the time stamps are not evenly spaced "
-                               "(sample " +
-                               std::to_string(index + 1) + "): give a rate to resample onto");
+        if (!even.Add(index, stamp)) throw UnevenStamps(path, index);
         writer.Put(stamp, analog, digital);
     }
 
@@ -372,18 +220,7 @@ private:
         std::vector<std::string> unscaled;
         for (std::size_t i = 0; i < nA; ++i) {
             const AnalogChannel& c = cfg.analog[i];
-            std::string a = c.a, b = c.b;
-            if (options_.quantity != Quantity::AsRecorded) {
-                const bool known = (c.ps == 'P' || c.ps == 'S') && c.primary > 0 && c.secondary > 0;
-                const char want = options_.quantity == Quantity::Primary ? 'P' : 'S';
-                if (!known) {
-                    unscaled.push_back(c.id);
-                } else if (c.ps != want) {
-                    const double ratio = want == 'P' ? c.primary / c.secondary : c.secondary / c.primary;
-                    a = FactorText(c.factorA * ratio);
-                    b = FactorText(c.factorB * ratio);
-                }
-            }
+            const auto [a, b] = ScaledFactors(c, options_.quantity, unscaled);
             text += std::to_string(i + 1) + "," + c.id + "," + c.phase + "," + c.circuit + "," + c.unit + "," + a +
                     "," + b + "," + c.skew + "," + c.min + "," + c.max + "\r\n";
         }
@@ -396,8 +233,8 @@ private:
         text += DateLine(cfg.start) + "\r\n" + DateLine(cfg.trigger) + "\r\nASCII\r\n";
         out.Append(text);
 
-        WarnAboutYear(cfg.start, "first sample's date", result_.warnings);
-        WarnAboutYear(cfg.trigger, "trigger point's date", result_.warnings);
+        WarnAboutYear(cfg.start, "first sample's date", kCannotWriteYear, result_.warnings);
+        WarnAboutYear(cfg.trigger, "trigger point's date", kCannotWriteYear, result_.warnings);
         if (!unscaled.empty()) {
             std::string names;
             for (const std::string& n : unscaled) names += (names.empty() ? "" : ", ") + n;

@@ -110,12 +110,14 @@ std::string ParseLine(const char* p, const char* end, const DataLayout& layout, 
             double v = 0;
             if (IsBlankField(p, e)) {
                 out.missingAt.push_back(static_cast<std::uint32_t>(at));
+                out.missingChannel.push_back(static_cast<std::uint32_t>(field - 2));
             } else if (!ParseValue(p, e, v)) {
                 return "expected analog value " + std::to_string(field - 1) + " as a number, found '" +
                        std::string(p, e) + "'";
             } else if (v == kAsciiMissing) {
                 v = 0;
                 out.missingAt.push_back(static_cast<std::uint32_t>(at));
+                out.missingChannel.push_back(static_cast<std::uint32_t>(field - 2));
             }
             analog[field - 2] = v;
         } else if (field >= 2 + nA && field < expected) {
@@ -168,17 +170,14 @@ void DecodeText(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
     out.block.count = at;
 }
 
+/// The first count records of the piece: raw values to analog, states to digital, stamps to the block.
 template <class Word>
-void DecodeRecords(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
+void DecodeRecords(const Piece& piece, const DataLayout& layout, std::size_t count, double* analog,
+                   std::int16_t* digital, DecodedPiece& out)
 {
     const std::size_t nA = layout.nA, nD = layout.nD;
     const std::size_t record = layout.RecordBytes();
-    const std::size_t count = piece.size / record;
-    out.block.Reserve(count, nA, nD);
-    out.partial = piece.size % record;
     const char* p = piece.bytes.data();
-    double* analog = out.block.analog.data();
-    std::int16_t* digital = out.block.digital.data();
     for (std::size_t s = 0; s < count; ++s, p += record) {
         std::uint32_t stamp = 0;
         std::memcpy(&stamp, p + 4, 4);
@@ -202,6 +201,7 @@ void DecodeRecords(const Piece& piece, const DataLayout& layout, DecodedPiece& o
             std::memcpy(&w, v + i * sizeof(Word), sizeof(Word));
             if (!missing(w)) continue;
             out.missingAt.push_back(static_cast<std::uint32_t>(s));
+            out.missingChannel.push_back(static_cast<std::uint32_t>(i));
             analog[i] = 0;
         }
         analog += nA;
@@ -246,8 +246,14 @@ PieceReader::PieceReader(const InputFile& file, const SourceParts& parts, const 
 bool PieceReader::Next(Piece& piece)
 {
     std::size_t want = kPieceBytes;
-    if (layout_.type != DataType::Ascii)
+    if (layout_.type != DataType::Ascii) {
+        // Whole records, read straight into the piece: they need no looking at first.
         want = std::max<std::size_t>(1, want / layout_.RecordBytes()) * layout_.RecordBytes();
+        if (piece.bytes.size() < want) piece.bytes.resize(want);
+        piece.offset = window_.Offset();
+        piece.size = window_.Take(piece.bytes.data(), want);
+        return piece.size > 0;
+    }
     std::size_t have = window_.Need(want);
     if (have == 0) return false;
     std::size_t take = std::min(have, want);
@@ -264,12 +270,16 @@ bool PieceReader::Next(Piece& piece)
             take = cut + (data[cut - 1] == '\r' && data[cut] == '\n' ? 1 : 0);
             break;
         }
+        // No line end in the bytes looked at: look at every byte buffered, then read more.
+        if (take < have) {
+            take = have;
+            continue;
+        }
+        if (window_.Exhausted()) break;  // the last line, without a line end
         if (have > LineReader::kMaxLineBytes)
             throw ConvertError("'" + path_ + "': the data line at byte offset " + std::to_string(window_.Offset()) +
                                " is too long to read");
-        const std::size_t more = window_.Need(have * 2);
-        if (more == have) break;  // the last line, without a line end
-        take = have = more;
+        take = have = window_.Need(have * 2);
     }
     if (piece.bytes.size() < take) piece.bytes.resize(std::max(take, kPieceBytes));
     std::memcpy(piece.bytes.data(), window_.Data(), take);
@@ -282,21 +292,39 @@ bool PieceReader::Next(Piece& piece)
 void DecodePiece(const Piece& piece, const DataLayout& layout, DecodedPiece& out)
 {
     out.missingAt.clear();
+    out.missingChannel.clear();
     out.lines = 0;
     out.fault.clear();
     out.partial = 0;
+    if (layout.type == DataType::Ascii) {
+        DecodeText(piece, layout, out);
+        return;
+    }
+    const std::size_t count = piece.size / layout.RecordBytes();
+    out.block.Reserve(count, layout.nA, layout.nD);
+    DecodeRecordsInto(piece, layout, count, out.block.analog.data(), out.block.digital.data(), out);
+}
+
+void DecodeRecordsInto(const Piece& piece, const DataLayout& layout, std::size_t count, double* analog,
+                       std::int16_t* digital, DecodedPiece& out)
+{
+    out.missingAt.clear();
+    out.missingChannel.clear();
+    out.lines = 0;
+    out.fault.clear();
+    out.partial = piece.size % layout.RecordBytes();
+    if (out.block.stamp.size() < count) out.block.stamp.resize(count);
     switch (layout.type) {
     case DataType::Ascii:
-        DecodeText(piece, layout, out);
         break;
     case DataType::Binary:
-        DecodeRecords<std::int16_t>(piece, layout, out);
+        DecodeRecords<std::int16_t>(piece, layout, count, analog, digital, out);
         break;
     case DataType::Binary32:
-        DecodeRecords<std::int32_t>(piece, layout, out);
+        DecodeRecords<std::int32_t>(piece, layout, count, analog, digital, out);
         break;
     case DataType::Float32:
-        DecodeRecords<float>(piece, layout, out);
+        DecodeRecords<float>(piece, layout, count, analog, digital, out);
         break;
     }
 }

@@ -43,10 +43,11 @@ struct Piece {
 /// What one piece holds, up to the first fault in it.
 struct DecodedPiece {
     SampleBlock block;
-    std::vector<std::uint32_t> missingAt;  // the sample of each missing analog value, in order
-    long lines = 0;                        // text: lines in the piece, counted up to the fault
-    std::string fault;                     // what is wrong right after the samples decoded; empty when nothing is
-    std::size_t partial = 0;               // binary: bytes of the record that is cut short
+    std::vector<std::uint32_t> missingAt;       // the sample of each missing analog value, in order
+    std::vector<std::uint32_t> missingChannel;  // and its channel (0-based)
+    long lines = 0;                             // text: lines in the piece, counted up to the fault
+    std::string fault;                          // what is wrong right after the samples decoded; empty when nothing is
+    std::size_t partial = 0;                    // binary: bytes of the record that is cut short
 
     /// Missing analog values in the first samples of the piece.
     std::int64_t MissingIn(std::size_t samples) const
@@ -83,5 +84,10 @@ private:
 
 /// Decodes every sample of a piece, stopping at the first fault.
 void DecodePiece(const Piece& piece, const DataLayout& layout, DecodedPiece& out);
+
+/// Decodes the first count records of a binary piece straight into analog (count * nA raw
+/// values, a missing one 0) and digital (count * nD states), the stamps into out.block.
+void DecodeRecordsInto(const Piece& piece, const DataLayout& layout, std::size_t count, double* analog,
+                       std::int16_t* digital, DecodedPiece& out);
 
 }  // namespace sevrana::formats

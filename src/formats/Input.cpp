@@ -44,6 +44,21 @@ InputWindow::InputWindow(const InputFile& file, std::uint64_t begin, std::uint64
     if (end_ < begin_) end_ = begin_;
 }
 
+std::size_t InputWindow::Take(char* out, std::size_t count)
+{
+    std::size_t done = std::min(count, Available());
+    if (done > 0) std::memcpy(out, Data(), done);
+    Consume(done);
+    if (done < count && next_ < end_) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, end_ - next_));
+        const std::size_t got = file_.ReadAt(next_, out + done, want);
+        if (got < want) end_ = next_ + got;  // the file shrank under us: its end is the range's end
+        next_ += got;
+        done += got;
+    }
+    return done;
+}
+
 std::size_t InputWindow::Need(std::size_t count)
 {
     if (Available() >= count || next_ >= end_) return Available();

@@ -36,6 +36,9 @@ public:
 
     /// Makes at least count bytes available (fewer at the end of the range); returns how many there are.
     std::size_t Need(std::size_t count);
+    /// Up to count bytes into out (fewer at the end of the range), consumed: those not in the buffer
+    /// are read straight into out. Returns how many.
+    std::size_t Take(char* out, std::size_t count);
     const char* Data() const { return buffer_.data() + head_; }
     std::size_t Available() const { return tail_ - head_; }
     void Consume(std::size_t count) { head_ += count; }

@@ -22,7 +22,8 @@ public:
         Piece piece;
         DecodedPiece decoded;
         TextBuffer text;
-        std::int64_t before = 0;  // samples in the pieces before this one
+        std::vector<double> figures;  // what the format step sums up about the piece, for take
+        std::int64_t before = 0;      // samples in the pieces before this one
         std::exception_ptr error;
     };
     using Step = std::function<void(Slot&)>;

@@ -49,6 +49,14 @@ struct ReadResult {
 /// Fills model (varConfigFile and strDataFile included, and strReadAs) with the recording at
 /// options.input: header, channels, samples, raw extremes and peaks, as the 1991 loader fills it,
 /// ready for the channel set-up. On failure the model holds no samples and error says why.
+///
+/// The model equals the loader's model of the converter's copy but for: a missing value, a gap
+/// (NaN) where the copy has 0, which takes no part in peaks and raw extremes; raw extremes as read
+/// (the loader rounds each to a whole number) where the raw values are real; FLOAT32 values, which
+/// are the floats themselves where the copy holds their shortest text read back as a double (equal
+/// at float precision); the record information, which is the recording's own (empty when it has
+/// none, never "Converted from ...", with the resampling note when resampled); and strEncoding,
+/// the code page the source's text was read in.
 ReadResult ReadRecording(const ReadOptions& options, RecordingModel& model, const Progress& progress = {});
 
 }  // namespace sevrana::formats

@@ -37,11 +37,16 @@ SampleWriter::SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::
 {
 }
 
+ConvertError RawBeyondRange(const std::string& source, std::int64_t sample, std::size_t channel, double value)
+{
+    return ConvertError("'" + source + "': sample " + std::to_string(sample) + ", analog value " +
+                        std::to_string(channel + 1) + ": " + ExactNumber(value) +
+                        " is beyond the 32-bit range that the viewer reads raw values into");
+}
+
 void SampleWriter::TooLarge(std::size_t channel, double value) const
 {
-    throw ConvertError("'" + source_ + "': sample " + std::to_string(written_) + ", analog value " +
-                       std::to_string(channel + 1) + ": " + ExactNumber(value) +
-                       " is beyond the 32-bit range that the viewer reads raw values into");
+    throw RawBeyondRange(source_, written_, channel, value);
 }
 
 void SampleWriter::Begin(TextBuffer& text, std::int64_t written)
@@ -91,8 +96,8 @@ void SampleWriter::Put(double microseconds, const double* analog, const std::int
     text_->Commit(static_cast<std::size_t>(p - begin));
 }
 
-Resampler::Resampler(SampleWriter& writer, std::size_t nA, std::size_t nD, double rate)
-    : writer_(writer), nA_(nA), nD_(nD), rate_(rate), previous_(nA), mixed_(nA), previousDigital_(nD)
+Resampler::Resampler(SampleSink& sink, std::size_t nA, std::size_t nD, double rate, std::int64_t limit)
+    : sink_(sink), nA_(nA), nD_(nD), rate_(rate), limit_(limit), previous_(nA), mixed_(nA), previousDigital_(nD)
 {
 }
 
@@ -107,15 +112,15 @@ void Resampler::Put(double seconds, const double* analog, const std::int16_t* di
     const double near = 1e-9 / rate_;
     for (;;) {
         const double at = first_ + static_cast<double>(next_) / rate_;
-        if (at > seconds + near) break;
+        if (at > seconds + near || next_ >= limit_) break;
         const double microseconds = static_cast<double>(next_) * 1e6 / rate_;
         if (at >= seconds - near) {
-            writer_.Put(microseconds, analog, digital);
+            sink_.Put(microseconds, analog, digital);
         } else {
             // previousTime_ < at < seconds: every new sample up to the previous source sample is written.
             const double share = (at - previousTime_) / (seconds - previousTime_);
             for (std::size_t i = 0; i < nA_; ++i) mixed_[i] = previous_[i] + (analog[i] - previous_[i]) * share;
-            writer_.Put(microseconds, mixed_.data(), previousDigital_.data());
+            sink_.Put(microseconds, mixed_.data(), previousDigital_.data());
         }
         ++next_;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FieldText.h"
+#include "SourceConfig.h"
 
 namespace sevrana::formats {
 
@@ -35,7 +36,18 @@ private:
 /// that reads back to the same float, or doubles in the shortest text that reads back exactly.
 enum class ValueForm { Whole, Single, Exact };
 
-class SampleWriter {
+/// Where samples go, one after the other: the converter's data lines or the reader's model.
+class SampleSink {
+public:
+    virtual ~SampleSink() = default;
+    /// One sample: its time (microseconds from the first), the raw analog values, the states.
+    virtual void Put(double microseconds, const double* analog, const std::int16_t* digital) = 0;
+};
+
+/// A raw value beyond the 32 bits the viewer reads raw values into (sample is 1-based).
+ConvertError RawBeyondRange(const std::string& source, std::int64_t sample, std::size_t channel, double value);
+
+class SampleWriter final : public SampleSink {
 public:
     /// source names the data file in messages.
     SampleWriter(std::size_t nA, std::size_t nD, ValueForm form, std::string source);
@@ -44,7 +56,7 @@ public:
     void Begin(TextBuffer& text, std::int64_t written);
     /// One data line: the next sample number, the time stamp (whole microseconds), the values.
     /// Throws ConvertError for a value beyond the 32 bits the viewer reads raw values into.
-    void Put(double microseconds, const double* analog, const std::int16_t* digital);
+    void Put(double microseconds, const double* analog, const std::int16_t* digital) override;
     std::int64_t Written() const { return written_; }
 
 private:
@@ -66,14 +78,16 @@ private:
 /// state of the last sample at or before each new sample.
 class Resampler {
 public:
-    Resampler(SampleWriter& writer, std::size_t nA, std::size_t nD, double rate);
+    /// Makes no more than limit new samples (ResampledCount gives how many it makes).
+    Resampler(SampleSink& sink, std::size_t nA, std::size_t nD, double rate, std::int64_t limit);
     /// The next source sample, at time seconds (never earlier than the one before).
     void Put(double seconds, const double* analog, const std::int16_t* digital);
 
 private:
-    SampleWriter& writer_;
+    SampleSink& sink_;
     std::size_t nA_, nD_;
     double rate_;
+    std::int64_t limit_;
     bool started_ = false;
     double first_ = 0;       // time of the first source sample: the new samples count from it
     std::int64_t next_ = 0;  // index of the next new sample

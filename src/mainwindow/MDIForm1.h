@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "AnyRevision.h"
 #include "Loader.h"
 #include "Platform.h"
 #include "Pohja.h"
@@ -58,22 +59,20 @@ public:
     /// Start-up: restores geometry, shows the window, opens the recording named on the command line.
     void Form_Load(const QString& commandLine);
     void Open_Click();
-    /// File > Import 1999/2013 recording: the open dialog for .cfg and .cff files, then ImportRecording.
-    void Import_Click();
+    /// File > Open with options...: the open dialog, then how to read the recording (rate, values, code page).
+    void OpenWithOptions_Click();
     void Exit_Click();
     void Cont_Click();
-    /// Opens a recording: removes the old windows, pairs the data file, checks both exist, loads.
-    /// Its texts are read in codePage when one is given, else in the code page judged from them.
-    void OpenRecording(const QString& configPath, const CodePage* codePage = nullptr);
-    /// A recording of the 1999 or 2013 revision: converted into a temporary folder (the caption
-    /// shows how far), then its copy opened like OpenRecording does; captions name the original.
-    /// A refusal is told with the converter's message and changes nothing else.
-    void ImportRecording(const QString& path, const CodePage* codePage = nullptr);
+    /// Opens a recording of any revision (a .cfg file or a combined .cff file): what the 1991 loader
+    /// takes through it, the rest through the newer reader, which asks for a rate when the recording
+    /// needs one (a cancel keeps the recording on screen); then the channel set-up. Its texts are
+    /// read in codePage when one is given, else in the code page judged from them.
+    void OpenRecording(const QString& configPath, const CodePage* codePage = nullptr, const ReadChoice& choice = {});
     /// File > Reopen with encoding: the current recording again, read in codePage (nullptr: judged again).
     void ReopenWithEncoding(const CodePage* codePage);
     /// Ticks chosen's item in File > Reopen with encoding ("Automatic" for nullptr: the code page was judged).
     void TickReadIn(const CodePage* chosen);
-    /// Loads the opened recording (configuration, data, channel windows).
+    /// Sets up the channel windows of the recording just read.
     void LoadData();
     /// Saves geometry and closes the channel windows (the close procedure).
     void SaveAndUnloadAll();
@@ -229,7 +228,7 @@ public:
     // Menus and items.
     QMenu* File = nullptr;
     QAction* Open = nullptr;
-    QAction* Import = nullptr;
+    QAction* OpenWithOptions = nullptr;
     QMenu* Reopen = nullptr;  // "Automatic" and one item per known code page
     QAction* PrintActive = nullptr;
     QAction* Exit = nullptr;
@@ -303,11 +302,7 @@ private:
     /// Places the shown channel windows by a rule that gives each its rectangle, in index order.
     template <class Place>
     void ArrangeShown(Place place);
-    /// The caption with an imported recording's copy named by its original.
-    QString NamingOriginal(std::string caption) const;
-    /// OpenRecording's work, for a recording as it is and for an imported copy alike.
-    void OpenFiles(const QString& configPath, const CodePage* codePage);
-    /// The stages of LoadData: configuration, data, channel windows.
+    /// The stages of LoadData: the channel set-up.
     void LoadStages();
     /// Enabled again after a dialog, with the focus.
     void GiveBackFocus();
@@ -324,8 +319,7 @@ private:
     std::vector<Pohja*> arrChannelWindows_;  // 1-based: element 0 unused
     Pohja* template_ = nullptr;
     QString lastOpenName_;
-    LineReader cfgReader_, datReader_;  // the opened recording's two files, read and closed by the loader
-    const CodePage* codePage_ = nullptr;  // the one the load in progress reads the texts in; nullptr: judged
+    ReadChoice readChoice_;  // how the recording on screen was read: a reopen reads it so again
     bool text4Held_ = false;
     bool text5Held_ = false;
     bool closing_ = false;

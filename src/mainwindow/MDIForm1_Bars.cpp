@@ -131,7 +131,7 @@ void MDIForm1::BuildMenus()
     File = bar->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
     Open = Item(File, "Open", QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Import = Item(File, "Import", QStringLiteral("Import 1999/2013 recording..."));
+    OpenWithOptions = Item(File, "OpenWithOptions", QStringLiteral("Open with options..."));
     Reopen = File->addMenu(QStringLiteral("Reopen with encoding"));
     Reopen->setObjectName(QStringLiteral("Reopen"));
     // The code page the recording shown was read in carries the tick ("Automatic" when it was judged).
@@ -251,7 +251,7 @@ void MDIForm1::BuildMenus()
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
     connect(Disautoscaleall, &QAction::triggered, this, [this] { Disautoscaleall_Click(); });
     connect(Open, &QAction::triggered, this, [this] { Open_Click(); });
-    connect(Import, &QAction::triggered, this, [this] { Import_Click(); });
+    connect(OpenWithOptions, &QAction::triggered, this, [this] { OpenWithOptions_Click(); });
     connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
     connect(Cont, &QAction::triggered, this, [this] { Cont_Click(); });
     connect(Hor, &QAction::triggered, this, [this] { Hor_Click(); });

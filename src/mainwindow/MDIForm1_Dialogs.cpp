@@ -38,7 +38,7 @@ void MDIForm1::Filinfo_Click()
 {
     setEnabled(false);
     {
-        File_Info report(state_.model, platform_, this, state_.importedFrom);
+        File_Info report(state_.model, platform_, this);
         report.ShowAndWait();
     }
     GiveBackFocus();

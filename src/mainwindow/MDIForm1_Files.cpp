@@ -25,8 +25,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "AnyRevision.h"
 #include "ChannelSetup.h"
-#include "Convert.h"
 #include "FileDrop.h"
 #include "MDIForm1.h"
 #include "DigitalEventsWindow.h"
@@ -44,17 +44,12 @@ namespace {
 constexpr const char* kSettingsSection = "SEVRANA";
 constexpr const char* kSettingsName = "Sevrana.ini";
 constexpr const char* kHelpName = "sevrana.html";
+constexpr const char* kOpenFilter = "COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff";
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
 /// A number after a comma in the stored geometry: a blank in the sign's place when positive.
 std::string SignedText(long long value) { return value < 0 ? IntText(value) : " " + IntText(value); }
-
-/// The caption while a recording is converted for import.
-std::string ImportingCaption(const std::string& path, int percent)
-{
-    return "Sevrana - Importing file " + path + "..." + std::to_string(percent) + " %";
-}
 
 /// Twips (as stored) to pixels.
 int TwipsToPixels(double twips) { return ToInt32(twips / MDIForm1::kTwipsPerPixel); }
@@ -244,67 +239,25 @@ void MDIForm1::Form_Load(const QString& commandLine)
 
 void MDIForm1::Open_Click()
 {
-    const std::optional<QString> chosen =
-        platform_.OpenFileName(this, QStringLiteral("COMTRADE file (*.CFG)|*.cfg"), lastOpenName_);
+    const std::optional<QString> chosen = platform_.OpenFileName(this, QString::fromLatin1(kOpenFilter), lastOpenName_);
     if (!chosen || chosen->isEmpty()) return;
     lastOpenName_ = *chosen;
     OpenRecording(*chosen);
 }
 
-void MDIForm1::Import_Click()
+void MDIForm1::OpenWithOptions_Click()
 {
-    const std::optional<QString> chosen = platform_.OpenFileName(
-        this, QStringLiteral("COMTRADE 1999/2013 recording (*.CFG *.CFF)|*.cfg;*.cff"), lastOpenName_);
+    const std::optional<QString> chosen = platform_.OpenFileName(this, QString::fromLatin1(kOpenFilter), lastOpenName_);
     if (!chosen || chosen->isEmpty()) return;
     lastOpenName_ = *chosen;
-    ImportRecording(*chosen);
-}
-
-void MDIForm1::ImportRecording(const QString& path, const CodePage* codePage)
-{
-    if (loading_) return;
-    const std::string original = Utf8(path);
-    const QString before = windowTitle();
-    // Like a load: no drop and no close in between (a close cancels the conversion and then
-    // closes the window).
-    loading_ = true;
-    setEnabled(false);
-    setWindowTitle(QString::fromStdString(ImportingCaption(original, 0)));
-    int shown = 0;
-    ImportedRecording imported =
-        sevrana::ImportRecording(original, codePage, [&](std::uint64_t done, std::uint64_t total) {
-            const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
-            if (percent != shown) {
-                shown = percent;
-                setWindowTitle(QString::fromStdString(ImportingCaption(original, percent)));
-                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            }
-            return !closeRequested_;
-        });
-    loading_ = false;
-    setEnabled(true);
-    if (closeRequested_) {
-        closeRequested_ = false;
-        close();
-        return;
-    }
-    const formats::ConvertResult& result = imported.conversion;
-    if (!result.ok) {
-        setWindowTitle(before);
-        ShowMessage(result.error);
-        return;
-    }
-    state_.importedFrom = original;
-    // The copy of an earlier import goes; copies are always written in UTF-8.
-    state_.importFolder = std::move(imported.folder);
-    OpenFiles(QString::fromStdString(imported.converted), FindCodePage("UTF-8"));
-    if (state_.view.blnDataLoaded != kTrue) return;
-    TickReadIn(codePage);  // the copy's UTF-8 is the program's own: the choice was for the original
-    std::string remarks;
-    for (const std::string& warning : result.warnings) remarks += warning + "\n";
-    if (result.missingValues == 1) remarks += "1 missing analog value is shown as 0.\n";
-    if (result.missingValues > 1) remarks += IntText(result.missingValues) + " missing analog values are shown as 0.\n";
-    if (!remarks.empty()) ShowMessage(remarks.substr(0, remarks.size() - 1));
+    const std::optional<OpenOptions> options = platform_.AskOpenOptions(this);
+    if (!options) return;
+    ReadChoice choice;
+    choice.rate = options->rate;
+    choice.quantity = options->quantity == OpenOptions::Values::Primary     ? formats::Quantity::Primary
+                      : options->quantity == OpenOptions::Values::Secondary ? formats::Quantity::Secondary
+                                                                            : formats::Quantity::AsRecorded;
+    OpenRecording(*chosen, options->encoding.isEmpty() ? nullptr : FindCodePage(Utf8(options->encoding)), choice);
 }
 
 void MDIForm1::dragEnterEvent(QDragEnterEvent* event)
@@ -327,49 +280,102 @@ void MDIForm1::dropEvent(QDropEvent* event)
         }
         // Like File > Open: the next open dialog starts from it too.
         lastOpenName_ = choice.configPath;
-        if (formats::NeedsImport(Utf8(choice.configPath)))
-            ImportRecording(choice.configPath);
-        else
-            OpenRecording(choice.configPath);
+        OpenRecording(choice.configPath);
     });
 }
 
 void MDIForm1::ReopenWithEncoding(const CodePage* codePage)
 {
     if (loading_ || state_.view.blnDataLoaded != kTrue) return;
-    // An imported recording is read again from its original, whose texts the code page is for.
-    if (!state_.importedFrom.empty())
-        ImportRecording(QString::fromStdString(state_.importedFrom), codePage);
-    else
-        OpenRecording(QString::fromStdString(state_.model.varConfigFile), codePage);
+    // Read as it was read before: the same rate and quantities, through whichever reader takes it.
+    OpenRecording(QString::fromStdString(state_.model.varConfigFile), codePage, readChoice_);
 }
 
-void MDIForm1::OpenRecording(const QString& configPath, const CodePage* codePage)
+void MDIForm1::OpenRecording(const QString& configPath, const CodePage* codePage, const ReadChoice& choice)
 {
-    state_.importedFrom.clear();
-    state_.importFolder = ImportFolder();
-    OpenFiles(configPath, codePage);
-    if (state_.view.blnDataLoaded == kTrue) TickReadIn(codePage);
-}
-
-void MDIForm1::OpenFiles(const QString& configPath, const CodePage* codePage)
-{
+    if (loading_) return;
     RecordingModel& m = state_.model;
+    const std::string path = Utf8(configPath);  // exactly as given: no trimming, quotes kept
+    if (!GoesToReader(path, choice)) {
+        // The loader's files: checked before anything goes, as always.
+        if (!FileExists(path) || !FileExists(ResolveDataFile(path))) {
+            UnloadChannelWindows(true);
+            m.varConfigFile = path;
+            m.strDataFile = ResolveDataFile(path);
+            ShowMessage(messages::kFileNotExist);
+            // The old recording's windows are gone: nothing is left to navigate.
+            EnterNoRecordingState();
+            return;
+        }
+    }
+    // Read beside the recording on screen, which stays until the new one is read (and stays
+    // when the rate question is cancelled). A close on the way stops the read.
+    const QString before = windowTitle();
+    loading_ = true;
+    setEnabled(false);
+    OpenRequest request;
+    request.path = path;
+    request.codePage = codePage;
+    request.choice = choice;
+    request.askRate = [this](const formats::RateQuestion& question) -> std::optional<double> {
+        RateOffer offer;
+        offer.ratesFound = question.ratesFound;
+        offer.highest = question.highest;
+        offer.samplesAtHighest = question.samplesAtHighest;
+        offer.median = question.medianSpacing;
+        offer.samplesAtMedian = question.samplesAtMedian;
+        if (question.highest > 0 && question.samplesAtHighest > 0)
+            offer.seconds = static_cast<double>(question.samplesAtHighest - 1) / question.highest;
+        else if (question.medianSpacing > 0 && question.samplesAtMedian > 0)
+            offer.seconds = static_cast<double>(question.samplesAtMedian - 1) / question.medianSpacing;
+        setEnabled(true);
+        const std::optional<double> rate = platform_.AskRate(this, offer);
+        setEnabled(false);
+        return rate;
+    };
+    setWindowTitle(QString::fromStdString(messages::OpeningCaption(path)));
+    RecordingModel read;
+    int shown = -1;
+    const OpenOutcome outcome = OpenAnyRevision(request, read, *this, [&](std::uint64_t done, std::uint64_t total) {
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+        if (percent != shown) {
+            shown = percent;
+            SetCaption(messages::ProgressCaption(path, percent));
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        return !closeRequested_;
+    });
+    loading_ = false;
+    setEnabled(true);
+    if (closeRequested_) {
+        closeRequested_ = false;
+        close();
+        return;
+    }
+    if (!outcome.Opened() && !outcome.loaderAnswered) {
+        // No rate chosen, or the reader's refusal (already told): the recording on screen stays.
+        setWindowTitle(before);
+        return;
+    }
+    // What the 1991 loader refused takes the old recording with it, as it always has.
     UnloadChannelWindows(true);
-    m.strDataFile.clear();
-    m.varConfigFile = Utf8(configPath);  // exactly as given: no trimming, quotes kept
-    m.strDataFile = ResolveDataFile(m.varConfigFile);
-    if (!FileExists(m.varConfigFile) || !FileExists(m.strDataFile)) {
-        ShowMessage(messages::kFileNotExist);
-        // The old recording's windows are gone: nothing is left to navigate.
+    // The indexes point into the samples about to be replaced.
+    state_.pyramid.Clear();
+    state_.edges.Clear();
+    columns_.Clear();
+    m = std::move(read);
+    if (!outcome.Opened()) {
         EnterNoRecordingState();
         return;
     }
-    cfgReader_ = LineReader(m.varConfigFile);
-    datReader_ = LineReader(m.strDataFile);
-    codePage_ = codePage;  // for this load only: the next open judges again
+    readChoice_ = choice;
+    if (outcome.rateChosen) readChoice_.rate = outcome.rateChosen;  // a reopen shows it at the same rate
     LoadData();
-    codePage_ = nullptr;
+    if (state_.view.blnDataLoaded == kTrue) TickReadIn(codePage);
+    if (outcome.by == OpenedBy::Reader && state_.view.blnDataLoaded == kTrue) {
+        const std::string remarks = ReadRemarks(outcome.read);
+        if (!remarks.empty()) ShowMessage(remarks);
+    }
 }
 
 void MDIForm1::LoadData()
@@ -391,8 +397,6 @@ void MDIForm1::LoadStages()
     ViewState& v = state_.view;
 
     auto fail = [this] {
-        cfgReader_.Close();
-        datReader_.Close();
         EnterNoRecordingState();
         setEnabled(true);
     };
@@ -404,21 +408,9 @@ void MDIForm1::LoadStages()
     };
 
     setEnabled(false);
-    setWindowTitle(NamingOriginal(messages::OpeningCaption(m.varConfigFile)));
     v.blnRedrawSignals = kTrue;
     v.blnRedrawMarkers = kTrue;
     v.blnDataLoaded = kFalse;
-    // The indexes point into the sample blocks the load is about to replace.
-    state_.pyramid.Clear();
-    state_.edges.Clear();
-    columns_.Clear();
-
-    const LoadOutcome outcome = LoadRecording(m, cfgReader_, datReader_, *this, {}, codePage_);
-    if (outcome == LoadOutcome::Failed || outcome == LoadOutcome::Rejected) {
-        fail();
-        return;
-    }
-
     try {
         state_.pyramid.Build(m);
         state_.edges.Build(m);
@@ -434,7 +426,7 @@ void MDIForm1::LoadStages()
         } else {
             m.intHasDigital = 1;
         }
-        SetCaption(messages::LoadedCaption(m.varStationName, m.varConfigFile));
+        SetCaption(messages::LoadedCaption(m.varStationName, m.varConfigFile, m.strReadAs));
         v.blnUnloadingWindows = kFalse;
         v.varMarker1X = static_cast<float>(client.width() / 2.0);
         v.lngMarker2X = ToInt32(client.width() / 2.0);
@@ -537,17 +529,7 @@ void MDIForm1::LoadStages()
     }
 }
 
-QString MDIForm1::NamingOriginal(std::string caption) const
-{
-    // An imported recording is known by its original, not by the temporary copy being read.
-    const std::string& copy = state_.model.varConfigFile;
-    if (!state_.importedFrom.empty() && !copy.empty())
-        for (std::size_t at = 0; (at = caption.find(copy, at)) != std::string::npos; at += state_.importedFrom.size())
-            caption.replace(at, copy.size(), state_.importedFrom);
-    return QString::fromStdString(caption);
-}
-
-void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(NamingOriginal(caption)); }
+void MDIForm1::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
 
 void MDIForm1::ShowMessage(const std::string& text) { platform_.MessageBox(QString::fromStdString(text)); }
 

@@ -3,8 +3,10 @@
 // tests can script the answers.
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QImage;
 class QPrinter;
@@ -30,6 +32,28 @@ struct PrintSetup {
     bool Wants(int page) const { return page >= fromPage && (toPage == 0 || page <= toPage); }
 };
 
+/// The rates a recording with several sampling rates, or with unevenly spaced time stamps only,
+/// can be shown at.
+struct RateOffer {
+    std::vector<double> ratesFound;  // the configuration's different rates (empty: time stamps only)
+    double highest = 0;              // 0: not offered
+    std::int64_t samplesAtHighest = 0;
+    double median = 0;  // the rate of the median time stamp spacing; 0: not offered
+    std::int64_t samplesAtMedian = 0;
+    double seconds = 0;  // from the first sample to the last
+
+    /// Samples the record has at rate.
+    std::int64_t SamplesAt(double rate) const;
+};
+
+/// How File > Open with options... reads the recording chosen.
+struct OpenOptions {
+    enum class Values { AsRecorded, Primary, Secondary };
+    std::optional<double> rate;  // resample onto this rate (Hz)
+    Values quantity = Values::AsRecorded;
+    QString encoding;  // the code page of its texts; empty: judged
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -53,6 +77,10 @@ public:
     virtual QImage ClipboardImage() = 0;
     /// Puts text on the clipboard (tables for a spreadsheet).
     virtual void SetClipboardText(const QString& text) = 0;
+    /// The rate to show a recording at (RateDialog); nothing when cancelled.
+    virtual std::optional<double> AskRate(QWidget* parent, const RateOffer& offer) = 0;
+    /// How to read a recording (OpenOptionsDialog); nothing when cancelled.
+    virtual std::optional<OpenOptions> AskOpenOptions(QWidget* parent) = 0;
 };
 
 /// The real desktop.
@@ -69,6 +97,8 @@ public:
     void SetClipboardImage(const QImage& picture) override;
     QImage ClipboardImage() override;
     void SetClipboardText(const QString& text) override;
+    std::optional<double> AskRate(QWidget* parent, const RateOffer& offer) override;
+    std::optional<OpenOptions> AskOpenOptions(QWidget* parent) override;
     ~QtPlatform() override;
 
 private:

@@ -19,8 +19,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* parent, std::string importedFrom)
-    : WaitingDialog(parent), model_(model), platform_(platform), importedFrom_(std::move(importedFrom))
+File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* parent)
+    : WaitingDialog(parent), model_(model), platform_(platform)
 {
     setObjectName(QStringLiteral("File_Info"));
     List1 = new QListWidget(this);
@@ -43,7 +43,7 @@ File_Info::File_Info(const RecordingModel& model, Platform& platform, QWidget* p
 void File_Info::Form_Load()
 {
     CentreOnScreen();
-    setWindowTitle(Q(FileInformationTitle(model_, importedFrom_)));
+    setWindowTitle(Q(FileInformationTitle(model_)));
     show();
     List1->clear();
     for (const std::string& line : FileInformationLines(model_)) List1->addItem(Q(line));
@@ -107,7 +107,7 @@ void File_Info::Command2_Click()
         QStringList lines = Lines();
         lines[static_cast<qsizetype>(kStationIdLine)] = Q(PrintedStationIdLine(model_));  // one tab more on paper
         lines.prepend(QString(125, QLatin1Char('-')));
-        lines.prepend(Q(FileInformationTitle(model_, importedFrom_)));
+        lines.prepend(Q(FileInformationTitle(model_)));
         const auto pages = PaginateReport(printer, lines);
         PrintCopies(printer, *setup, pages.size(), [&](std::size_t p) {
             for (const PrintedLine& line : pages[p]) {

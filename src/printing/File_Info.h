@@ -17,9 +17,7 @@ class Platform;
 class File_Info : public WaitingDialog {
     Q_OBJECT
 public:
-    /// importedFrom: the original of an imported recording, named in the title.
-    File_Info(const RecordingModel& model, Platform& platform, QWidget* parent = nullptr,
-              std::string importedFrom = {});
+    File_Info(const RecordingModel& model, Platform& platform, QWidget* parent = nullptr);
 
     /// Centres the window on the screen, titles it, shows it and fills the list.
     void Form_Load() override;
@@ -48,7 +46,6 @@ protected:
 private:
     const RecordingModel& model_;
     Platform& platform_;
-    std::string importedFrom_;
 };
 
 }  // namespace sevrana

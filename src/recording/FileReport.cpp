@@ -25,6 +25,8 @@ std::vector<std::string> FileInformationLines(const RecordingModel& m)
     lines.push_back("First sample date and time:\t" + m.varStartStamp);
     lines.push_back("Trigger point date and time:\t" + m.strTriggerStamp);
     lines.push_back("Trigger reason:\t\t" + m.strRecordInfo);
+    // Why the newer reader read a 1991 file its loader refused.
+    if (!m.strReadNote.empty()) lines.push_back(m.strReadNote);
     lines.push_back(" ");
     lines.push_back("Channel information");
     lines.push_back("Analog channel(s):");
@@ -44,12 +46,12 @@ std::vector<std::string> FileInformationLines(const RecordingModel& m)
     return lines;
 }
 
-std::string FileInformationTitle(const RecordingModel& m, const std::string& importedFrom)
+std::string FileInformationTitle(const RecordingModel& m)
 {
-    if (!importedFrom.empty()) return kReportTitle + importedFrom;
     // ASCII reads alike in every code page: then there is nothing to tell.
-    const bool read = !m.strEncoding.empty() && m.strEncoding != kAsciiText;
-    return kReportTitle + m.varConfigFile + (read ? " (" + m.strEncoding + ")" : std::string());
+    std::string how = m.strReadAs;
+    if (!m.strEncoding.empty() && m.strEncoding != kAsciiText) how += (how.empty() ? "" : ", ") + m.strEncoding;
+    return kReportTitle + m.varConfigFile + (how.empty() ? std::string() : " (" + how + ")");
 }
 
 std::string PrintedStationIdLine(const RecordingModel& m) { return "Station ID:\t\t\t" + m.varDeviceId; }

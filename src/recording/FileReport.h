@@ -15,12 +15,10 @@ inline constexpr const char* kReportTitle = "COMTRADE File Information - ";
 /// The report's lines in order; tabs separate labels from values.
 std::vector<std::string> FileInformationLines(const RecordingModel& model);
 
-/// "COMTRADE File Information - " and the configuration file's path, then the
-/// code page its texts were read in, in brackets, when they were not all ASCII.
-/// An imported recording names the file it came from instead: its loaded copy
-/// lives in a temporary folder and is always UTF-8, neither of which tells the
-/// reader anything.
-std::string FileInformationTitle(const RecordingModel& model, const std::string& importedFrom = {});
+/// "COMTRADE File Information - " and the configuration file's path, then in brackets how the
+/// newer reader read it (nothing for the 1991 loader) and the code page its texts were read in,
+/// when they were not all ASCII.
+std::string FileInformationTitle(const RecordingModel& model);
 
 /// Index of the "Station ID:" line, which paper gets with one tab more.
 inline constexpr std::size_t kStationIdLine = 1;

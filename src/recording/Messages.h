@@ -29,9 +29,10 @@ inline std::string ProgressCaption(const std::string& path, long percent)
 {
     return OpeningCaption(path) + std::to_string(percent) + " %";
 }
-inline std::string LoadedCaption(const std::string& station, const std::string& path)
+/// readAs: how the newer reader read the recording ("IEEE C37.111-2013 BINARY32"); empty for the 1991 loader.
+inline std::string LoadedCaption(const std::string& station, const std::string& path, const std::string& readAs = {})
 {
-    return "Sevrana - " + station + " (" + path + ")";
+    return "Sevrana - " + station + " (" + path + ")" + (readAs.empty() ? "" : " (" + readAs + ")");
 }
 
 }  // namespace sevrana::messages

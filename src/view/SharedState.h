@@ -7,7 +7,6 @@
 
 #include "DigitalEdges.h"
 #include "DrawingState.h"
-#include "ImportedRecording.h"
 #include "MinMaxPyramid.h"
 #include "RecordingModel.h"
 #include "ViewState.h"
@@ -21,9 +20,6 @@ struct SharedState {
     MinMaxPyramid pyramid;  // rebuilt after every load
     DigitalEdges edges;     // rebuilt after every load
     std::string varIniFile;  // settings file, worked out at start-up
-    // An imported recording: the file it came from, and the folder of the copy that was loaded.
-    std::string importedFrom;  // empty when the recording was opened as it is
-    ImportFolder importFolder;
 };
 
 }  // namespace sevrana

@@ -80,6 +80,23 @@ public:
     /// What is on the clipboard by the time it is read: pasteInstead when the test put something else there.
     QImage ClipboardImage() override { return pasteInstead.isNull() ? clipboard : pasteInstead; }
     void SetClipboardText(const QString& text) override { clipboardText = text; }
+    /// Answers with the next queued rate; a queued nullopt (or an empty queue) is a cancel.
+    std::optional<double> AskRate(QWidget*, const RateOffer& offer) override
+    {
+        rateOffers.push_back(offer);
+        if (rateAnswers.empty()) return std::nullopt;
+        const std::optional<double> answer = rateAnswers.front();
+        rateAnswers.pop_front();
+        return answer;
+    }
+    /// Answers with the next queued options; a queued nullopt (or an empty queue) is a cancel.
+    std::optional<OpenOptions> AskOpenOptions(QWidget*) override
+    {
+        if (optionAnswers.empty()) return std::nullopt;
+        const std::optional<OpenOptions> answer = optionAnswers.front();
+        optionAnswers.pop_front();
+        return answer;
+    }
 
     // Scripted answers.
     bool answerYes = true;
@@ -87,6 +104,8 @@ public:
     QString clipboardText;
     QImage pasteInstead;
     std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<double>> rateAnswers;
+    std::deque<std::optional<OpenOptions>> optionAnswers;
     const void* activeWindow = nullptr;
     QString programFolder;
     std::deque<std::optional<PrintAnswer>> printAnswers;
@@ -98,6 +117,7 @@ public:
     QStringList openLastNames;
     QStringList helpPaths;
     QStringList questions;
+    std::vector<RateOffer> rateOffers;
     std::vector<bool> printDialogsOfferingSelection;
 };
 

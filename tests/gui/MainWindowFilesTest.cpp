@@ -22,12 +22,15 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cmath>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "Encode.h"
 #include "FileFilter.h"
 #include "FileReport.h"
+#include "File_Info.h"
 #include "FormFixture.h"
 #include "NewRecording.h"
 #include "TextDecoder.h"
@@ -110,9 +113,11 @@ protected:
         EXPECT_FALSE(form->Frame1->isVisibleTo(form->Picture1));
     }
 
-    void ExpectLoaded(const std::string& cfg, long windows)
+    /// readAs: how the newer reader read it, as the caption ends; empty for the 1991 loader.
+    void ExpectLoaded(const std::string& cfg, long windows, const std::string& readAs = {})
     {
-        EXPECT_EQ(form->windowTitle().toStdString(), "Sevrana - Kallio (" + cfg + ")");
+        EXPECT_EQ(form->windowTitle().toStdString(),
+                  "Sevrana - Kallio (" + cfg + ")" + (readAs.empty() ? "" : " (" + readAs + ")"));
         EXPECT_TRUE(form->isEnabled());
         EXPECT_EQ(form->State().view.blnDataLoaded, kTrue);
         EXPECT_TRUE(form->Win->menuAction()->isEnabled());
@@ -355,18 +360,13 @@ TEST_F(MainWindowFiles, FailedAndRejectedLoadsLeaveNoRecording)
     EXPECT_EQ(form->State().pyramid.Bytes(), 0u);
     EXPECT_TRUE(form->State().edges.empty());
 
-    // A later revision; a date line out of layout (a trailing blank), which fails after the data are in.
-    RecordingText revision, stamps;
-    revision.header = "Kallio,REL-1,1999";
+    // A date line out of layout (a trailing blank), which fails after the data are in.
+    RecordingText stamps;
     stamps.trigger = "01/01/00,00:00:00.005000 ";
-    for (const auto& [rec, message] :
-         {std::pair{revision, "IEEE C37.111-1999 not supported!"},
-          std::pair{stamps, "Error in file: Time stamps are not meeting COMTRADE specifications!"}}) {
-        platform.messages.clear();
-        Open(Write(rec, "new.cfg", "new.dat"));
-        EXPECT_EQ(platform.messages, QStringList{message});
-        ExpectNoRecording();
-    }
+    platform.messages.clear();
+    Open(Write(stamps, "new.cfg", "new.dat"));
+    EXPECT_EQ(platform.messages, QStringList{"Error in file: Time stamps are not meeting COMTRADE specifications!"});
+    ExpectNoRecording();
 
     // A trigger after the record is only a message.
     platform.messages.clear();
@@ -407,7 +407,7 @@ TEST_F(MainWindowFiles, OpenCommandAsksWithFilterAndLastName)
     // The old windows and the old template are gone from the area.
     EXPECT_EQ(form->mdiArea->subWindowList().size(), 4);
 
-    EXPECT_EQ(platform.openFilters, QStringList(3, "COMTRADE file (*.CFG)|*.cfg"));
+    EXPECT_EQ(platform.openFilters, QStringList(3, "COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff"));
     EXPECT_EQ(platform.openLastNames, (QStringList{"", QString::fromStdString(first), QString::fromStdString(first)}));
     EXPECT_TRUE(platform.messages.isEmpty());
 }
@@ -458,33 +458,23 @@ TEST_F(MainWindowFiles, DroppedRecordingOpensLikeFileOpenAndOtherDropsAreRefused
     EXPECT_EQ(platform.openLastNames.back(), QString::fromStdString(dir / "C.cfg"));
 }
 
-TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpened)
+TEST_F(MainWindowFiles, EveryRevisionOpensThroughOpenTheCommandLineAndADrop)
 {
     testing::NewRecording rec;  // IA (a = 0.5, b = -2) and UB (a = 0.25, b = 1.5), three digital channels
+    rec.revision = 1999;
     rec.type = "BINARY";
-    rec.values[2][0] = std::nan("");  // read as raw 0, and said so after the load
-    const std::string original = rec.Write(dir, "N");
-    QStringList titles;
-    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) { titles << title; });
-    platform.openAnswers = {QString::fromStdString(original)};
-    form->Import->trigger();
-    EXPECT_EQ(platform.openFilters, QStringList{"COMTRADE 1999/2013 recording (*.CFG *.CFF)|*.cfg;*.cff"});
-    EXPECT_EQ(platform.messages, QStringList{"1 missing analog value is shown as 0."});
-    ExpectLoaded(original, 3);
-    EXPECT_EQ(form->File->actions().indexOf(form->Import), 1);  // right after Open...
-    const RecordingModel& m = form->State().model;
-    EXPECT_EQ(m.arrAnalogSamples(1, 1), -15002);   // raw -30000
-    EXPECT_EQ(m.arrAnalogSamples(2, 2), 5663.25);  // raw 22647
-    EXPECT_EQ(m.arrAnalogSamples(1, 3), -2);
-    // Every caption on the way names the original, never the copy.
-    EXPECT_EQ(titles.front().toStdString(), "Sevrana - Importing file " + original + "...0 %");
-    EXPECT_TRUE(titles.contains(QString::fromStdString("Sevrana - Opening file " + original + "...")));
-    for (const QString& title : titles)
-        EXPECT_TRUE(title.contains(QString::fromStdString(original))) << title.toStdString();
-    const std::filesystem::path firstCopy = std::filesystem::path(m.varConfigFile).parent_path();
-    EXPECT_TRUE(std::filesystem::exists(m.varConfigFile));
-    EXPECT_NE(firstCopy, std::filesystem::path(dir.Path()));
-    // So does the file information report: the copy's folder and code page mean nothing to the reader.
+    rec.values[2][0] = std::nan("");  // a gap, and said so after the load
+    const std::string binary = rec.Write(dir, "B");
+    platform.openAnswers = {QString::fromStdString(binary)};
+    form->Open->trigger();
+    EXPECT_EQ(platform.openFilters, QStringList{"COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff"});
+    EXPECT_EQ(platform.messages, QStringList{"1 missing analog value is shown as a gap."});
+    ExpectLoaded(binary, 3, "IEEE C37.111-1999 BINARY");
+    const RecordingModel* m = &form->State().model;
+    EXPECT_EQ(m->arrAnalogSamples(1, 1), -15002);   // raw -30000
+    EXPECT_EQ(m->arrAnalogSamples(2, 2), 5663.25);  // raw 22647
+    EXPECT_TRUE(std::isnan(m->arrAnalogSamples(1, 3)));
+    EXPECT_EQ(m->arrDigitalSamples(1, 2), 1);
     QString reportTitle;
     QTimer::singleShot(0, [&] {
         if (QWidget* report = QApplication::activeModalWidget()) {
@@ -493,57 +483,144 @@ TEST_F(MainWindowFiles, NewerRecordingsAreImportedThroughATemporaryCopyButNotOpe
         }
     });
     form->Filinfo->trigger();
-    EXPECT_EQ(reportTitle.toStdString(), "COMTRADE File Information - " + original);
+    EXPECT_EQ(reportTitle.toStdString(), "COMTRADE File Information - " + binary + " (IEEE C37.111-1999 BINARY)");
 
-    // A dropped combined file goes the same way; the earlier copy goes.
-    rec.combined = true;
-    const std::string combined = rec.Write(dir, "C");
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(combined))});
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter);
-    QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &dropped);
-    QApplication::processEvents();
-    ExpectLoaded(combined, 3);
-    EXPECT_FALSE(std::filesystem::exists(firstCopy));
-    // Read again in a code page: from the original, which is what the code page is for.
-    form->ReopenWithEncoding(nullptr);
-    ExpectLoaded(combined, 3);
-    // The menu ticks the code page chosen for the original, not the copy's UTF-8; a refused import keeps it.
-    EXPECT_EQ(TickedCodePage(), QStringList{"Automatic"});
-    form->ReopenWithEncoding(FindCodePage("Windows-1252"));
-    ExpectLoaded(combined, 3);
-    EXPECT_EQ(TickedCodePage(), QStringList{"Windows-1252"});
-
-    // A refusal says the converter's words and leaves the recording as it was.
+    // The command line: a 2013 recording of FLOAT32 data.
+    rec.revision = 2013;
+    rec.type = "FLOAT32";
+    rec.values[2][0] = 7;
+    const std::string floats = rec.Write(dir, "F");
     platform.messages.clear();
+    form = std::make_unique<CaptionRecordingForm>(platform);
+    form->Form_Load(QString::fromStdString(floats));
+    QApplication::processEvents();
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    ExpectLoaded(floats, 3, "IEEE C37.111-2013 FLOAT32");
+    m = &form->State().model;
+    EXPECT_EQ(m->arrAnalogSamples(1, 3), 1.5);
+    EXPECT_EQ(form->captions.front().rfind("Sevrana - Opening file " + floats + "...", 0), 0u);
+
+    // A drop of a combined file; a reopen in a code page reads it again the same way.
+    rec.combined = true;
+    rec.station = "Kallio";
+    const std::string combined = rec.Write(dir, "C");
+    const auto drop = [this](const std::string& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &dropped);
+        QApplication::processEvents();
+    };
+    drop(combined);
+    ExpectLoaded(combined, 3, "IEEE C37.111-2013 FLOAT32");
+    form->ReopenWithEncoding(FindCodePage("KOI8-R"));
+    ExpectLoaded(combined, 3, "IEEE C37.111-2013 FLOAT32");
+    EXPECT_EQ(form->State().model.strEncoding, "KOI8-R");
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+
+    // Each of the three opens each of the three ways.
+    for (const auto& [path, readAs] :
+         {std::pair{binary, "IEEE C37.111-1999 BINARY"}, std::pair{floats, "IEEE C37.111-2013 FLOAT32"},
+          std::pair{combined, "IEEE C37.111-2013 FLOAT32"}}) {
+        platform.openAnswers = {QString::fromStdString(path)};
+        form->Open->trigger();
+        ExpectLoaded(path, 3, readAs);
+        form = std::make_unique<CaptionRecordingForm>(platform);
+        form->Form_Load(QString::fromStdString(path));
+        ExpectLoaded(path, 3, readAs);
+        drop(path);
+        ExpectLoaded(path, 3, readAs);
+    }
+    platform.messages.clear();
+
+    // A newer recording the reader refuses: its words, and the recording on screen stays.
     dir.Write("T.dat", rec.Data().substr(0, 20));
     rec.combined = false;
     const std::string cut = dir.Write("T.cfg", rec.Config());
-    platform.openAnswers = {QString::fromStdString(cut)};
-    form->Import_Click();
+    Open(cut);
     EXPECT_EQ(platform.messages, QStringList{QString::fromStdString(
                                      "'" + (dir / "T.dat") +
-                                     "': record 2 at byte offset 14: expected 14 bytes, found 6 (the configuration "
+                                     "': record 2 at byte offset 18: expected 18 bytes, found 2 (the configuration "
                                      "gives 8 samples)")});
-    ExpectLoaded(combined, 3);
-    EXPECT_EQ(TickedCodePage(), QStringList{"Windows-1252"});
-
-    // The copy lives as long as the main window.
-    const std::filesystem::path copy = std::filesystem::path(m.varConfigFile).parent_path();
-    EXPECT_TRUE(std::filesystem::exists(copy));
-    form.reset();
-    EXPECT_FALSE(std::filesystem::exists(copy));
+    ExpectLoaded(combined, 3, "IEEE C37.111-2013 FLOAT32");
 }
 
-TEST_F(MainWindowFiles, OpenStillRejectsNewerRecordings)
+TEST_F(MainWindowFiles, SeveralRatesAskOnceForTheRateToShowAt)
+{
+    const std::string first = Write(RecordingText());
+    Open(first);
+    testing::NewRecording rec;
+    rec.rates = {{"1000", 6}, {"4000", 8}};  // 5 ms at 1 kHz, then 2 samples at 4 kHz
+    const std::string two = rec.Write(dir, "R");
+
+    platform.rateAnswers = {std::nullopt};
+    Open(two);
+    ASSERT_EQ(platform.rateOffers.size(), 1u);
+    const RateOffer& offer = platform.rateOffers[0];
+    EXPECT_EQ(std::tuple(offer.ratesFound, offer.highest, offer.samplesAtHighest, offer.median, offer.samplesAtMedian),
+              std::tuple(std::vector<double>{1000, 4000}, 4000.0, std::int64_t{23}, 1000.0, std::int64_t{6}));
+    EXPECT_EQ(offer.SamplesAt(2000), 12);  // 5.5 ms
+    // Cancelled: nothing said, and the recording on screen stays.
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    ExpectLoaded(first, 3);
+
+    platform.rateAnswers = {2000.0};
+    Open(two);
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ(std::tuple(m.lngSampleRate, m.lngLastSample), std::tuple(2000, 12));
+    // Read again at the rate chosen, without asking again.
+    form->ReopenWithEncoding(nullptr);
+    EXPECT_EQ(platform.rateOffers.size(), 2u);
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    EXPECT_EQ(std::tuple(m.lngSampleRate, m.lngLastSample), std::tuple(2000, 12));
+}
+
+TEST_F(MainWindowFiles, OpenWithOptionsReadsAtTheRateValuesAndCodePageChosen)
 {
     testing::NewRecording rec;
-    rec.revision = 1999;
-    Open(rec.Write(dir, "N"));
-    EXPECT_EQ(platform.messages, QStringList{"IEEE C37.111-1999 not supported!"});
-    ExpectNoRecording();
+    rec.rates = {{"1000", 6}, {"4000", 8}};
+    rec.analog[0].primary = "400";  // IA's factors give primary values
+    const std::string two = rec.Write(dir, "R");
+    EXPECT_EQ(form->File->actions().indexOf(form->OpenWithOptions), 1);  // right after Open...
+    platform.openAnswers = {QString::fromStdString(two)};
+    platform.optionAnswers = {OpenOptions{2000.0, OpenOptions::Values::Secondary, QStringLiteral("KOI8-R")}};
+    form->OpenWithOptions->trigger();
+    EXPECT_TRUE(platform.rateOffers.empty());  // the rate was given
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    const RecordingModel& m = form->State().model;
+    EXPECT_EQ(std::tuple(m.lngSampleRate, m.lngLastSample, m.strEncoding), std::tuple(2000, 12, "KOI8-R"));
+    EXPECT_DOUBLE_EQ(m.arrAnalogSamples(1, 1), -37.505);  // (0.5 * -30000 - 2) / 400
+
+    // Options cancelled: nothing is opened.
+    const std::string other = Write(RecordingText());
+    platform.openAnswers = {QString::fromStdString(other)};
+    platform.optionAnswers = {std::nullopt};
+    form->OpenWithOptions->trigger();
+    ExpectLoaded(two, 3, "IEEE C37.111-2013 ASCII");
+    EXPECT_EQ(platform.openFilters, QStringList(2, "COMTRADE recording (*.CFG *.CFF)|*.cfg;*.cff"));
+}
+
+TEST_F(MainWindowFiles, A1991FileTheLoaderRefusesIsReadLenientlyAndSaysWhy)
+{
+    RecordingText lenient;
+    for (int n = 0; n < 10; ++n)  // sample numbers from 0
+        lenient.data[static_cast<std::size_t>(n)] = std::to_string(n) + "," + std::to_string(n * 1000) + "," +
+                                                    std::to_string(n * 10) + "," + std::to_string(-n) + ",0";
+    const std::string cfg = Write(lenient);
+    Open(cfg);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+    ExpectLoaded(cfg, 3, "IEEE C37.111-1991 ASCII");
+    const std::string why = "Read leniently: Error at line #1 in '" + (dir / "F1.dat") + "'.";
+    EXPECT_EQ(form->State().model.strReadNote, why);
+    const QStringList lines = [&] {
+        File_Info report(form->State().model, platform);
+        report.Form_Load();
+        return report.Lines();
+    }();
+    EXPECT_EQ(lines.mid(8, 2), (QStringList{"Trigger reason:\t\t", QString::fromStdString(why)}));
 }
 
 TEST_F(MainWindowFiles, StartUpWithAndWithoutRecording)
@@ -583,15 +660,14 @@ TEST_F(MainWindowFiles, ClosingDuringALoadStopsItAndClosesTheWindow)
     EXPECT_EQ(form->State().view.blnDataLoaded, kFalse);
     EXPECT_EQ(Ini("WindowState"), "0");  // closed the usual way: the geometry is kept
 
-    // So does one while a newer recording is converted for import: nothing is opened, no copy stays.
+    // So does one while a newer recording is read: nothing is opened, nothing said.
     form = std::make_unique<CaptionRecordingForm>(platform);
     form->show();
     QTimer::singleShot(0, form.get(), [this] { form->close(); });
-    form->ImportRecording(QString::fromStdString(testing::NewRecording().Write(dir, "N")));
+    form->OpenRecording(QString::fromStdString(testing::NewRecording().Write(dir, "N")));
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
     EXPECT_EQ(form->OpenChannelWindows(), 0);
-    EXPECT_FALSE(form->State().importFolder.Made());
 }
 
 TEST_F(MainWindowFiles, GeometryIsSavedAndRestored)

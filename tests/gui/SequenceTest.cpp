@@ -93,8 +93,8 @@ protected:
         files << QString::fromStdString(dir.Write("long.cfg", longer.Config()));
         dir.Write("long.dat", longer.Data());
         pdf = QString::fromStdString(dir.Path() + "/sequence.pdf");
-        // Newer recordings to import: separate files of both revisions, a combined file, and one
-        // whose data file ends early, which the converter refuses.
+        // Newer recordings: separate files of both revisions, a combined file, and one whose data
+        // file ends early, which the reader refuses.
         testing::NewRecording rec;
         rec.Fill(60);
         newer = {rec.Write(dir, "N13")};
@@ -108,7 +108,7 @@ protected:
         rec.combined = false;
         newer.push_back(rec.Write(dir, "T13"));
         dir.Write("T13.dat", rec.Data().substr(0, 30));
-        // The copies go into a temporary folder of this test's own, so that none can stay unseen.
+        // A temporary folder of this test's own, which nothing may use.
         if (const char* now = std::getenv("TMPDIR")) previousTemp = now;
         std::filesystem::create_directory(temp = dir / "temp");
         ::setenv("TMPDIR", temp.c_str(), 1);
@@ -116,18 +116,16 @@ protected:
 
     void TearDown() override
     {
-        // The copies live as long as the main window, and not longer.
         form.reset();
         EXPECT_EQ(Copies(), "");
         previousTemp ? ::setenv("TMPDIR", previousTemp->c_str(), 1) : ::unsetenv("TMPDIR");
     }
 
-    /// The folders of copies in this test's temporary folder, but for the one named.
-    std::string Copies(const std::string& but = {})
+    /// What is in this test's temporary folder.
+    std::string Copies()
     {
         std::string left;
-        for (const auto& entry : std::filesystem::directory_iterator(temp))
-            if (entry.path() != but) left += entry.path().string() + " stays\n";
+        for (const auto& entry : std::filesystem::directory_iterator(temp)) left += entry.path().string() + " stays\n";
         return left;
     }
 
@@ -406,8 +404,8 @@ protected:
                (ranged ? ", pages " + std::to_string(from) + " to " + std::to_string(to) : "");
     }
 
-    /// File > Import (the file dialog answers) or a drop of a newer recording; the last one is refused.
-    std::string Import(bool drop)
+    /// File > Open (the file dialog answers) or a drop of a newer recording; the last one is refused.
+    std::string OpenNewer(bool drop)
     {
         const std::size_t k = static_cast<std::size_t>(Pick(static_cast<int>(newer.size())));
         const QString path = QString::fromStdString(newer[k]), caption = form->windowTitle();
@@ -422,23 +420,23 @@ protected:
             QApplication::processEvents();  // the drop loads once it has ended
         } else {
             platform.openAnswers.push_back(path);
-            form->Import->trigger();
+            form->Open->trigger();
         }
         const bool refused = k + 1 == newer.size();
         digitalByHand = digitalByHand && refused;  // a load shows the digital window again
         mayTalk = refused;
         if (refused) {
-            if (platform.messages.size() != 1) problems += "a refused import was not told once\n";
+            if (platform.messages.size() != 1) problems += "a refused newer recording was not told once\n";
             if (form->windowTitle() != caption || M().varConfigFile != config)
-                problems += "a refused import changed the recording or the caption\n";
+                problems += "a refused newer recording changed the recording or the caption\n";
         } else {
-            const std::string folder = form->State().importFolder.Path();
-            if (form->windowTitle().toStdString() != "Sevrana - Kallio (" + newer[k] + ")")
-                problems += "the caption after an import is " + form->windowTitle().toStdString() + "\n";
-            if (folder.empty() || std::filesystem::path(M().varConfigFile).parent_path() != folder)
-                problems += "the loaded copy " + M().varConfigFile + " is not in the import folder " + folder + "\n";
+            const std::string read = M().strReadAs;
+            if (read.rfind("IEEE C37.111-", 0) != 0 || M().varConfigFile != newer[k] ||
+                form->windowTitle().toStdString() != "Sevrana - Kallio (" + newer[k] + ") (" + read + ")")
+                problems += "the caption after opening " + newer[k] + " is " + form->windowTitle().toStdString() +
+                            ", read as " + read + "\n";
         }
-        return std::string(drop ? "drop " : "import ") + path.section('/', -1).toStdString();
+        return std::string(drop ? "drop " : "open ") + path.section('/', -1).toStdString();
     }
 
     /// Ctrl+M opens the measurements window; the close box closes it.
@@ -576,7 +574,7 @@ protected:
              }},
             {"measurements window", 2, [this] { return MeasurementsWindow(); }},
             {"in the measurements window", 4, [this] { return InMeasurements(); }},
-            {"import", 1, [this] { return Import(Pick(2) == 0); }},
+            {"open a newer recording", 1, [this] { return OpenNewer(Pick(2) == 0); }},
         };
     }
 
@@ -630,8 +628,8 @@ protected:
                 << "\n";
         CheckMeasurements(out);
         out << testing::DigitalRowsDiffer(*form);  // the rows drawn are the channels ticked, in order
-        // Only the copy of the recording shown stays, and only while an import is shown.
-        out << Copies(std::filesystem::path(M().varConfigFile).parent_path().string());
+        // Newer recordings are read as they are: nothing is ever left in the temporary folder.
+        out << Copies();
         problems += out.str();
     }
 
@@ -668,8 +666,8 @@ protected:
     std::mt19937 rng;
     QStringList files;
     QString pdf;
-    std::vector<std::string> newer;  // newer recordings to import, the refused one last
-    std::string temp;                // where the copies go
+    std::vector<std::string> newer;  // newer recordings to open, the refused one last
+    std::string temp;                // the temporary folder, which stays empty
     std::optional<std::string> previousTemp;
     std::string problems;
     bool mayTalk = false;        // this step gave invalid input: a message is its answer

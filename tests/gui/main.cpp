@@ -24,6 +24,8 @@ public:
     void SetClipboardImage(const QImage&) override {}
     QImage ClipboardImage() override { return {}; }
     void SetClipboardText(const QString&) override {}
+    std::optional<double> AskRate(QWidget*, const sevrana::RateOffer&) override { return {}; }
+    std::optional<sevrana::OpenOptions> AskOpenOptions(QWidget*) override { return {}; }
 };
 
 }  // namespace

@@ -66,9 +66,17 @@ run_quietly("desktop-file-validate rejects the entry" desktop-file-validate
 # (With the staged folder in the search path, so that only real complaints are printed.)
 run_quietly("update-mime-database rejects the MIME package" ${CMAKE_COMMAND} -E env XDG_DATA_DIRS=${STAGE}/usr/share
             update-mime-database ${STAGE}/usr/share/mime)
-file(STRINGS ${STAGE}/usr/share/mime/globs2 globs REGEX "application/x-comtrade-cfg")
-if(NOT "50:application/x-comtrade-cfg:*.cfg" IN_LIST globs)
-  message(SEND_ERROR "no *.cfg glob for application/x-comtrade-cfg: ${globs}")
+# A combined .cff file is a recording of its own type, which the desktop entry opens too.
+file(STRINGS ${STAGE}/usr/share/mime/globs2 globs REGEX "application/x-comtrade-cf[fg]")
+foreach(glob "50:application/x-comtrade-cfg:*.cfg" "50:application/x-comtrade-cff:*.cff")
+  if(NOT glob IN_LIST globs)
+    message(SEND_ERROR "no glob ${glob}: ${globs}")
+  endif()
+endforeach()
+file(READ ${STAGE}/usr/share/applications/sevrana.desktop entry)
+string(FIND "${entry}" "\nMimeType=application/x-comtrade-cfg;application/x-comtrade-cff;\n" at)
+if(at EQUAL -1)
+  message(SEND_ERROR "the desktop entry does not offer both recording types:\n${entry}")
 endif()
 
 # The man pages format without a warning, and the synopsis names every command as --help prints it.

@@ -30,17 +30,22 @@ using testing::RecordingText;
 using testing::TempDir;
 
 constexpr const char* kUsage =
-    "usage: sevrana-cli check FILE.cfg [--json] [--encoding NAME] [--import]\n"
-    "       sevrana-cli csv FILE.cfg [--encoding NAME] [--import]\n"
-    "       sevrana-cli info FILE.cfg [--encoding NAME] [--import]\n"
-    "       sevrana-cli pdf FILE.cfg OUT.pdf [--encoding NAME] [--import]\n"
-    "       sevrana-cli measure FILE.cfg [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--encoding NAME] [--import]\n"
-    "       sevrana-cli events FILE.cfg [--channel N]... [--json] [--encoding NAME] [--import]\n"
+    "usage: sevrana-cli check FILE [--json] [--strict] [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli csv FILE [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli info FILE [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli pdf FILE OUT.pdf [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli measure FILE [--at SECONDS | --sample N] [--reference CHANNEL] [--json] [--rate HZ] "
+    "[--primary|--secondary] [--encoding NAME]\n"
+    "       sevrana-cli events FILE [--channel N]... [--json] [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert IN.cfg|IN.cff OUT.cfg [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
     "       sevrana-cli convert --out-dir DIR FILES... [--rate HZ] [--primary|--secondary] [--encoding NAME]\n"
+    "FILE is a recording of any revision: its .cfg file, or one combined .cff file\n"
+    "--rate resamples every channel onto that rate; a recording with several rates, or with unevenly\n"
+    "       spaced time stamps only, needs one\n"
+    "--primary, --secondary show the values on that side of the transformers\n"
+    "--strict reads with the 1991 loader alone\n"
     "--encoding reads the recording's texts in that code page instead of the one judged from them:\n"
     "       UTF-8, Windows-1251, IBM866, KOI8-R, GB18030, Big5, Shift-JIS, EUC-KR, Windows-1252\n"
-    "--import reads a 1999 or 2013 recording (.cfg or .cff) through a temporary copy in the 1991 layout\n"
     "exit codes: 0 loaded, 1 failed or rejected, 2 usage error or missing file\n";
 constexpr const char* kFileNotExist = "COMTRADE configuration or data file not exist in specified location!";
 
@@ -112,10 +117,11 @@ protected:
         return dir.Write("F1.cfg", r.Config());
     }
 
-    /// check --json in-process: the exit code, nothing on stderr, and every piece in the report.
+    /// check --strict --json in-process (the 1991 loader's own answers): the exit code, nothing
+    /// on stderr, and every piece in the report.
     void ExpectReport(const RecordingText& r, int code, const std::vector<std::string>& pieces)
     {
-        const CliRun run = RunInProcess({"check", Write(r), "--json"});
+        const CliRun run = RunInProcess({"check", Write(r), "--strict", "--json"});
         EXPECT_EQ(run.code, code);
         EXPECT_EQ(run.err, "");
         ExpectIn(run.out, pieces);
@@ -157,6 +163,7 @@ TEST_F(CliTest, JsonReportOfAGoodRecording)
                       Paths(R"({
   "messages": [],
   "outcome": "loaded",
+  "reader": "1991",
   "config_file": "@CFG",
   "data_file": "@DAT",
   "encoding": "ASCII",
@@ -199,6 +206,7 @@ TEST_F(CliTest, SummaryAlignsNonAsciiNamesAndIndentsMessageLines)
                       Paths("message: Warning: Conversion factor a is missing or zero for some of the\n"
                             "         analog channels in '@CFG'!\n"
                             "outcome: loaded\n"
+                            "reader: 1991\n"
                             "configuration file: @CFG\n"
                             "data file: @DAT\n"
                             "encoding: Windows-1252\n"
@@ -300,7 +308,7 @@ TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
     r = RecordingText();
     r.header = "Kallio";  // line 1 fails before any array exists
     ExpectReport(r, 1, {"\"messages\": [\"" + LineError(1, cfg) + "\"]", "\"analog\": [],\n    \"digital\": []\n"});
-    const CliRun plain = RunInProcess({"check", cfg});
+    const CliRun plain = RunInProcess({"check", cfg, "--strict"});
     EXPECT_EQ(plain.code, 1);
     EXPECT_EQ(plain.out.substr(0, plain.out.find("configuration file:")),
               "message: " + LineError(1, cfg) + "\noutcome: failed\n");
@@ -313,7 +321,7 @@ TEST_F(CliTest, FailedAndRejectedLoadsReportWhatWasRead)
     r.digital.clear();
     r.rate = "0,10";
     for (int n = 1; n <= 10; ++n) r.data[n - 1] = std::to_string(n) + ",0," + std::to_string(n);
-    const CliRun single = RunInProcess({"check", Write(r)});
+    const CliRun single = RunInProcess({"check", Write(r), "--strict"});
     EXPECT_EQ(single.code, 1);
     ExpectIn(single.out, {"\nduration: unknown (no sampling rate)\n",
                           "\nanalog channels:\n  #  name  unit  a  b   peak  initial scale\n"
@@ -354,8 +362,8 @@ TEST_F(CliTest, MissingFilesAndUsageErrorsExitWithTwo)
     EXPECT_EQ(json.code, 2);
     EXPECT_EQ(json.out.substr(0, json.out.find("\n  \"model\"")),
               "{\n  \"messages\": [\"" + std::string(kFileNotExist) + "\"],\n  \"outcome\": \"failed\",\n" +
-                  "  \"config_file\": \"" + noData + "\",\n  \"data_file\": \"" + (dir / "F1.dat") + "\",\n" +
-                  "  \"encoding\": \"\",");
+                  "  \"reader\": \"1991\",\n  \"config_file\": \"" + noData + "\",\n  \"data_file\": \"" +
+                  (dir / "F1.dat") + "\",\n" + "  \"encoding\": \"\",");
     ExpectIn(json.out, {"\"trigger_sample\": 0,\n    \"analog\": [],\n    \"digital\": []\n  }\n}\n"});
 
     // clang-format off
@@ -497,17 +505,39 @@ TEST_F(CliTest, CsvWritesSamplesOrNothing)
         EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')), "sevrana-cli: unknown encoding 'EBCDIC'");
     }
 
+    // A newer revision that neither reads: the newer reader's words.
     r.header = "Kallio,REL-1,1999";
     EXPECT_EQ(RunBinary({"csv", Write(r)}, dir),
-              (CliRun{1, "", "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n"}));
+              (CliRun{1, "",
+                      "message: '" + dat +
+                          "': expected 10 samples, found 9: the data end at line 10\n"
+                          "outcome: failed\n"}));
 
-    // Samples of a type that is not read are zero; the message goes to stderr.
+    // BINARY data of the 1991 layout are read, not taken as zeros: the same samples as in ASCII.
     r = RecordingText();
     r.type = "BINARY";
-    const CliRun binary = RunInProcess({"csv", Write(r)});
-    EXPECT_EQ(binary.code, 0);
-    EXPECT_EQ(binary.out.substr(0, 40), "sample,time_s,IA,UA,TRIP\n1,0,0,0,0\n2,0.0");
-    EXPECT_EQ(binary.err, "message: Data file type specified in configuration file is not supported!\n");
+    std::string binary;
+    for (std::uint32_t n = 1; n <= 10; ++n) {
+        const std::int16_t ia = static_cast<std::int16_t>(10 * n), ua = static_cast<std::int16_t>(-n);
+        const std::uint16_t trip = n > 5;
+        const std::uint32_t stamp = (n - 1) * 1000;
+        for (const auto& [bytes, size] :
+             {std::pair<const void*, std::size_t>{&n, 4}, {&stamp, 4}, {&ia, 2}, {&ua, 2}, {&trip, 2}})
+            binary.append(static_cast<const char*>(bytes), size);
+    }
+    dir.Write("F1.cfg", r.Config());
+    dir.Write("F1.dat", binary);
+    EXPECT_EQ(RunInProcess({"csv", cfg}),
+              (CliRun{0,
+                      "sample,time_s,IA,UA,TRIP\n"
+                      "1,0,19,-0.5,0\n2,0.001,39,-1,0\n3,0.002,59,-1.5,0\n4,0.003,79,-2,0\n5,0.004,99,-2.5,0\n"
+                      "6,0.005,119,-3,1\n7,0.006,139,-3.5,1\n8,0.007,159,-4,1\n9,0.008,179,-4.5,1\n10,0.009,199,-5,1\n",
+                      ""}));
+    // The 1991 loader alone still takes them as zeros, and says so.
+    const CliRun strict = RunInProcess({"check", cfg, "--strict"});
+    EXPECT_EQ(strict.code, 0);
+    EXPECT_EQ(strict.out.substr(0, strict.out.find("configuration file:")),
+              "message: Data file type specified in configuration file is not supported!\noutcome: loaded\n");
 }
 
 /// Names in folder, sorted.
@@ -588,9 +618,9 @@ TEST_F(CliTest, ConvertWritesOneLinePerRecordingAndNothingOfARefusedOne)
         EXPECT_EQ(RunInProcess(args), (CliRun{2, "", "sevrana-cli: " + problem + "\n" + kUsage})) << problem;
 }
 
-TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
+TEST_F(CliTest, EveryCommandReadsEveryRevisionAndSaysWhichReaderDid)
 {
-    // The copies go where the system's temporary folder is: here, to be seen gone afterwards.
+    // Nothing may be written to the temporary folder: here, to be seen empty afterwards.
     const std::string temp = dir / "tmp";
     std::filesystem::create_directory(temp);
     ::setenv("TMPDIR", temp.c_str(), 1);
@@ -602,50 +632,115 @@ TEST_F(CliTest, ImportReadsANewerRecordingThroughACopyAndSaysSoInOneLine)
     r.type = "FLOAT32";
     r.info = "Zone 2 trip";
     const std::string cff = r.Write(dir, "C");
-    const std::string note = "sevrana-cli: imported " + old + " (IEEE C37.111-1999 ASCII) through a temporary copy\n";
 
-    // Without the option: refused as the viewer's Open refuses it.
-    EXPECT_EQ(RunInProcess({"csv", old}),
-              (CliRun{1, "", "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n"}));
-    const CliRun check = RunInProcess({"check", old, "--import"});
+    const CliRun check = RunInProcess({"check", old});
     EXPECT_EQ(check.code, 0);
-    EXPECT_EQ(check.err, note);
-    ExpectIn(check.out, {"outcome: loaded\nconfiguration file: " + old + "\ndata file: " + (dir / "N.dat") +
-                             "\nencoding: UTF-8\nstation: Kallio\ndevice: REL-670\n"
-                             "record information: Converted from IEEE C37.111-1999 ASCII\n",
-                         "samples: 8\n"});
-    const CliRun info = RunInProcess({"info", "--import", cff});
-    EXPECT_EQ(info.err, "sevrana-cli: imported " + cff + " (IEEE C37.111-2013 FLOAT32 CFF) through a temporary copy\n");
+    EXPECT_EQ(check.err, "");
+    ExpectIn(check.out,
+             {"outcome: loaded\nreader: IEEE C37.111-1999 ASCII\nconfiguration file: " + old +
+                  "\ndata file: " + (dir / "N.dat") + "\nencoding: ASCII\nstation: Kallio\ndevice: REL-670\n",
+              "samples: 8\n"});
+    ExpectIn(RunInProcess({"check", "--json", cff}).out, {"\"outcome\": \"loaded\",\n  \"reader\": \"IEEE C37.111-2013 "
+                                                          "FLOAT32\",\n  \"config_file\": \"" +
+                                                          cff + "\""});
+    const CliRun info = RunInProcess({"info", cff});
+    EXPECT_EQ(info.err, "");
     ExpectIn(info.out, {"First sample date and time:\t03/15/21,10:20:30.123456\n", "Trigger reason:\t\tZone 2 trip\n",
                         "\t2: UB, Conversion (ax+b): a=0.25, b=1.5, Unit: kV,"});
-    // The same samples, imported from either file; a 1991 recording is read as it is, without a note.
-    const CliRun csv = RunInProcess({"csv", "--import", old});
-    EXPECT_EQ(csv, (CliRun{0, RunInProcess({"csv", "--import", cff}).out, note}));
-    // measure too: the same tables as for a lasting copy.
+    // The same samples from either file; --import changes nothing.
+    const CliRun csv = RunInProcess({"csv", old});
+    EXPECT_EQ(csv, (CliRun{0, RunInProcess({"csv", cff}).out, ""}));
+    EXPECT_EQ(RunInProcess({"csv", "--import", old}), csv);
+    // measure gives the tables of a 1991 copy that the loader reads.
     std::filesystem::create_directory(dir / "kept");
     ASSERT_EQ(RunInProcess({"convert", old, dir / "kept/N.cfg"}).code, 0);
-    EXPECT_EQ(RunInProcess({"measure", old, "--import"}),
-              (CliRun{0, RunInProcess({"measure", dir / "kept/N.cfg"}).out, note}));
-    const std::string plain = Write(RecordingText());
-    EXPECT_EQ(RunInProcess({"csv", plain, "--import"}), RunInProcess({"csv", plain}));
-    // A missing file is a missing file, with the option or without.
-    EXPECT_EQ(RunInProcess({"check", "--import", dir / "none.cff"}),
-              (CliRun{2, "", std::string(kFileNotExist) + "\n"}));
-    // What cannot be imported is said in one line, and fails.
+    EXPECT_EQ(RunInProcess({"measure", old}), (CliRun{0, RunInProcess({"measure", dir / "kept/N.cfg"}).out, ""}));
+    // --strict: the 1991 loader's own answer.
+    EXPECT_EQ(RunInProcess({"check", old, "--strict"}).out.substr(0, 60),
+              "message: IEEE C37.111-1999 not supported!\noutcome: rejected\n");
+    // A missing file is a missing file.
+    EXPECT_EQ(RunInProcess({"check", dir / "none.cff"}), (CliRun{2, "", std::string(kFileNotExist) + "\n"}));
+    // What the reader refuses: its words, and failed.
     const NewPair pair(dir);
-    const CliRun bad = RunInProcess({"check", "--import", pair.bad});
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_EQ(bad.out, "");
-    EXPECT_EQ(bad.err.substr(0, bad.err.find(": '")), "sevrana-cli: cannot import " + pair.bad);
-    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
+    EXPECT_EQ(RunInProcess({"csv", pair.bad}),
+              (CliRun{1, "",
+                      "message: '" + (dir / "B.dat") +
+                          "': record 3 at byte offset 28: expected 14 bytes, found 5 (the configuration gives 8 "
+                          "samples)\noutcome: failed\n"}));
 #ifdef SEVRANA_CLI_PDF
-    const CliRun pdf = RunBinary({"pdf", "--import", old, dir / "N.pdf"}, dir);
-    EXPECT_EQ(pdf, (CliRun{0, "", note}));
+    const CliRun pdf = RunBinary({"pdf", old, dir / "N.pdf"}, dir);
+    EXPECT_EQ(pdf, (CliRun{0, "", ""}));
     EXPECT_GT(ReadFile(dir / "N.pdf").size(), 1000u);
 #endif
     // (Qt keeps its runtime folder there when there is no other.)
-    for (const std::string& name : Listing(temp)) EXPECT_EQ(name.find("sevrana-import-"), std::string::npos) << name;
+    for (const std::string& name : Listing(temp)) EXPECT_EQ(name.find("sevrana-"), std::string::npos) << name;
     ::unsetenv("TMPDIR");
+}
+
+TEST_F(CliTest, SeveralRatesNeedARateAndPrimaryOrSecondaryRescale)
+{
+    NewRecording r;
+    r.rates = {{"1000", 6}, {"4000", 8}};  // 5 ms at 1 kHz, then 2 samples at 4 kHz
+    r.analog[0].primary = "400";
+    r.analog[0].secondary = "1";
+    const std::string two = r.Write(dir, "R");
+    const std::string refusal =
+        "message: The recording needs a rate to be shown at (found: 1000 Hz, 4000 Hz); give one with --rate HZ.\n";
+    for (const char* command : {"csv", "info", "measure"})
+        EXPECT_EQ(RunInProcess({command, two}), (CliRun{1, "", refusal + "outcome: rejected\n"})) << command;
+    const CliRun check = RunInProcess({"check", two});
+    EXPECT_EQ(check.code, 1);
+    EXPECT_EQ(check.out.substr(0, check.out.find("configuration file:")),
+              refusal + "outcome: rejected\nreader: IEEE C37.111-2013 ASCII\n");
+
+    const CliRun csv = RunInProcess({"csv", two, "--rate", "2000"});
+    EXPECT_EQ(csv.code, 0);
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 13);  // the header and 12 samples in 5.5 ms
+    ExpectIn(csv.out, {"\n12,0.0055,"});
+    // The first channel's factors were written for primary values: a secondary one is 400 times smaller.
+    const CliRun secondary = RunInProcess({"csv", two, "--rate", "2000", "--secondary"});
+    ExpectIn(secondary.out, {"\n1,0,-37.505,"});  // (-30000 * 0.5 - 2) / 400
+    EXPECT_EQ(RunInProcess({"check", two, "--strict", "--rate", "2000"}).code, 2);
+}
+
+TEST_F(CliTest, A1991FileTheLoaderRefusesIsReadLenientlyWithTheReason)
+{
+    RecordingText r = TriggeredRecording();
+    for (int n = 0; n < 200; ++n)  // sample numbers from 0
+        r.data[static_cast<std::size_t>(n)].replace(0, r.data[static_cast<std::size_t>(n)].find(','),
+                                                    std::to_string(n));
+    const CliRun check = RunInProcess({"check", Write(r)});
+    EXPECT_EQ(check.code, 0);
+    EXPECT_EQ(
+        check.out.substr(0, check.out.find("configuration file:")),
+        "outcome: loaded\nreader: IEEE C37.111-1991 ASCII\nread note: Read leniently: " + LineError(1, dat) + "\n");
+    ExpectIn(RunInProcess({"info", cfg}).out, {"Trigger reason:\t\t\nRead leniently: " + LineError(1, dat) + "\n"});
+    ExpectIn(RunInProcess({"check", cfg, "--json"}).out,
+             {"\"reader\": \"IEEE C37.111-1991 ASCII\",\n  \"read_note\": \"Read leniently: " + LineError(1, dat)});
+    const CliRun strict = RunInProcess({"check", cfg, "--strict"});
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_EQ(strict.out.substr(0, strict.out.find("configuration file:")),
+              "message: " + LineError(1, dat) + "\noutcome: failed\n");
+}
+
+// Fault: csv FILE | head -1 killed the tool by SIGPIPE in the middle of writing, and the
+// temporary copy of a newer recording stayed behind.
+TEST_F(CliTest, ABrokenPipeEndsTheToolAndLeavesNothingBehind)
+{
+    const std::string temp = dir / "tmp";
+    std::filesystem::create_directory(temp);
+    NewRecording r;
+    r.Fill(20000);  // far more CSV than a pipe holds
+    const std::string in = r.Write(dir, "N");
+    for (const char* option : {"--import", "--encoding=Automatic"}) {
+        const std::string command = "env TMPDIR='" + temp + "' sh -c \"('" SEVRANA_CLI "' csv '" + in + "' " + option +
+                                    "; echo \\$? >'" + (dir / "code") + "') | head -1 >'" + (dir / "out") + "'\"";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(ReadFile(dir / "out"), "sample,time_s,IA,UB,TRIP,CB OPEN,AR\n");
+        const std::string code = ReadFile(dir / "code");
+        EXPECT_TRUE(code == "141\n" || code == "0\n") << code;
+        EXPECT_EQ(Listing(temp), std::vector<std::string>{}) << option;
+    }
 }
 
 }  // namespace
