@@ -333,9 +333,9 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
     const auto ref = static_cast<std::size_t>(r.reference - 1);
     const Complex referencePhasor = fundamentals[ref];
     // Angles against a reference whose window holds a gap are missing as well.
-    const double referenceDegrees = std::isnan(referencePhasor.real())   ? kMissing
-                                    : std::abs(referencePhasor) > 0 ? Degrees(referencePhasor)
-                                                                    : 0;
+    const double referenceDegrees = std::isnan(referencePhasor.real()) ? kMissing
+                                    : std::abs(referencePhasor) > 0    ? Degrees(referencePhasor)
+                                                                       : 0;
     if (r.phasors) {
         for (long i = 1; i <= nA; ++i)
             r.channels[static_cast<std::size_t>(i - 1)].fundamental =

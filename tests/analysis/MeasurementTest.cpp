@@ -152,8 +152,10 @@ TEST(MeasurementTest, HugeValuesGiveFiniteResults)
     // A factor of 1e150 on raw values of +-30000: squares past 1e308 must not turn the RMS into
     // infinity, which would also let the residue rule zero the DC, the phasors and the sequences.
     const auto raw = [](double degrees) {
-        return [=](double t) { return 1e150 * std::round(30000 * std::cos(2 * std::numbers::pi * 50 * t +
-                                                                          degrees * std::numbers::pi / 180)); };
+        return [=](double t) {
+            return 1e150 *
+                   std::round(30000 * std::cos(2 * std::numbers::pi * 50 * t + degrees * std::numbers::pi / 180));
+        };
     };
     const RecordingModel m = Model(1000, 50, 200,
                                    {{"V", "A", "", raw(0)},

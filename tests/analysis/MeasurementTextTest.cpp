@@ -152,8 +152,7 @@ TEST(MeasurementTextTest, EveryQuantityMeasuredOverAGapShowsDashes)
     m.arrAnalogSamples(2, 35) = std::nan("");
     const std::string one = TablesText(m, Measure(m, 40));
     EXPECT_NE(one.find("\nUB\tkV\t-70.711 kV\t--\t--\t--\t--\t--\t--\n"), std::string::npos) << one;
-    EXPECT_NE(one.find("\nUC\tkV\t-70.711 kV\t100.00 kV\t0 kV\t100.00 kV\t120.0°\t0.0 %\t0.0 %\n"),
-              std::string::npos)
+    EXPECT_NE(one.find("\nUC\tkV\t-70.711 kV\t100.00 kV\t0 kV\t100.00 kV\t120.0°\t0.0 %\t0.0 %\n"), std::string::npos)
         << one;
     EXPECT_NE(one.find("\nBay 1\tUA, UB, UC\t--\t--\t--\t--\t--\t--\n"), std::string::npos) << one;
     const Measurement m1 = Measure(m, 60);  // window 41..60: no gap
