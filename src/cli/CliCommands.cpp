@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <ostream>
@@ -90,7 +91,11 @@ void WriteTable(const std::vector<std::vector<std::string>>& rows, std::ostream&
 
 std::string Number(double value) { return ExactNumber(value); }
 
-void AppendCsvNumber(std::string& buffer, double value) { buffer += GeneralNumber(value); }
+/// A gap (a missing value) is an empty field.
+void AppendCsvNumber(std::string& buffer, double value)
+{
+    if (!std::isnan(value)) buffer += GeneralNumber(value);
+}
 
 /// Every occurrence of from in text replaced by to.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)

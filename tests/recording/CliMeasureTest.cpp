@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "CliCommands.h"
+#include "CliMeasure.h"
 #include "RecordingText.h"
 #include "TempDir.h"
 
@@ -156,6 +158,38 @@ TEST(CliMeasureTest, GeneratedRecordingWorkedOutByHand)
     // round(t * 200) + 1, halves to even: 10.5 goes down to 10, 5.5 up to 6.
     EXPECT_EQ(Measure({cfg, "--at", "0.0525"}).out.substr(0, 10), "Sample\t11\n");
     EXPECT_EQ(Measure({cfg, "--at", "0.0275"}).out.substr(0, 9), "Sample\t7\n");
+}
+
+TEST(CliMeasureJson, QuantitiesMeasuredOverAGapAreNull)
+{
+    // 4 samples a cycle: UA 100, 0, -100, 0; IA 0, 5, 0, -5 with sample 5 missing. At sample 6
+    // (window 3..6) every IA quantity is null, UA's stand, and so does the frequency of UA.
+    RecordingModel m;
+    m.varAnalogChannels = 2;
+    m.lngLastSample = 12;
+    m.lngSampleRate = 200;
+    m.intLineFrequency = 50;
+    for (auto* a : {&m.arrAnalogNames, &m.arrAnalogUnits, &m.arrAnalogPhases, &m.arrAnalogCircuits}) a->Redim(1, 2);
+    m.arrAnalogNames(1) = "UA";
+    m.arrAnalogNames(2) = "IA";
+    m.arrAnalogUnits(1) = "kV";
+    m.arrAnalogUnits(2) = "A";
+    m.arrAnalogSamples.Redim(2, 13);
+    const double ua[] = {100, 0, -100, 0}, ia[] = {0, 5, 0, -5};
+    for (long k = 1; k <= 12; ++k) {
+        m.arrAnalogSamples(1, k) = ua[(k - 1) % 4];
+        m.arrAnalogSamples(2, k) = ia[(k - 1) % 4];
+    }
+    m.arrAnalogSamples(2, 5) = std::nan("");
+    const std::string json = cli::MeasurementJson(m, analysis::Measure(m, 6));
+    EXPECT_NE(json.find("\"frequency\": 50,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"name\": \"IA\", \"unit\": \"A\", \"phase\": \"\", \"circuit\": \"\", \"value\": 5, "
+                        "\"dc\": null, \"rms\": null, \"fundamental\": {\"magnitude\": null, \"angle\": null}, "
+                        "\"harmonics\": [{\"order\": 1, \"magnitude\": null, \"percent\": null}, {\"order\": 2, "
+                        "\"magnitude\": null, \"percent\": null}], \"thd\": null}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"value\": 0, \"dc\": 0, \"rms\": 70.71067811865476"), std::string::npos) << json;
 }
 
 }  // namespace

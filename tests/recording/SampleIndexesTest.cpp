@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <random>
+#include <tuple>
 
 #include "DigitalEdges.h"
 #include "MinMaxPyramid.h"
@@ -73,6 +76,66 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalk)
         pyramid.Build(m);
         EXPECT_NE(pyramid.Generation(), generation);
     }
+}
+
+TEST(MinMaxPyramid, GapsAreLeftOutOfTheRangesAndReported)
+{
+    // Channel 1 misses stretches of every length, some on block edges; channel 2 every other
+    // sample; channel 3 everything; channel 4 nothing.
+    const long samples = 70001;
+    RecordingModel m;
+    m.varAnalogChannels = 4;
+    m.lngLastSample = static_cast<std::int32_t>(samples);
+    m.arrAnalogSamples.Redim(4, samples + 1);
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0, 100);
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    for (long n = 1; n <= samples; ++n) {
+        m.arrAnalogSamples(1, n) = noise(rng);
+        m.arrAnalogSamples(2, n) = n % 2 ? noise(rng) : gap;
+        m.arrAnalogSamples(3, n) = gap;
+        m.arrAnalogSamples(4, n) = noise(rng);
+    }
+    std::uniform_int_distribution<long> start(1, samples), length(0, 3000);
+    for (int k = 0; k < 40; ++k) {
+        const long a = k % 4 == 0 ? (start(rng) & ~15L) + 1 : start(rng);  // every fourth on a block's start
+        for (long n = a; n <= std::min(samples, a + length(rng)); ++n) m.arrAnalogSamples(1, n) = gap;
+    }
+    for (long n = 4097; n <= 8192; ++n) m.arrAnalogSamples(1, n) = gap;  // whole blocks of every level
+    MinMaxPyramid pyramid;
+    pyramid.Build(m);
+    std::uniform_int_distribution<long> pick(1, samples);
+    for (int t = 0; t < 3000; ++t) {
+        long a = pick(rng), b = pick(rng);
+        if (t % 3 == 0) b = std::min(samples, a + t % 200);
+        if (t % 7 == 0) a = 4097 + t % 64, b = 8192 - t % 32;  // inside the long gap
+        if (a > b) std::swap(a, b);
+        double lo[4], hi[4];
+        bool gaps[4];
+        pyramid.Ranges(1, 4, a, b, lo, hi, gaps);
+        for (long c = 1; c <= 4; ++c) {
+            double elo = std::numeric_limits<double>::infinity(), ehi = -elo;
+            bool egap = false;
+            for (long n = a; n <= b; ++n) {
+                const double v = m.arrAnalogSamples(c, n);
+                if (std::isnan(v)) {
+                    egap = true;
+                    continue;
+                }
+                elo = std::min(elo, v);
+                ehi = std::max(ehi, v);
+            }
+            ASSERT_EQ(std::tuple(lo[c - 1], hi[c - 1], gaps[c - 1]), std::tuple(elo, ehi, egap))
+                << c << " " << a << ".." << b;
+        }
+    }
+    double lo, hi;
+    bool held = false;
+    pyramid.Range(3, 1, samples, lo, hi, &held);
+    EXPECT_EQ(std::tuple(lo, hi, held),
+              std::tuple(std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), true));
+    pyramid.Range(4, 1, samples, lo, hi, &held);
+    EXPECT_FALSE(held);
 }
 
 TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
