@@ -188,11 +188,7 @@ TEST(MeasurementTest, GapsInTheWindowLeaveTheirResultsMissing)
                               {"V", "C", "F", Wave(100, 120)},
                               {"A", "", "F", Wave(5, -30)}});
     const double gap = std::numeric_limits<double>::quiet_NaN();
-    const auto keep = [&](long i, long k) { return std::pair(std::pair(i, k), m.arrAnalogSamples(i, k)); };
-    const auto put = [&](const std::pair<std::pair<long, long>, double>& kept) {
-        m.arrAnalogSamples(kept.first.first, kept.first.second) = kept.second;
-    };
-    const auto b390 = keep(2, 390);
+    const double b390 = m.arrAnalogSamples(2, 390), a395 = m.arrAnalogSamples(1, 395);
     m.arrAnalogSamples(2, 390) = gap;  // in every window ending at 390..409 of phase B
     const Measurement r = Measure(m, 400);
     const ChannelMeasurement& b = r.channels[1];
@@ -211,15 +207,14 @@ TEST(MeasurementTest, GapsInTheWindowLeaveTheirResultsMissing)
 
     // A gap in the reference: no frequency, and every angle (measured against it) missing, but the
     // magnitudes of the other channels stay.
-    put(b390);
-    const auto a395 = keep(1, 395);
+    m.arrAnalogSamples(2, 390) = b390;
     m.arrAnalogSamples(1, 395) = gap;
     const Measurement noReference = Measure(m, 400);
     EXPECT_FALSE(noReference.frequency);
     EXPECT_TRUE(std::isnan(noReference.channels[3].fundamental->angle));
     EXPECT_NEAR(noReference.channels[3].fundamental->magnitude, 5, 1e-9);
     // Before the one-cycle window, but inside the ten cycles the frequency is counted over.
-    put(a395);
+    m.arrAnalogSamples(1, 395) = a395;
     m.arrAnalogSamples(1, 250) = gap;
     const Measurement earlier = Measure(m, 400);
     EXPECT_FALSE(earlier.frequency);

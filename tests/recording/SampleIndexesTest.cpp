@@ -16,10 +16,13 @@
 namespace sevrana {
 namespace {
 
-TEST(MinMaxPyramid, RangesMatchAPlainWalk)
+TEST(MinMaxPyramid, RangesMatchAPlainWalkThatLeavesGapsOut)
 {
-    // A short record has no whole block at all; a long one is built on several cores.
-    for (const long samples : {10L, 70000L, 700001L}) {
+    // A short record has no whole block at all; a long one is built on several cores. Channel 3
+    // misses stretches of every length (the second time round), some of whole blocks of every level.
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    for (const auto& [gaps, samples] :
+         {std::pair(false, 10L), {false, 70000L}, {false, 700001L}, {true, 10L}, {true, 70000L}, {true, 700001L}}) {
         RecordingModel m;
         m.varAnalogChannels = 3;
         m.lngLastSample = static_cast<std::int32_t>(samples);
@@ -31,32 +34,46 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalk)
         // One-sample spikes must survive every level.
         m.arrAnalogSamples(1, samples / 3) = 1e6;
         m.arrAnalogSamples(2, samples / 2) = -1e6;
+        std::uniform_int_distribution<long> start(1, samples), length(0, 3000);
+        for (int k = 0; gaps && k < 40; ++k) {
+            const long a = k == 0 ? 4097 : k % 4 == 0 ? (start(rng) & ~15L) + 1 : start(rng);
+            for (long n = a; n <= std::min(samples, a + (k == 0 ? 4095 : length(rng))); ++n)
+                m.arrAnalogSamples(3, n) = gap;
+        }
         MinMaxPyramid pyramid;
         pyramid.Build(m);
         EXPECT_EQ(pyramid.Bytes() > 0, samples > 16);
+        EXPECT_EQ(pyramid.HasGaps(), gaps);
         rng.seed(11);
         std::uniform_int_distribution<long> pick(1, samples);
         for (int t = 0; t < (samples > 100000 ? 150 : 3000); ++t) {
             long a = pick(rng), b = pick(rng);
-            if (t % 3 == 0) b = std::min(samples, a + t % 200);  // short stretches too
+            if (t % 3 == 0) b = std::min(samples, a + t % 200);                      // short stretches too
+            if (t % 7 == 0 && samples > 8192) a = 4097 + t % 64, b = 8192 - t % 32;  // in nothing but gaps
             if (a > b) std::swap(a, b);
             // Every channel alone, and a run of channels at once (as a redraw asks).
             const long c1 = 1 + t % 3, c2 = std::min(3L, c1 + t % 2);
             double los[3], his[3];
-            pyramid.Ranges(c1, c2, a, b, los, his);
+            bool held[3];
+            pyramid.Ranges(c1, c2, a, b, los, his, held);
             for (long c = 1; c <= 3; ++c) {
                 double lo, hi;
-                pyramid.Range(c, a, b, lo, hi);
+                bool one = false;
+                pyramid.Range(c, a, b, lo, hi, &one);
                 if (c >= c1 && c <= c2) {
-                    ASSERT_EQ(std::pair(los[c - c1], his[c - c1]), std::pair(lo, hi))
+                    ASSERT_EQ(std::tuple(los[c - c1], his[c - c1], held[c - c1]), std::tuple(lo, hi, one))
                         << c << " of " << c1 << ".." << c2;
                 }
-                double elo = m.arrAnalogSamples(c, a), ehi = elo;
+                double elo = std::numeric_limits<double>::infinity(), ehi = -elo;
+                bool egap = false;
                 for (long n = a; n <= b; ++n) {
-                    elo = std::min(elo, m.arrAnalogSamples(c, n));
-                    ehi = std::max(ehi, m.arrAnalogSamples(c, n));
+                    const double v = m.arrAnalogSamples(c, n);
+                    egap = egap || std::isnan(v);
+                    if (std::isnan(v)) continue;
+                    elo = std::min(elo, v);
+                    ehi = std::max(ehi, v);
                 }
-                ASSERT_EQ(std::pair(lo, hi), std::pair(elo, ehi)) << c << " " << a << ".." << b;
+                ASSERT_EQ(std::tuple(lo, hi, one), std::tuple(elo, ehi, egap)) << c << " " << a << ".." << b;
             }
         }
         double lo, hi;
@@ -78,70 +95,10 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalk)
     }
 }
 
-TEST(MinMaxPyramid, GapsAreLeftOutOfTheRangesAndReported)
-{
-    // Channel 1 misses stretches of every length, some on block edges; channel 2 every other
-    // sample; channel 3 everything; channel 4 nothing.
-    const long samples = 70001;
-    RecordingModel m;
-    m.varAnalogChannels = 4;
-    m.lngLastSample = static_cast<std::int32_t>(samples);
-    m.arrAnalogSamples.Redim(4, samples + 1);
-    std::mt19937 rng(3);
-    std::normal_distribution<double> noise(0, 100);
-    const double gap = std::numeric_limits<double>::quiet_NaN();
-    for (long n = 1; n <= samples; ++n) {
-        m.arrAnalogSamples(1, n) = noise(rng);
-        m.arrAnalogSamples(2, n) = n % 2 ? noise(rng) : gap;
-        m.arrAnalogSamples(3, n) = gap;
-        m.arrAnalogSamples(4, n) = noise(rng);
-    }
-    std::uniform_int_distribution<long> start(1, samples), length(0, 3000);
-    for (int k = 0; k < 40; ++k) {
-        const long a = k % 4 == 0 ? (start(rng) & ~15L) + 1 : start(rng);  // every fourth on a block's start
-        for (long n = a; n <= std::min(samples, a + length(rng)); ++n) m.arrAnalogSamples(1, n) = gap;
-    }
-    for (long n = 4097; n <= 8192; ++n) m.arrAnalogSamples(1, n) = gap;  // whole blocks of every level
-    MinMaxPyramid pyramid;
-    pyramid.Build(m);
-    std::uniform_int_distribution<long> pick(1, samples);
-    for (int t = 0; t < 3000; ++t) {
-        long a = pick(rng), b = pick(rng);
-        if (t % 3 == 0) b = std::min(samples, a + t % 200);
-        if (t % 7 == 0) a = 4097 + t % 64, b = 8192 - t % 32;  // inside the long gap
-        if (a > b) std::swap(a, b);
-        double lo[4], hi[4];
-        bool gaps[4];
-        pyramid.Ranges(1, 4, a, b, lo, hi, gaps);
-        for (long c = 1; c <= 4; ++c) {
-            double elo = std::numeric_limits<double>::infinity(), ehi = -elo;
-            bool egap = false;
-            for (long n = a; n <= b; ++n) {
-                const double v = m.arrAnalogSamples(c, n);
-                if (std::isnan(v)) {
-                    egap = true;
-                    continue;
-                }
-                elo = std::min(elo, v);
-                ehi = std::max(ehi, v);
-            }
-            ASSERT_EQ(std::tuple(lo[c - 1], hi[c - 1], gaps[c - 1]), std::tuple(elo, ehi, egap))
-                << c << " " << a << ".." << b;
-        }
-    }
-    double lo, hi;
-    bool held = false;
-    pyramid.Range(3, 1, samples, lo, hi, &held);
-    EXPECT_EQ(std::tuple(lo, hi, held),
-              std::tuple(std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), true));
-    pyramid.Range(4, 1, samples, lo, hi, &held);
-    EXPECT_FALSE(held);
-}
-
 TEST(DigitalEdges, ChangesAndNewStatesMatchAPlainWalk)
 {
     const long channels = 3;
-    const long samples = 300001;  // long enough to be split over the cores
+    const long samples = 300001;                // long enough to be split over the cores
     const long middle = (samples - 1) / 2 + 2;  // where a split of two slices falls
     RecordingModel m;
     m.intDigitalCount = channels;
