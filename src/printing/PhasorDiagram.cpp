@@ -130,8 +130,7 @@ void Draw(Surface& surface, const QRectF& area, const std::vector<PhasorArrow>& 
     double longest[2] = {0, 0};  // currents, voltages
     for (const PhasorArrow& a : arrows) longest[a.voltage] = std::max(longest[a.voltage], a.magnitude);
     for (const PhasorArrow& a : arrows) {
-        // No direction to show; an angle is missing when its reference was measured over a gap.
-        if (!(a.magnitude > 0) || !(longest[a.voltage] > 0) || std::isnan(a.angle)) continue;
+        if (!(a.magnitude > 0) || !(longest[a.voltage] > 0)) continue;  // no direction to show
         const double length = radius * a.magnitude / longest[a.voltage];
         if (length < radius / 1000) continue;  // a point under the others' names, not an arrow
         const QPointF end = At(centre, a.angle, length);
