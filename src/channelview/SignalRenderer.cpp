@@ -366,15 +366,36 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
             points.Break();
             continue;
         }
-        // Values and gaps mixed: every stretch between the gaps on its own.
+        // Values and gaps mixed: every stretch between the gaps on its own. Blocks of the pyramid
+        // of values only or of gaps only are taken whole; the others are read sample by sample.
         double first = 0, lo = 0, hi = 0, last = 0;
         long count = 0;
-        for (std::int32_t n = s0 + columns[j].from; n <= s0 + columns[j].to; ++n) {
-            const double x = m.arrAnalogSamples(i, n);
+        auto gapUntil = [&](std::int32_t next) {
+            if (count > 0) stretch(c, first, lo, hi, last, count == 1);
+            count = 0;
+            points.Break();
+            return next;
+        };
+        const std::int32_t to = s0 + columns[j].to;
+        for (std::int32_t n = s0 + columns[j].from; n <= to;) {
+            double blockLo = 0, blockHi = 0;
+            const auto whole = static_cast<std::int32_t>(ctx.pyramid->UniformBlock(i, n, to, blockLo, blockHi));
+            if (whole > 0 && blockLo > blockHi) {
+                n = gapUntil(n + whole);
+                continue;
+            }
+            if (whole > 0) {
+                if (count == 0) first = lo = hi = m.arrAnalogSamples(i, n);
+                count += whole;
+                lo = std::min(lo, blockLo);
+                hi = std::max(hi, blockHi);
+                n += whole;
+                last = m.arrAnalogSamples(i, n - 1);
+                continue;
+            }
+            const double x = m.arrAnalogSamples(i, n++);
             if (std::isnan(x)) {
-                if (count > 0) stretch(c, first, lo, hi, last, count == 1);
-                count = 0;
-                points.Break();
+                gapUntil(n);
                 continue;
             }
             if (count++ == 0) first = lo = hi = x;

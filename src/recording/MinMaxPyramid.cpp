@@ -153,6 +153,37 @@ void MinMaxPyramid::Ranges(long c1, long c2, long first, long last, double* __re
     }
 }
 
+long MinMaxPyramid::UniformBlock(long channel, long from, long to, double& lo, double& hi) const
+{
+    if (channel < 1 || channel > channels_ || from < 1 || to > samplesCount_)
+        throw std::out_of_range("Subscript out of range");
+    const auto C = static_cast<std::size_t>(channels_);
+    const auto c = static_cast<std::size_t>(channel - 1);
+    const long offset = from - 1;
+    long found = 0;
+    bool gaps = false;  // the kind of the blocks found so far: nothing but gaps, or none
+    // Each level's block at from holds the finer one: the first that is not whole, fits not or
+    // is not of the finer one's kind ends the search.
+    for (std::size_t level = 0; level < levels_.size(); ++level) {
+        const int shift = kBaseShift + static_cast<int>(level) * kFactorShift;
+        const long size = 1L << shift;
+        const Level& L = levels_[level];
+        const long k = offset >> shift;
+        if ((offset & (size - 1)) != 0 || offset + size > to || k >= L.blocks) break;
+        const auto at = static_cast<std::size_t>(k);
+        const double blockLo = L.mm[2 * C * at + c];
+        const double blockHi = L.mm[2 * C * at + C + c];
+        const bool onlyGaps = blockLo > blockHi;
+        if (L.gaps[C * at + c] != 0 && !onlyGaps) break;
+        if (level > 0 && onlyGaps != gaps) break;
+        gaps = onlyGaps;
+        lo = blockLo;
+        hi = blockHi;
+        found = size;
+    }
+    return found;
+}
+
 std::size_t MinMaxPyramid::Bytes() const
 {
     std::size_t total = 0;

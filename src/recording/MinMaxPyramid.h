@@ -31,6 +31,12 @@ public:
     /// The same for channels c1..c2 at once: lo[0], hi[0] (and gap[0]) belong to channel c1.
     void Ranges(long c1, long c2, long first, long last, double* lo, double* hi, bool* gap = nullptr) const;
 
+    /// The largest block of any level that starts at sample from, ends by sample to and of channel
+    /// holds either no gap or nothing but gaps (then lo > hi): its number of samples, and its extremes
+    /// in lo and hi; 0 when there is none (from is not where a block starts, or the finest block
+    /// there holds values and gaps).
+    long UniformBlock(long channel, long from, long to, double& lo, double& hi) const;
+
     /// Whether any sample of any channel is a gap: without one, nobody need look for them.
     bool HasGaps() const { return hasGaps_; }
 

@@ -206,7 +206,7 @@ TEST(Trace, GapsBreakTheTraceAlikeInTheReducedAndTheFullPolyline)
         x(2, n) = noise(rng);
         x(3, n) = gap;                                           // nothing but gaps
         x(4, n) = n % 2 ? gap : (n % 500 < 250 ? 60.0 : -60.0);  // every value an island
-        x(5, n) = 400 * std::sin(2 * M_PI * 3 * t);
+        x(5, n) = (n / 333) % 2 ? 70 : -70;                      // a gap often parts two levels within one column
     }
     // Long stretches of gaps with islands of one to a few values inside them.
     for (int k = 0; k < 12; ++k) {
@@ -215,6 +215,12 @@ TEST(Trace, GapsBreakTheTraceAlikeInTheReducedAndTheFullPolyline)
             for (std::int32_t n = a; n <= b; ++n) x(ch, n) = gap;
             for (std::int32_t n = a + 2, left = island(rng); n < b && left > 0; n += 3, --left) x(ch, n) = noise(rng);
         }
+    }
+    // Short gaps across channel 5's level changes, every other one of whole pyramid blocks.
+    for (std::int32_t edge = 333, k = 0; edge + 200 < N; edge += 333, ++k) {
+        const std::int32_t from = k % 2 ? (edge - 40) / 16 * 16 + 1 : edge - 10 - k % 40;
+        const std::int32_t to = k % 2 ? from + 16 * (3 + k % 9) - 1 : edge + 10 + k * 37 % 180;
+        for (std::int32_t n = from; n <= to; ++n) x(5, n) = gap;
     }
     for (const long ch : {1L, 2L, 5L}) x(ch, 1) = x(ch, N) = gap;  // at the first and the last sample
     s.Index();

@@ -75,6 +75,17 @@ TEST(MinMaxPyramid, RangesMatchAPlainWalkThatLeavesGapsOut)
                 }
                 ASSERT_EQ(std::tuple(lo, hi, one), std::tuple(elo, ehi, egap)) << c << " " << a << ".." << b;
             }
+            // The largest whole block of values only or gaps only at a block's start, as its walk has it.
+            if (t % 2 == 0) a = (a - 1) / 16 * 16 + 1;
+            double wlo = 0, whi = 0, blo = 0, bhi = 0;
+            bool wgap = false;
+            const long whole = pyramid.UniformBlock(c1, a, b, blo, bhi);
+            pyramid.Range(c1, a, std::min(b, a + std::max(whole, 16L) - 1), wlo, whi, &wgap);
+            const bool blockFits = (a - 1) % 16 == 0 && a + 15 <= b && a + 15 <= samples / 16 * 16;
+            ASSERT_EQ(whole > 0, blockFits && (!wgap || wlo > whi)) << a << ".." << b;
+            if (whole > 0) {
+                ASSERT_EQ(std::tuple(blo, bhi, (whole & (whole - 1)) == 0), std::tuple(wlo, whi, true)) << a;
+            }
         }
         double lo, hi;
         pyramid.Range(1, 1, samples, lo, hi);
