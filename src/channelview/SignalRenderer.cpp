@@ -379,7 +379,10 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
         const std::int32_t to = s0 + columns[j].to;
         for (std::int32_t n = s0 + columns[j].from; n <= to;) {
             double blockLo = 0, blockHi = 0;
-            const auto whole = static_cast<std::int32_t>(ctx.pyramid->UniformBlock(i, n, to, blockLo, blockHi));
+            constexpr std::int32_t kBlock = 1 << MinMaxPyramid::kBaseShift;
+            const bool atBlock = (n - 1) % kBlock == 0;  // where one starts, there may be a whole one
+            const auto whole =
+                atBlock ? static_cast<std::int32_t>(ctx.pyramid->UniformBlock(i, n, to, blockLo, blockHi)) : 0;
             if (whole > 0 && blockLo > blockHi) {
                 n = gapUntil(n + whole);
                 continue;
