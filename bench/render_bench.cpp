@@ -153,6 +153,32 @@ BENCHMARK(BM_RedrawPart)
     ->ArgsProduct({{10000, 10000000}, {Fixture::kGrids, Fixture::kTraces, Fixture::kDigital}})
     ->Unit(benchmark::kMillisecond);
 
+/// The full redraw of a recording whose recorder dropped 1,000 samples of every channel in
+/// every 100,000: the columns holding a gap's edges are drawn from their samples.
+void BM_FullRedrawWithGaps(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    const auto inView = static_cast<std::int32_t>(state.range(0));
+    constexpr std::int32_t kEvery = 100000, kDropped = 1000;
+    std::vector<double> kept;  // the shared recording gets its samples back afterwards
+    auto each = [&](const auto& action) {
+        for (std::int32_t n = kEvery / 2; n + kDropped <= kSamples; n += kEvery)
+            for (std::int32_t k = n; k < n + kDropped; ++k)
+                for (long i = 1; i <= kAnalog; ++i) action(f.model.arrAnalogSamples(i, k));
+    };
+    each([&](double& v) {
+        kept.push_back(v);
+        v = std::nan("");
+    });
+    f.pyramid.Build(f.model);
+    for (auto _ : state) f.Redraw(inView, true);
+    std::size_t at = 0;
+    each([&](double& v) { v = kept[at++]; });
+    f.pyramid.Build(f.model);
+    state.counters["samples_in_view"] = static_cast<double>(inView);
+}
+BENCHMARK(BM_FullRedrawWithGaps)->Arg(10000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
 /// The per-column table alone: column edges, first and last samples, pyramid ranges of all channels.
 void BM_TraceColumns(benchmark::State& state)
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <numbers>
 #include <stdexcept>
 #include <string_view>
@@ -48,6 +49,18 @@ PhaseSlot PhaseOf(const RecordingModel& model, long i)
 
 double Degrees(Complex z) { return std::arg(z) * kDegreesPerRadian; }
 
+constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
+
+/// A power of two that brings the largest magnitude into [0.5, 1): sums of squares of values
+/// multiplied by it cannot overflow, and multiplying by a power of two changes no digit.
+double UnitScale(double largest)
+{
+    if (!(largest > 0) || !std::isfinite(largest)) return 1;
+    int exponent = 0;
+    (void)std::frexp(largest, &exponent);
+    return std::ldexp(1.0, -exponent);
+}
+
 /// A component rounded to exactly 0 when it is residue next to scale.
 Complex Cleaned(Complex z, double scale) { return std::abs(z) <= kRoundingResidue * scale ? Complex() : z; }
 
@@ -55,6 +68,7 @@ Phasor RelativePhasor(Complex z, double referenceDegrees)
 {
     const double magnitude = std::abs(z);
     if (magnitude == 0) return {};
+    if (std::isnan(magnitude)) return {kMissing, kMissing};
     return {magnitude, WrapAngle(Degrees(z) - referenceDegrees)};
 }
 
@@ -81,8 +95,9 @@ public:
             }
     }
 
-    /// Fills the channel's harmonics and THD from its n samples x; returns the fundamental.
-    Complex Measure(const double* x, ChannelMeasurement& c) const
+    /// Fills the channel's harmonics and THD from its n samples x, which are the channel's values
+    /// times unit (rms likewise); returns the fundamental in the channel's own unit.
+    Complex Measure(const double* x, double unit, double rms, ChannelMeasurement& c) const
     {
         // Sample by sample, every order at once: the orders are independent sums, so the inner
         // loop runs in vector registers without reordering any sum.
@@ -101,7 +116,7 @@ public:
         Complex spectrum[kHighestOrder];
         double distortion = 0;
         for (int h = 0; h < orders_; ++h) {
-            spectrum[h] = Cleaned(Complex(re[h] * scale, im[h] * scale), c.rms);
+            spectrum[h] = Cleaned(Complex(re[h] * scale, im[h] * scale), rms);
             if (h > 0) distortion += std::norm(spectrum[h]);
         }
         const double fundamental = std::abs(spectrum[0]);
@@ -111,9 +126,20 @@ public:
             harmonic.order = h + 1;
             harmonic.magnitude = std::abs(spectrum[h]);
             if (fundamental > 0) harmonic.percent = h == 0 ? 100 : 100 * harmonic.magnitude / fundamental;
+            harmonic.magnitude /= unit;
         }
         if (fundamental > 0) c.thd = 100 * std::sqrt(distortion) / fundamental;
-        return spectrum[0];
+        return spectrum[0] / unit;
+    }
+
+    /// Every harmonic, the THD and the fundamental missing: the window holds a gap.
+    Complex Missing(ChannelMeasurement& c) const
+    {
+        c.harmonics.resize(static_cast<std::size_t>(orders_));
+        for (int h = 0; h < orders_; ++h)
+            c.harmonics[static_cast<std::size_t>(h)] = Harmonic{h + 1, kMissing, kMissing};
+        c.thd = kMissing;
+        return {kMissing, kMissing};
     }
 
 private:
@@ -139,17 +165,25 @@ Window Span(long m, long len, long N)
 }
 
 /// Rising zero crossings of x - dc, in samples (fractional, linear between samples); the
-/// frequency from the first to the last, or nothing with fewer than two.
+/// frequency from the first to the last, or nothing with fewer than two or a gap in the span.
 std::optional<double> CrossingFrequency(const RecordingModel& model, long channel, const Window& span, double dc,
                                         double fs)
 {
     const auto& samples = model.arrAnalogSamples;
+    double largest = std::fabs(dc);
+    for (long k = span.first; k <= span.last; ++k) {
+        const double v = samples(channel, k);
+        if (std::isnan(v)) return std::nullopt;
+        largest = std::max(largest, std::fabs(v));
+    }
+    if (std::isnan(dc)) return std::nullopt;
+    const double unit = UnitScale(largest);  // x - dc of huge values stays finite
     long crossings = 0;
     double firstAt = 0;
     double lastAt = 0;
-    double previous = samples(channel, span.first) - dc;
+    double previous = samples(channel, span.first) * unit - dc * unit;
     for (long k = span.first + 1; k <= span.last; ++k) {
-        const double y = samples(channel, k) - dc;
+        const double y = samples(channel, k) * unit - dc * unit;
         if (previous < 0 && y >= 0) {
             lastAt = static_cast<double>(k - 1) + previous / (previous - y);
             if (crossings++ == 0) firstAt = lastAt;
@@ -266,23 +300,42 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
         ChannelMeasurement& c = r.channels[static_cast<std::size_t>(i - 1)];
         c.index = i;
         c.value = samples(i, sample);
+        double largest = 0;
+        bool gap = false;
+        for (long k = 0; k < len; ++k) {
+            const double v = column[k * stride + (i - 1)];
+            gap = gap || std::isnan(v);
+            largest = std::max(largest, std::fabs(v));
+        }
+        Complex& fundamental = fundamentals[static_cast<std::size_t>(i - 1)];
+        if (gap) {
+            c.rms = c.dc = kMissing;
+            if (r.phasors) fundamental = spectrum.Missing(c);
+            continue;
+        }
+        // Squares of values past 1e154 overflow: the sums run on the values brought near 1.
+        const double unit = UnitScale(largest);
         double sum = 0;
         double squares = 0;
         for (long k = 0; k < len; ++k) {
-            const double v = column[k * stride + (i - 1)];
+            const double v = column[k * stride + (i - 1)] * unit;
             x[static_cast<std::size_t>(k)] = v;
             sum += v;
             squares += v * v;
         }
-        c.rms = std::sqrt(squares / static_cast<double>(len));
-        c.dc = Cleaned(sum / static_cast<double>(len), c.rms).real();
-        if (r.phasors) fundamentals[static_cast<std::size_t>(i - 1)] = spectrum.Measure(x.data(), c);
+        const double rms = std::sqrt(squares / static_cast<double>(len));
+        c.rms = rms / unit;
+        c.dc = Cleaned(sum / static_cast<double>(len), rms).real() / unit;
+        if (r.phasors) fundamental = spectrum.Measure(x.data(), unit, rms, c);
     }
     if (nA < 1) return r;
 
     const auto ref = static_cast<std::size_t>(r.reference - 1);
     const Complex referencePhasor = fundamentals[ref];
-    const double referenceDegrees = std::abs(referencePhasor) > 0 ? Degrees(referencePhasor) : 0;
+    // Angles against a reference whose window holds a gap are missing as well.
+    const double referenceDegrees = std::isnan(referencePhasor.real()) ? kMissing
+                                    : std::abs(referencePhasor) > 0    ? Degrees(referencePhasor)
+                                                                       : 0;
     if (r.phasors) {
         for (long i = 1; i <= nA; ++i)
             r.channels[static_cast<std::size_t>(i - 1)].fundamental =
@@ -295,10 +348,20 @@ Measurement Measure(const RecordingModel& model, long sample, long reference)
             const Complex A = fundamentals[static_cast<std::size_t>(g.channels[0] - 1)];
             const Complex B = fundamentals[static_cast<std::size_t>(g.channels[1] - 1)];
             const Complex C = fundamentals[static_cast<std::size_t>(g.channels[2] - 1)];
+            if (std::isnan(A.real()) || std::isnan(B.real()) || std::isnan(C.real())) {
+                g.zero = g.positive = g.negative = Phasor{kMissing, kMissing};
+                continue;
+            }
+            // Brought near 1 first, so that the sums of three huge phasors cannot overflow.
             const double largest = std::max({std::abs(A), std::abs(B), std::abs(C)});
-            g.zero = RelativePhasor(Cleaned((A + B + C) / 3.0, largest), referenceDegrees);
-            g.positive = RelativePhasor(Cleaned((A + a * B + a2 * C) / 3.0, largest), referenceDegrees);
-            g.negative = RelativePhasor(Cleaned((A + a2 * B + a * C) / 3.0, largest), referenceDegrees);
+            const double unit = UnitScale(largest);
+            const Complex a1 = A * unit, b1 = B * unit, c1 = C * unit;
+            const auto component = [&](Complex sum) {
+                return RelativePhasor(Cleaned(sum / 3.0, largest * unit) / unit, referenceDegrees);
+            };
+            g.zero = component(a1 + b1 + c1);
+            g.positive = component(a1 + a * b1 + a2 * c1);
+            g.negative = component(a1 + a2 * b1 + a * c1);
         }
     }
 

@@ -30,6 +30,7 @@ enum class Kind { Value, Angle, Percent, Seconds, Count };
 
 std::string Format(Kind kind, const std::string& unit, std::optional<double> v)
 {
+    if (v && std::isnan(*v)) return "--";  // measured over a gap
     switch (kind) {
     case Kind::Angle:
         return FormatAngle(v);
@@ -151,7 +152,7 @@ std::string FormatValue(double v, const std::string& unit)
 
 std::string FormatAngle(std::optional<double> degrees)
 {
-    if (!degrees) return "--";
+    if (!degrees || std::isnan(*degrees)) return "--";
     std::string text = FormatPattern(*degrees, "0.0");
     if (text == "-180.0") text = "180.0";  // the half-open range ends at +180
     return text + "°";
@@ -159,7 +160,7 @@ std::string FormatAngle(std::optional<double> degrees)
 
 std::string FormatPercent(std::optional<double> percent)
 {
-    return percent ? FormatPattern(*percent, "0.0") + " %" : "--";
+    return percent && !std::isnan(*percent) ? FormatPattern(*percent, "0.0") + " %" : "--";
 }
 
 std::string FormatSeconds(double seconds) { return FormatPattern(seconds, "0.000000") + " s"; }

@@ -13,10 +13,10 @@ namespace sevrana::analysis {
 /// from 1E-05 up to below 1E+10, "1.2346E+12" outside; "." as the separator; no "-0".
 std::string FormatValue(double v, const std::string& unit);
 
-/// One decimal and "°"; "--" when empty. -180 shows as 180 and -0 as 0.
+/// One decimal and "°"; "--" when empty or NaN (measured over a gap). -180 shows as 180 and -0 as 0.
 std::string FormatAngle(std::optional<double> degrees);
 
-/// One decimal and " %"; "--" when empty.
+/// One decimal and " %"; "--" when empty or NaN.
 std::string FormatPercent(std::optional<double> percent);
 
 /// A time in seconds with microseconds, as the markers show it: "0.012000 s".

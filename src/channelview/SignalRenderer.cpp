@@ -262,21 +262,70 @@ void PlaceMarkers(const RenderContext& ctx, Frame& frame, double width, std::int
     v.lngMarker2Sample = CheckedAdd(o2, firstSample);
 }
 
+void DrawTracePoints(Canvas& canvas, const std::vector<QPoint>& points)
+{
+    auto from = points.begin();
+    while (from != points.end()) {
+        const auto to = std::find(from, points.end(), kTraceBreak);
+        if (to != from) canvas.Polyline(&*from, static_cast<int>(to - from));
+        from = to == points.end() ? to : to + 1;
+    }
+}
+
+QString ValueLine(const RecordingModel& m, long i, std::int32_t sample)
+{
+    const double value = m.arrAnalogSamples(i, sample);
+    const QString name = Q(m.arrAnalogNames(i)) + " = ";
+    if (std::isnan(value)) return name + "missing";
+    return name + Q(GeneralNumber(value)) + " " + Q(m.arrAnalogUnits(i));
+}
+
+namespace {
+
+/// Trace points collected with the breaks of gaps: never two breaks in a row nor one first.
+class TracePoints {
+public:
+    TracePoints(const ValueToY& toY, std::size_t reserve) : toY_(toY) { points_.reserve(reserve); }
+    void Add(int x, double value)
+    {
+        if (std::isnan(value)) {
+            Break();
+            return;
+        }
+        points_.emplace_back(x, Reach(toY_(value)));
+    }
+    /// A point of a value known not to be a gap.
+    void AddValue(int x, double value) { points_.emplace_back(x, Reach(toY_(value))); }
+    void Break()
+    {
+        if (!points_.empty() && points_.back() != kTraceBreak) points_.push_back(kTraceBreak);
+    }
+    std::vector<QPoint> Take()
+    {
+        if (!points_.empty() && points_.back() == kTraceBreak) points_.pop_back();
+        return std::move(points_);
+    }
+
+private:
+    const ValueToY& toY_;
+    std::vector<QPoint> points_;
+};
+
+}  // namespace
+
 std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
                                     double height)
 {
     const RecordingModel& m = ctx.model;
     const std::int32_t s0 = ctx.view.lngFirstSample;
     const ValueToY toY(height, m.arrChannelScale(i));
-    std::vector<QPoint> points;
-    points.reserve(static_cast<std::size_t>(std::max(0, frame.E - s0) + 1));
-    points.emplace_back(1, Reach(toY(m.arrAnalogSamples(i, s0))));
+    TracePoints points(toY, static_cast<std::size_t>(std::max(0, frame.E - s0) + 1));
+    points.Add(1, m.arrAnalogSamples(i, s0));
     for (std::int32_t n = s0 + 1; n <= frame.E; ++n) {
         const double p = static_cast<double>(n - s0) + 1;
-        points.emplace_back(PointPixel(frame, width, p, m.lngSampleRate),
-                            Reach(toY(m.arrAnalogSamples(i, n))));
+        points.Add(PointPixel(frame, width, p, m.lngSampleRate), m.arrAnalogSamples(i, n));
     }
-    return points;
+    return points.Take();
 }
 
 std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
@@ -285,7 +334,6 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
     const RecordingModel& m = ctx.model;
     const std::int32_t s0 = ctx.view.lngFirstSample;
     const ValueToY toY(height, m.arrChannelScale(i));
-    auto y = [&](double v) { return Reach(toY(v)); };
     TraceColumns own;
     const TraceColumns* table = &own;
     if (ctx.columns != nullptr) {
@@ -297,20 +345,71 @@ std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const F
     const auto& columns = table->Columns();
     const ColumnValues* values = table->Values(i);
 
-    std::vector<QPoint> points;
-    points.reserve(4 * columns.size() + 1);
-    points.emplace_back(1, y(m.arrAnalogSamples(i, s0)));
+    TracePoints points(toY, 4 * columns.size() + 1);
+    // One stretch of values inside a column, as the four points that cover the same pixels.
+    auto stretch = [&](int c, double first, double lo, double hi, double last, bool single) {
+        points.AddValue(c, first);
+        if (single) return;
+        // In one column these cover the same pixels as every sample would, in any order.
+        points.AddValue(c, lo);
+        points.AddValue(c, hi);
+        points.AddValue(c, last);
+    };
+    points.Add(1, m.arrAnalogSamples(i, s0));
     for (std::size_t j = 0; j < columns.size(); ++j) {
         const int c = columns[j].x;
         const ColumnValues& v = values[j];
-        points.emplace_back(c, y(v.first));
-        if (columns[j].to == columns[j].from) continue;
-        // In one column these cover the same pixels as every sample would, in any order.
-        points.emplace_back(c, y(v.lo));
-        points.emplace_back(c, y(v.hi));
-        points.emplace_back(c, y(v.last));
+        if (!v.gap) {
+            stretch(c, v.first, v.lo, v.hi, v.last, columns[j].to == columns[j].from);
+            continue;
+        }
+        if (v.lo > v.hi) {  // nothing but gaps
+            points.Break();
+            continue;
+        }
+        // Values and gaps mixed: every stretch between the gaps on its own. Blocks of the pyramid
+        // of values only or of gaps only are taken whole; the others are read sample by sample.
+        double first = 0, lo = 0, hi = 0, last = 0;
+        long count = 0;
+        auto gapUntil = [&](std::int32_t next) {
+            if (count > 0) stretch(c, first, lo, hi, last, count == 1);
+            count = 0;
+            points.Break();
+            return next;
+        };
+        const std::int32_t to = s0 + columns[j].to;
+        for (std::int32_t n = s0 + columns[j].from; n <= to;) {
+            double blockLo = 0, blockHi = 0;
+            constexpr std::int32_t kBlock = 1 << MinMaxPyramid::kBaseShift;
+            const bool atBlock = (n - 1) % kBlock == 0;  // where one starts, there may be a whole one
+            const auto whole =
+                atBlock ? static_cast<std::int32_t>(ctx.pyramid->UniformBlock(i, n, to, blockLo, blockHi)) : 0;
+            if (whole > 0 && blockLo > blockHi) {
+                n = gapUntil(n + whole);
+                continue;
+            }
+            if (whole > 0) {
+                if (count == 0) first = lo = hi = m.arrAnalogSamples(i, n);
+                count += whole;
+                lo = std::min(lo, blockLo);
+                hi = std::max(hi, blockHi);
+                n += whole;
+                last = m.arrAnalogSamples(i, n - 1);
+                continue;
+            }
+            const double x = m.arrAnalogSamples(i, n++);
+            if (std::isnan(x)) {
+                gapUntil(n);
+                continue;
+            }
+            if (count++ == 0) first = lo = hi = x;
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+            last = x;
+        }
+        if (count > 0) stretch(c, first, lo, hi, last, count == 1);
     }
-    return points;
+    return points.Take();
 }
 
 void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& frame)
@@ -326,11 +425,12 @@ void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& fr
 
     canvas.SetAutoRedraw(true);
     canvas.SetPen(Qt::SolidLine, 1, kRed);
-    canvas.MoveTo(0, Reach(ValueY(m.arrAnalogSamples(i, s0), H, m.arrChannelScale(i))));
+    const double start = m.arrAnalogSamples(i, s0);
+    if (!std::isnan(start)) canvas.MoveTo(0, Reach(ValueY(start, H, m.arrChannelScale(i))));
     if (frame.E > m.lngLastSample) frame.E = m.lngLastSample;
     const std::vector<QPoint> points =
         ctx.pyramid != nullptr ? ReducedTracePoints(ctx, i, frame, W, H) : FullTracePoints(ctx, i, frame, W, H);
-    canvas.Polyline(points.data(), static_cast<int>(points.size()));
+    DrawTracePoints(canvas, points);
     if (frame.E > s0) {
         d.varPlotSample = frame.E;
         d.varPlotPoint = frame.E - s0 + 2;
@@ -339,9 +439,7 @@ void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& fr
     const std::int32_t p = TriggerPlotPoint(m, s0, frame.E);
     d.lngTriggerPlotPoint = p;
     if (p > 0) {
-        const QString value = Q(m.arrAnalogNames(i)) + " = " +
-                              Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " +
-                              Q(m.arrAnalogUnits(i));
+        const QString value = ValueLine(m, i, m.lngTriggerSample);
         DrawTriggerAnnotation(canvas, ctx, frame, p, &value);
     }
     canvas.SetAutoRedraw(false);
@@ -365,10 +463,7 @@ void DrawAnalogMarkers(Canvas& canvas, const RenderContext& ctx, long i, const F
     const std::int32_t s0 = v.lngFirstSample;
     const double x1 = v.varMarker1X;
     const double x2 = v.lngMarker2X;
-    auto valueLine = [&](std::int32_t M) {
-        return Q(m.arrAnalogNames(i)) + " = " + Q(GeneralNumber(m.arrAnalogSamples(i, M))) + " " +
-               Q(m.arrAnalogUnits(i));
-    };
+    auto valueLine = [&](std::int32_t M) { return ValueLine(m, i, M); };
     if (s0 <= v.varMarker1Sample && v.varMarker1Sample <= frame.E) {
         const QString value = valueLine(v.varMarker1Sample);
         ctx.drawing.varMarker1Time = MarkerTime(v.varMarker1Sample, m.lngSampleRate, frame.D);

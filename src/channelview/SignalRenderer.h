@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -81,11 +82,23 @@ void PlaceMarkers(const RenderContext& ctx, Frame& frame, double width, std::int
 /// leaves the canvas in overlay drawing. Only when the signals are to be redrawn.
 void DrawAnalogTrace(Canvas& canvas, const RenderContext& ctx, long i, Frame& frame);
 
+/// Where a trace's points break: a missing sample (a gap) ends one polyline and the next
+/// value starts another. A point alone between two breaks is drawn as one pixel.
+inline constexpr QPoint kTraceBreak(std::numeric_limits<int>::min(), std::numeric_limits<int>::min());
+
+/// Each stretch of points between breaks as a polyline of its own.
+void DrawTracePoints(Canvas& canvas, const std::vector<QPoint>& points);
+
+/// "name = value unit" of analog channel i at a sample, as the trigger and marker texts show
+/// it; "name = missing" where the sample is a gap.
+QString ValueLine(const RecordingModel& model, long i, std::int32_t sample);
+
 /// The trace's points as the plain full polyline would have them (reference path,
-/// also used by tests and benchmarks).
+/// also used by tests and benchmarks), with kTraceBreak for every stretch of gaps.
 std::vector<QPoint> FullTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
                                     double height);
-/// The reduced points: per pixel column the first, lowest, highest and last sample.
+/// The reduced points: per pixel column the first, lowest, highest and last sample; a column
+/// with a gap has them for every stretch of values between its gaps.
 std::vector<QPoint> ReducedTracePoints(const RenderContext& ctx, long i, const Frame& frame, double width,
                                        double height);
 

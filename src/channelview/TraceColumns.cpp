@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <memory>
 #include <thread>
 
 #include "ProgramError.h"
@@ -39,18 +41,25 @@ void TraceColumns::Compute(const RecordingModel& m, const MinMaxPyramid& pyramid
     values_.resize(n * count);
     auto fill = [&](std::size_t from, std::size_t to) {
         std::vector<double> lo(n), hi(n);
+        const std::unique_ptr<bool[]> gap(new bool[n]);
+        constexpr double kInfinity = std::numeric_limits<double>::infinity();
+        const bool gaps = pyramid.HasGaps();  // a recording without gaps skips the look for them
         for (std::size_t j = from; j < to; ++j) {
             const Column& col = columns_[j];
             const double* first = &m.arrAnalogSamples(c1, s0 + col.from);
             const double* lastOf = &m.arrAnalogSamples(c1, s0 + col.to);
             const bool inner = col.to > col.from + 1;
-            if (inner) pyramid.Ranges(c1, c2, s0 + col.from + 1, s0 + col.to - 1, lo.data(), hi.data());
+            if (inner)
+                pyramid.Ranges(c1, c2, s0 + col.from + 1, s0 + col.to - 1, lo.data(), hi.data(),
+                               gaps ? gap.get() : nullptr);
             for (std::size_t c = 0; c < n; ++c) {
                 ColumnValues& v = values_[c * count + j];
                 v.first = first[c];
                 v.last = lastOf[c];
-                v.lo = std::min(v.first, v.last);
-                v.hi = std::max(v.first, v.last);
+                // The sample second, so that a gap leaves the extremes as they are.
+                v.lo = std::min(std::min(kInfinity, v.first), v.last);
+                v.hi = std::max(std::max(-kInfinity, v.first), v.last);
+                v.gap = std::isnan(v.first) || std::isnan(v.last) || (inner && gaps && gap[c]);
                 if (inner) {
                     v.lo = std::min(v.lo, lo[c]);
                     v.hi = std::max(v.hi, hi[c]);

@@ -15,11 +15,14 @@ namespace sevrana {
 struct Frame;
 struct RenderContext;
 
+/// lo and hi leave gaps (NaN) out; first and last may be gaps. gap: some sample of the column is
+/// missing, so its trace is broken there and must be drawn from the samples themselves.
 struct ColumnValues {
     double first = 0;
     double lo = 0;
     double hi = 0;
     double last = 0;
+    bool gap = false;
 };
 
 class TraceColumns {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <ostream>
@@ -97,7 +98,11 @@ void WriteTable(const std::vector<std::vector<std::string>>& rows, std::ostream&
 
 std::string Number(double value) { return ExactNumber(value); }
 
-void AppendCsvNumber(std::string& buffer, double value) { buffer += GeneralNumber(value); }
+/// A gap (a missing value) is an empty field.
+void AppendCsvNumber(std::string& buffer, double value)
+{
+    if (!std::isnan(value)) buffer += GeneralNumber(value);
+}
 
 void AppendInt(std::string& buffer, long long value)
 {

@@ -206,11 +206,27 @@ void DrawAnalogPage(const Page& page, long i)
     const std::int32_t s0 = source.view.lngFirstSample;
     const std::int32_t E = page.frame.E;
     const auto& samples = m.arrAnalogSamples;
-    const double first = yv(samples(i, s0));
-    printer.Line(1, first, 1, first, page.trace);
-    // Every sample is a segment: paper shows what the screen reduces.
+    // Every sample is a segment: paper shows what the screen reduces. A gap ends the line and the
+    // next value starts a new one; a value alone between gaps is a dot.
+    bool joined = false;  // the previous sample was a value
+    auto point = [&](std::int32_t n, double x) {
+        const double value = samples(i, n);
+        if (std::isnan(value)) {
+            joined = false;
+            return;
+        }
+        const double y = yv(value);
+        if (joined) {
+            printer.LineTo(x, y, page.trace);
+            return;
+        }
+        printer.Line(x, y, x, y, page.trace);
+        joined = true;
+        if (n < E ? std::isnan(samples(i, n + 1)) : n > s0) printer.LineTo(x, y, page.trace);
+    };
+    point(s0, 1);
     std::int32_t p = 2;
-    for (std::int32_t n = s0 + 1; n <= E; ++n, ++p) printer.LineTo(page.X(p), yv(samples(i, n)), page.trace);
+    for (std::int32_t n = s0 + 1; n <= E; ++n, ++p) point(n, page.X(p));
     d.varPlotSample = E;
     d.varPlotPoint = p;
     printer.SetDrawWidth(1);
@@ -219,15 +235,10 @@ void DrawAnalogPage(const Page& page, long i)
     d.lngTriggerPlotPoint = TriggerPlotPoint(m, s0, E);
     // The trigger's value exists only where its line is drawn: a trigger outside the record has none.
     if (d.lngTriggerPlotPoint > 0) {
-        const QString value = Q(m.arrAnalogNames(i)) + " = " +
-                              Q(GeneralNumber(m.arrAnalogSamples(i, m.lngTriggerSample))) + " " +
-                              Q(m.arrAnalogUnits(i));
+        const QString value = ValueLine(m, i, m.lngTriggerSample);
         DrawTrigger(page, d.lngTriggerPlotPoint, &value);
     }
-    DrawMarkers(page, [&](std::int32_t M) {
-        return Q(m.arrAnalogNames(i)) + " = " + Q(GeneralNumber(m.arrAnalogSamples(i, M))) + " " +
-               Q(m.arrAnalogUnits(i));
-    });
+    DrawMarkers(page, [&](std::int32_t M) { return ValueLine(m, i, M); });
     DrawTitle(page, Q(m.varStationName) + "\t\t" + Q(m.arrAnalogNames(i)) + ", Scale: " + Q(GeneralNumber(-scale)) +
                         "..." + Q(GeneralNumber(scale)));
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <numbers>
 #include <tuple>
 
@@ -144,6 +145,81 @@ TEST(MeasurementTest, EdgeCases)
     EXPECT_THROW(Measure(m, 0), std::out_of_range);
     EXPECT_THROW(Measure(m, 201), std::out_of_range);
     EXPECT_THROW(Measure(m, 1, 3), std::out_of_range);
+}
+
+TEST(MeasurementTest, HugeValuesGiveFiniteResults)
+{
+    // A factor of 1e150 on raw values of +-30000: squares past 1e308 must not turn the RMS into
+    // infinity, which would also let the residue rule zero the DC, the phasors and the sequences.
+    const auto raw = [](double degrees) {
+        return [=](double t) {
+            return 1e150 *
+                   std::round(30000 * std::cos(2 * std::numbers::pi * 50 * t + degrees * std::numbers::pi / 180));
+        };
+    };
+    const RecordingModel m = Model(1000, 50, 200,
+                                   {{"V", "A", "", raw(0)},
+                                    {"V", "B", "", raw(-120)},
+                                    {"V", "C", "", raw(120)},
+                                    {"A", "", "", [](double t) { return 1.5e308 * (t < 0.1 ? 1 : -1); }}});
+    const Measurement r = Measure(m, 100);
+    // Worked out from the rounded raw values of samples 81..100, times 1e150.
+    EXPECT_NEAR(r.channels[0].rms, 2.1213513909769874e154, 1e142);
+    EXPECT_EQ(r.channels[0].dc, 0);
+    ExpectPhasor(*r.channels[0].fundamental, 2.1213513908416797e154, 0, "A");
+    ExpectPhasor(*r.channels[1].fundamental, 2.1213132275595708e154, -119.99968251571639, "B");
+    EXPECT_NEAR(r.groups.at(0).positive.magnitude, 2.121325948631896e154, 1e142);
+    EXPECT_NEAR(r.groups[0].negative.magnitude, 5.9346374238e148, 1e143);  // differences of 2e154: their rounding
+    EXPECT_NEAR(r.groups[0].zero.magnitude, 1.9507572360e149, 1e143);
+    EXPECT_NEAR(r.frequency.value(), 50, 1e-9);
+    // Values near the largest double: the RMS is the value itself, the sums no infinity.
+    EXPECT_DOUBLE_EQ(r.channels[3].rms, 1.5e308);
+    EXPECT_DOUBLE_EQ(r.channels[3].dc, 1.5e308);
+    const Measurement edge = Measure(m, 110);  // window 91..110: half of it +1.5e308, half -1.5e308
+    EXPECT_DOUBLE_EQ(edge.channels[3].rms, 1.5e308);
+    EXPECT_EQ(edge.channels[3].dc, 0);
+}
+
+TEST(MeasurementTest, GapsInTheWindowLeaveTheirResultsMissing)
+{
+    RecordingModel m = Model(1000, 50, 400,
+                             {{"V", "A", "F", Wave(100, 0)},
+                              {"V", "B", "F", Wave(100, -120)},
+                              {"V", "C", "F", Wave(100, 120)},
+                              {"A", "", "F", Wave(5, -30)}});
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    const double b390 = m.arrAnalogSamples(2, 390), a395 = m.arrAnalogSamples(1, 395);
+    m.arrAnalogSamples(2, 390) = gap;  // in every window ending at 390..409 of phase B
+    const Measurement r = Measure(m, 400);
+    const ChannelMeasurement& b = r.channels[1];
+    EXPECT_TRUE(std::isnan(b.rms) && std::isnan(b.dc) && std::isnan(*b.thd)) << b.rms << " " << b.dc;
+    EXPECT_TRUE(std::isnan(b.fundamental->magnitude) && std::isnan(b.fundamental->angle));
+    for (const Harmonic& h : b.harmonics) EXPECT_TRUE(std::isnan(h.magnitude) && std::isnan(*h.percent)) << h.order;
+    EXPECT_FALSE(std::isnan(b.value));  // the sample itself is there
+    // The group that uses phase B has no sequences; the other channels and the frequency stand.
+    for (const Phasor& p : {r.groups.at(0).zero, r.groups[0].positive, r.groups[0].negative})
+        EXPECT_TRUE(std::isnan(p.magnitude) && std::isnan(p.angle));
+    ExpectPhasor(*r.channels[3].fundamental, 5, -30, "IA");
+    EXPECT_NEAR(r.channels[0].rms, 100, 1e-9);
+    EXPECT_NEAR(r.frequency.value(), 50, 1e-9);
+    EXPECT_TRUE(std::isnan(Measure(m, 390).channels[1].value));
+    EXPECT_NEAR(Measure(m, 389).channels[1].rms, 100, 1e-9);  // the gap is past this window
+
+    // A gap in the reference: no frequency, and every angle (measured against it) missing, but the
+    // magnitudes of the other channels stay.
+    m.arrAnalogSamples(2, 390) = b390;
+    m.arrAnalogSamples(1, 395) = gap;
+    const Measurement noReference = Measure(m, 400);
+    EXPECT_FALSE(noReference.frequency);
+    EXPECT_TRUE(std::isnan(noReference.channels[3].fundamental->angle));
+    EXPECT_NEAR(noReference.channels[3].fundamental->magnitude, 5, 1e-9);
+    // Before the one-cycle window, but inside the ten cycles the frequency is counted over.
+    m.arrAnalogSamples(1, 395) = a395;
+    m.arrAnalogSamples(1, 250) = gap;
+    const Measurement earlier = Measure(m, 400);
+    EXPECT_FALSE(earlier.frequency);
+    ExpectPhasor(*earlier.channels[3].fundamental, 5, -30, "IA against a reference with a gap before its window");
+    EXPECT_NEAR(Measure(m, 400, 2).frequency.value(), 50, 1e-9);
 }
 
 TEST(MeasurementTest, SamplesPerCycle)

@@ -144,5 +144,27 @@ TEST(MeasurementTextTest, TablesOfTwoMeasurementsAndTheirDifference)
               "1.2500 kV\t1.0000 kV\t-0.25000 kV\t-100.0°\t100.0°\t-160.0°");
 }
 
+TEST(MeasurementTextTest, EveryQuantityMeasuredOverAGapShowsDashes)
+{
+    // Phase B misses sample 35: every quantity of its window and the group's sequences are
+    // "--", in M1, in M2 and in their difference; the sample's own value still shows.
+    RecordingModel m = ThreeVoltagesAndACurrent();
+    m.arrAnalogSamples(2, 35) = std::nan("");
+    const std::string one = TablesText(m, Measure(m, 40));
+    EXPECT_NE(one.find("\nUB\tkV\t-70.711 kV\t--\t--\t--\t--\t--\t--\n"), std::string::npos) << one;
+    EXPECT_NE(one.find("\nUC\tkV\t-70.711 kV\t100.00 kV\t0 kV\t100.00 kV\t120.0°\t0.0 %\t0.0 %\n"), std::string::npos)
+        << one;
+    EXPECT_NE(one.find("\nBay 1\tUA, UB, UC\t--\t--\t--\t--\t--\t--\n"), std::string::npos) << one;
+    const Measurement m1 = Measure(m, 60);  // window 41..60: no gap
+    const Measurement m2 = Measure(m, 35);  // the gap is the measurement sample itself
+    const std::string two = TablesText(m, m1, &m2);
+    EXPECT_NE(two.find("\nUB\tkV\t-70.711 kV\t--\t--\t100.00 kV\t--\t--\t0 kV\t--\t--\t100.00 kV\t--\t--\t"
+                       "-120.0°\t--\t--\t0.0 %\t--\t--\t0.0 %\t--\t--\n"),
+              std::string::npos)
+        << two;
+    EXPECT_EQ(std::tuple(FormatAngle(std::nan("")), FormatPercent(std::nan("")), FormatValue(std::nan(""), "A")),
+              std::tuple("--", "--", "--"));
+}
+
 }  // namespace
 }  // namespace sevrana::analysis

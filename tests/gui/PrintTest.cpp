@@ -214,6 +214,41 @@ TEST_F(Printing, TraceIsBlackOnAMonochromePrinterAndEndsAtTheLastSampleOfAWideVi
     EXPECT_GT(testing::CountColour(colour, kRed, trace), 50);
 }
 
+TEST_F(Printing, TraceStopsAtGapsAndTheValuesThereReadMissing)
+{
+    // IA misses samples 41..60 but for an island at sample 50 (0 A); the trigger (51) and M1 (45)
+    // fall on the gap, M2 (90) does not.
+    RecordingModel& m = form->State().model;
+    for (long k = 41; k <= 60; ++k) m.arrAnalogSamples(1, k) = k == 50 ? 0 : std::nan("");
+    form->State().pyramid.Build(m);  // as a load of such a recording would
+    form->Command1->click();         // markers on
+    ViewState& v = form->State().view;
+    v.varMarker1Sample = 45;
+    v.lngMarker2Sample = 90;
+    Activate(1);
+    const PdfText text = Print({QString(), 1, true});
+    const double W = text.pageWidth;
+    QStringList values;
+    for (const PdfLine& line : text.Lines())
+        if (line.page == 1 && line.Text().startsWith(QLatin1String("IA ="))) values << line.Text();
+    // The trigger's line at the top; the markers' on one line at the foot, M1 left of M2.
+    EXPECT_EQ(values, QStringList({"IA = missing", "IA = missing IA = 40 A"}));
+    // Sample n stands at x = W (n - 1) / 99: no red from just past sample 40 to just before 61,
+    // but for the island's dot around sample 50.
+    const QImage page = testing::RenderPdfPage(pdf, 1, 72);
+    const int top = 0, bottom = page.height() - 60;
+    auto red = [&](double n1, double n2) {
+        return testing::CountColour(page, kRed,
+                                    QRect(QPoint(static_cast<int>(W * (n1 - 1) / 99), top),
+                                          QPoint(static_cast<int>(W * (n2 - 1) / 99), bottom)));
+    };
+    EXPECT_EQ(red(40.6, 49.4), 0);
+    EXPECT_EQ(red(50.6, 60.4), 0);
+    EXPECT_GT(red(49.6, 50.4), 0);
+    EXPECT_GT(red(30, 40), 0);
+    EXPECT_GT(red(61, 70), 0);
+}
+
 TEST_F(Printing, MarkersOnOneSampleSplitTheirTextsAndReadInfinite)
 {
     form->Command1->click();  // markers on

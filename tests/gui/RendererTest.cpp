@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <random>
 
 #include "ProgramError.h"
@@ -126,6 +127,51 @@ TEST(Mapping, ValuesAndPointsLandOnTheRightPixelsTheTraceStartsAtXOneWithTheScal
     EXPECT_EQ(s.drawing.varPlotPoint, 12);
 }
 
+/// Every sample joined line by line, the plainest way there is; a break starts anew, so a point
+/// alone between two breaks is one pixel.
+QImage PlainTrace(const std::vector<QPoint>& points, QSize size)
+{
+    Canvas plain(size.width(), size.height());
+    plain.SetPen(Qt::SolidLine, 1, QColor(255, 0, 0));
+    bool fresh = true;
+    for (const QPoint& p : points) {
+        if (p == kTraceBreak) {
+            fresh = true;
+            continue;
+        }
+        if (fresh) plain.MoveTo(p.x(), p.y());
+        plain.LineTo(p.x(), p.y());
+        fresh = false;
+    }
+    return plain.PersistentImage();
+}
+
+/// Channels 1..channels of an indexed scene drawn through the per-column table and as the full
+/// polyline, at many zooms, places and window sizes: the same pixels every time.
+void ExpectReducedDrawsTheFullPolyline(Scene& s, long channels)
+{
+    const std::int32_t N = s.model.lngLastSample;
+    for (const QSize size : {QSize(1200, 150), QSize(333, 77), QSize(64, 300)}) {
+        for (int percent = 1; percent <= 100; percent += (percent < 10 ? 1 : 9)) {
+            s.model.lngViewSamples = static_cast<std::int32_t>(std::lround(percent / 100.0 * (N - 1)));
+            for (std::int32_t first : {1, 4321, N - s.model.lngViewSamples}) {
+                s.view.lngFirstSample = std::max(1, first);
+                for (long ch = 1; ch <= channels; ++ch) {
+                    const std::string where = "channel " + std::to_string(ch) + " at " + std::to_string(percent) +
+                                              " % from " + std::to_string(first) + " in " +
+                                              std::to_string(size.width()) + "x" + std::to_string(size.height());
+                    const QImage full = s.Draw(ch, size.width(), size.height(), false);
+                    const QImage reduced = s.Draw(ch, size.width(), size.height());
+                    ASSERT_EQ(Differences(full, reduced), "") << where;
+                    if (size.width() != 333 || ch > 2) continue;
+                    const auto points = FullTracePoints(s.Context(false), ch, s.frame, size.width(), size.height());
+                    ASSERT_EQ(Differences(PlainTrace(points, size), reduced), "") << where;
+                }
+            }
+        }
+    }
+}
+
 TEST(Trace, ReducedColumnsDrawExactlyTheFullPolyline)
 {
     std::mt19937 rng(5);
@@ -141,30 +187,44 @@ TEST(Trace, ReducedColumnsDrawExactlyTheFullPolyline)
         s.model.arrAnalogSamples(5, n) = std::round(noise(rng)) / 4;        // many equal values
     }
     s.Index();
-    for (const QSize size : {QSize(1200, 150), QSize(333, 77), QSize(64, 300)}) {
-        for (int percent = 1; percent <= 100; percent += (percent < 10 ? 1 : 9)) {
-            s.model.lngViewSamples = static_cast<std::int32_t>(std::lround(percent / 100.0 * (N - 1)));
-            for (std::int32_t first : {1, 4321, N - s.model.lngViewSamples}) {
-                s.view.lngFirstSample = std::max(1, first);
-                for (long ch = 1; ch <= 5; ++ch) {
-                    const std::string where = "channel " + std::to_string(ch) + " at " + std::to_string(percent) +
-                                              " % from " + std::to_string(first) + " in " +
-                                              std::to_string(size.width()) + "x" + std::to_string(size.height());
-                    const QImage full = s.Draw(ch, size.width(), size.height(), false);
-                    const QImage reduced = s.Draw(ch, size.width(), size.height());
-                    ASSERT_EQ(Differences(full, reduced), "") << where;
-                    if (size.width() != 333 || ch > 2) continue;
-                    // And the same as every sample joined line by line, the plainest way there is.
-                    Canvas plain(size.width(), size.height());
-                    plain.SetPen(Qt::SolidLine, 1, QColor(255, 0, 0));
-                    const auto points = FullTracePoints(s.Context(false), ch, s.frame, size.width(), size.height());
-                    plain.MoveTo(points[0].x(), points[0].y());
-                    for (const QPoint& p : points) plain.LineTo(p.x(), p.y());
-                    ASSERT_EQ(Differences(plain.PersistentImage(), reduced), "") << where;
-                }
-            }
+    ExpectReducedDrawsTheFullPolyline(s, 5);
+}
+
+TEST(Trace, GapsBreakTheTraceAlikeInTheReducedAndTheFullPolyline)
+{
+    std::mt19937 rng(9);
+    std::normal_distribution<double> noise(0, 30);
+    std::bernoulli_distribution sprinkled(0.003);
+    std::uniform_int_distribution<std::int32_t> start(1, 20000), length(1, 2500), island(0, 6);
+    const std::int32_t N = 20000;
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    Scene s(5, 0, N, 4000);
+    auto& x = s.model.arrAnalogSamples;
+    for (long n = 1; n <= N; ++n) {
+        const double t = n / 4000.0;
+        x(1, n) = sprinkled(rng) ? gap : 80 * std::sin(2 * M_PI * 50 * t);  // single samples missing
+        x(2, n) = noise(rng);
+        x(3, n) = gap;                                           // nothing but gaps
+        x(4, n) = n % 2 ? gap : (n % 500 < 250 ? 60.0 : -60.0);  // every value an island
+        x(5, n) = (n / 333) % 2 ? 70 : -70;                      // a gap often parts two levels within one column
+    }
+    // Long stretches of gaps with islands of one to a few values inside them.
+    for (int k = 0; k < 12; ++k) {
+        for (const long ch : {2L, 5L}) {
+            const std::int32_t a = start(rng), b = std::min(N, a + length(rng));
+            for (std::int32_t n = a; n <= b; ++n) x(ch, n) = gap;
+            for (std::int32_t n = a + 2, left = island(rng); n < b && left > 0; n += 3, --left) x(ch, n) = noise(rng);
         }
     }
+    // Short gaps across channel 5's level changes, every other one of whole pyramid blocks.
+    for (std::int32_t edge = 333, k = 0; edge + 200 < N; edge += 333, ++k) {
+        const std::int32_t from = k % 2 ? (edge - 40) / 16 * 16 + 1 : edge - 10 - k % 40;
+        const std::int32_t to = k % 2 ? from + 16 * (3 + k % 9) - 1 : edge + 10 + k * 37 % 180;
+        for (std::int32_t n = from; n <= to; ++n) x(5, n) = gap;
+    }
+    for (const long ch : {1L, 2L, 5L}) x(ch, 1) = x(ch, N) = gap;  // at the first and the last sample
+    s.Index();
+    ExpectReducedDrawsTheFullPolyline(s, 5);
 }
 
 /// Number of pixels in an area that pass a test of their colour.
@@ -187,6 +247,34 @@ int DarkIn(const QImage& img, QRect area)
     return PixelsIn(img, area, [](QRgb p) {
         return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) < 128 && p != qRgb(64, 64, 64);
     });
+}
+
+TEST(Trace, NoPixelAcrossAGapAnIslandIsOnePixelAndReadOutsSayMissing)
+{
+    // 50 kV of 100 throughout (row 13 of 50), but samples 41..59 missing and sample 50 an island of
+    // -50 (row 37). Sample n lands on x = round(1.01 (n - 1)): 40 on 39, 50 on 49, 60 on 60.
+    Scene s(1, 0, 101);
+    s.model.lngViewSamples = 100;
+    for (long n = 1; n <= 101; ++n) s.model.arrAnalogSamples(1, n) = n > 40 && n < 60 ? std::nan("") : 50;
+    s.model.arrAnalogSamples(1, 50) = -50;
+    s.Index();
+    for (const bool reduced : {true, false}) {
+        const QImage img = s.Draw(1, 101, 50, reduced);
+        EXPECT_EQ(PixelsIn(img, QRect(0, 0, 101, 50), kTraceRed), 39 + 41 + 1) << reduced;
+        EXPECT_EQ(PixelsIn(img, QRect(1, 13, 39, 1), kTraceRed), 39) << reduced;
+        EXPECT_EQ(PixelsIn(img, QRect(60, 13, 41, 1), kTraceRed), 41) << reduced;
+        EXPECT_EQ(img.pixel(49, 37), kTraceRed) << reduced;
+    }
+    // Gaps at the first sample in view and all through: nothing drawn, nothing thrown.
+    s.view.lngFirstSample = 45;
+    s.model.lngViewSamples = 10;
+    EXPECT_EQ(PixelsIn(s.Draw(1, 101, 50), QRect(0, 0, 101, 50), kTraceRed), 1);  // the island
+    s.view.lngFirstSample = 41;
+    s.model.lngViewSamples = 8;
+    EXPECT_EQ(PixelsIn(s.Draw(1, 101, 50), QRect(0, 0, 101, 50), kTraceRed), 0);
+
+    EXPECT_EQ(ValueLine(s.model, 1, 45), "U1 = missing");
+    EXPECT_EQ(ValueLine(s.model, 1, 50), "U1 = -50 kV");
 }
 
 TEST(Trigger, LineOnlyWhenTheTriggerIsInViewAnnotationBesideIt)

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <cmath>
+#include <limits>
 
 #include "FormFixture.h"
 
@@ -107,6 +109,30 @@ TEST_F(Scaling, AllChannelsAtOnce)
     EXPECT_EQ(M().arrAutoScale(5), kTrue);
     EXPECT_DOUBLE_EQ(M().arrChannelScale(1), 3.52);
     EXPECT_DOUBLE_EQ(M().arrChannelScale(5), 1);
+}
+
+TEST_F(Scaling, AChannelOfGapsOnlyKeepsAUsableScaleAndDraws)
+{
+    form->Titles->setChecked(true);
+    Load(Peaks());
+    // Channel 5 misses every sample and channel 4 its peak; whatever peak a reader finds for
+    // nothing at all, the scale stays 1 and the windows draw without a message.
+    for (long n = 1; n <= 10; ++n) M().arrAnalogSamples(5, n) = std::nan("");
+    M().arrAnalogSamples(4, 4) = std::nan("");
+    form->State().pyramid.Build(M());  // as a load of such a recording would
+    for (const double peak : {std::nan(""), -std::numeric_limits<double>::infinity(), 0.0}) {
+        M().arrPeakValue(5) = peak;
+        Activate(6);
+        form->Autoscaleall->trigger();
+        EXPECT_DOUBLE_EQ(M().arrChannelScale(5), 1) << peak;
+        EXPECT_EQ(Caption(5), "I5 Scale: -1 A...1 A") << peak;
+        EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("\n").toStdString();
+        const QImage picture = Window(5).Picture();
+        EXPECT_EQ(testing::CountColour(picture, qRgb(255, 0, 0), picture.rect()), 0) << peak;
+    }
+    // Channel 4 is drawn apart from its missing sample 4.
+    const QImage four = Window(4).Picture();
+    EXPECT_GT(testing::CountColour(four, qRgb(255, 0, 0), four.rect()), 0);
 }
 
 TEST_F(Scaling, TitleBarsOffAndOnAgainRestoreEveryCaption)

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "CliCommands.h"
+#include "CliMeasure.h"
 #include "RecordingText.h"
+#include "SyntheticRecording.h"
 #include "TempDir.h"
 
 namespace sevrana {
@@ -156,6 +159,24 @@ TEST(CliMeasureTest, GeneratedRecordingWorkedOutByHand)
     // round(t * 200) + 1, halves to even: 10.5 goes down to 10, 5.5 up to 6.
     EXPECT_EQ(Measure({cfg, "--at", "0.0525"}).out.substr(0, 10), "Sample\t11\n");
     EXPECT_EQ(Measure({cfg, "--at", "0.0275"}).out.substr(0, 9), "Sample\t7\n");
+}
+
+TEST(CliMeasureJson, QuantitiesMeasuredOverAGapAreNull)
+{
+    // 4 samples a cycle; IA misses sample 5, inside the window 3..6 of sample 6: every IA quantity
+    // but the sample's own value is null, while UA's and the frequency of UA stand.
+    using testing::Wave;
+    RecordingModel m =
+        testing::Model(200, 50, 12, {{"kV", "", "", Wave(100, 0), "UA"}, {"A", "", "", Wave(5, -90), "IA"}});
+    m.arrAnalogSamples(2, 5) = std::nan("");
+    const std::string json = cli::MeasurementJson(m, analysis::Measure(m, 6));
+    EXPECT_NE(json.find("\"frequency\": 5"), std::string::npos) << json;  // 50 within rounding
+    EXPECT_NE(json.find("\"dc\": null, \"rms\": null, \"fundamental\": {\"magnitude\": null, \"angle\": null}, "
+                        "\"harmonics\": [{\"order\": 1, \"magnitude\": null, \"percent\": null}, {\"order\": 2, "
+                        "\"magnitude\": null, \"percent\": null}], \"thd\": null}\n  ]"),
+              std::string::npos)
+        << json;
+    EXPECT_GT(json.find("null"), json.find("\"name\": \"IA\""));  // none of UA's
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <sstream>
 
 #include "CliCommands.h"
@@ -538,6 +539,25 @@ TEST_F(CliTest, CsvWritesSamplesOrNothing)
     EXPECT_EQ(strict.code, 0);
     EXPECT_EQ(strict.out.substr(0, strict.out.find("configuration file:")),
               "message: Data file type specified in configuration file is not supported!\noutcome: loaded\n");
+}
+
+TEST(CliCsv, AGapIsAnEmptyField)
+{
+    RecordingModel m;
+    m.varAnalogChannels = 2;
+    m.lngLastSample = 3;
+    m.lngSampleRate = 1000;
+    m.arrAnalogNames.Redim(1, 2);
+    m.arrAnalogNames(1) = "IA";
+    m.arrAnalogNames(2) = "UA";
+    m.arrAnalogSamples.Redim(2, 4);
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    const double values[3][2] = {{gap, 1.5}, {-2, gap}, {gap, gap}};
+    for (long k = 1; k <= 3; ++k)
+        for (long i = 1; i <= 2; ++i) m.arrAnalogSamples(i, k) = values[k - 1][i - 1];
+    std::ostringstream out;
+    cli::WriteCsv(m, out);
+    EXPECT_EQ(out.str(), "sample,time_s,IA,UA\n1,0,,1.5\n2,0.001,-2,\n3,0.002,,\n");
 }
 
 /// Names in folder, sorted.
