@@ -1,11 +1,14 @@
 #include "AnyRevision.h"
 
+#include <fstream>
 #include <utility>
 
 #include "LineReader.h"
 #include "Messages.h"
 #include "NumberUtils.h"
 #include "RecordingFiles.h"
+#include "Source.h"
+#include "SourceConfig.h"
 
 namespace sevrana {
 
@@ -23,12 +26,13 @@ public:
         for (const std::string& text : held_) target_.ShowMessage(text);
         held_.clear();
     }
-    /// "Read leniently: " and the first message's first line.
+    /// "Read leniently: " and the first line of the last message: the refusal, which comes after
+    /// any warning the loader gave on the way.
     std::string Note() const
     {
         if (held_.empty()) return "Read leniently.";
-        const std::string& first = held_.front();
-        return "Read leniently: " + first.substr(0, first.find_first_of("\r\n"));
+        const std::string& last = held_.back();
+        return "Read leniently: " + last.substr(0, last.find_first_of("\r\n"));
     }
 
 private:
@@ -72,9 +76,20 @@ void ReadWithReader(const OpenRequest& request, RecordingModel& target, OpenOutc
 
 }  // namespace
 
+bool NamesNewerRevision(const std::string& path)
+{
+    if (formats::HasExtension(path, "cff")) return true;
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    // A first line is short; a file without line ends is not read whole for it.
+    char c = 0;
+    while (line.size() < 4096 && file.get(c) && c != '\r' && c != '\n') line.push_back(c);
+    return formats::RevisionOfHeader(line) >= 1999;
+}
+
 bool GoesToReader(const std::string& path, const ReadChoice& choice)
 {
-    return choice.Given() || formats::NeedsImport(path);
+    return choice.Given() || NamesNewerRevision(path);
 }
 
 OpenOutcome OpenAnyRevision(const OpenRequest& request, RecordingModel& model, LoadObserver& observer,
@@ -112,8 +127,9 @@ OpenOutcome OpenAnyRevision(const OpenRequest& request, RecordingModel& model, L
     // the model keeps what the loader read.
     ReadWithReader(request, model, outcome, progress);
     if (outcome.Opened()) {
-        // A refused revision or rate set is no leniency: the reader is simply the one for it.
-        if (outcome.loaded != LoadOutcome::Rejected) model.strReadNote = holding.Note();
+        // Only a refusal is leniency: several rates or a data type the loader leaves unread (a
+        // 1991 file may have binary data) are simply the reader's to read.
+        if (outcome.loaded == LoadOutcome::Failed) model.strReadNote = holding.Note();
         return outcome;
     }
     if (outcome.rateRefused || outcome.cancelled) return outcome;

@@ -42,8 +42,12 @@ struct OpenOutcome {
     bool Opened() const { return by != OpenedBy::Nothing; }
 };
 
-/// True when the file goes straight to the reader: one the loader cannot take (formats::NeedsImport),
-/// or a choice only the reader honours.
+/// True for a .cff file or a configuration whose first line names the 1999 or a later revision:
+/// the loader is never tried on it.
+bool NamesNewerRevision(const std::string& path);
+
+/// True when the file goes straight to the reader: one of a newer revision, or a choice only the
+/// reader honours. Anything else is tried with the loader first (and read leniently when it fails).
 bool GoesToReader(const std::string& path, const ReadChoice& choice);
 
 /// Opens request.path into model. The loader's messages reach observer only when its answer

@@ -741,6 +741,19 @@ TEST_F(CliTest, A1991FileTheLoaderRefusesIsReadLenientlyWithTheReason)
     EXPECT_EQ(strict.code, 1);
     EXPECT_EQ(strict.out.substr(0, strict.out.find("configuration file:")),
               "message: " + LineError(1, dat) + "\noutcome: failed\n");
+
+    // A 1991 first line over a digital line of the newer layout: the loader refuses line 5, and the
+    // dates stay month first (12 October), as the first line's revision says.
+    RecordingText mixed = TriggeredRecording();
+    mixed.digital = {"3,TRIP,,,0"};
+    mixed.start = "10/12/15,02:55:54.000000";
+    mixed.trigger = "10/12/15,02:55:54.100000";
+    const CliRun lenient = RunInProcess({"check", Write(mixed)});
+    EXPECT_EQ(lenient.code, 0);
+    EXPECT_EQ(lenient.out.substr(0, lenient.out.find("configuration file:")),
+              "outcome: loaded\nreader: IEEE C37.111-1991 ASCII\nread note: Read leniently: " + LineError(5, cfg) +
+                  "\n");
+    ExpectIn(RunInProcess({"info", cfg}).out, {"First sample date and time:\t10/12/15,02:55:54.000000\n"});
 }
 
 // Fault: csv FILE | head -1 killed the tool by SIGPIPE in the middle of writing, and the
