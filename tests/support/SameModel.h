@@ -75,7 +75,10 @@ inline std::string ModelDifference(const RecordingModel& read, const RecordingMo
                 continue;
             }
             // A float's shortest text reads back to a double near it, not to the float itself.
-            const double allowed = floats ? std::fabs(l - b) * 0x1p-22 + std::fabs(a) * 1e-300 : 0;
+            // a * x + b of two such x may round to neighbouring doubles, however close the two x are;
+            // below the normal floats, a float's step is 2^-149 whatever its size.
+            const double allowed =
+                floats ? std::fabs(l - b) * 0x1p-22 + std::fabs(l) * 0x1p-51 + std::fabs(a) * 0x1p-148 + 1e-300 : 0;
             if (!(std::fabs(r - l) <= allowed) && !(r == l)) {
                 out << "arrAnalogSamples(" << i << ", " << n << "): read " << r << ", loaded " << l;
                 return out.str();
@@ -92,7 +95,8 @@ inline std::string ModelDifference(const RecordingModel& read, const RecordingMo
             }
         }
         const double rp = read.arrPeakValue(i), lp = loaded.arrPeakValue(i);
-        const double peakAllowed = floats ? std::fabs(lp) * 0x1p-22 + std::fabs(b) * 0x1p-22 : 0;
+        const double peakAllowed =
+            floats ? std::fabs(lp) * 0x1p-22 + std::fabs(b) * 0x1p-22 + std::fabs(a) * 0x1p-148 + 1e-300 : 0;
         if (!(std::fabs(rp - lp) <= peakAllowed) && !(gaps && rp <= lp + peakAllowed)) {
             out << "arrPeakValue(" << i << "): read " << rp << ", loaded " << lp;
             return out.str();
