@@ -9,8 +9,8 @@
 
 namespace sevrana {
 
-/// Zero-filled anonymous memory, mapped rather than allocated so that large
-/// recordings can use huge pages and untouched pages cost nothing.
+/// Zero-filled anonymous memory, mapped rather than allocated so that untouched
+/// pages cost nothing and a large block goes back to the system at once.
 class ZeroedBlock {
 public:
     ZeroedBlock() = default;
