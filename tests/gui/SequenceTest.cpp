@@ -687,6 +687,44 @@ TEST_F(Sequence, OnManyDigitalChannels)
     for (unsigned seed : Seeds({2})) Run(seed, 1000, 1);
 }
 
+// Seed 2 once stopped here: in a narrow window of 24 rows the trigger's texts lie over a tenth of row 3's
+// top, and the row reader took the covered columns for a trace missing from its row.
+TEST_F(Sequence, RowReaderLooksPastTheTriggerTextsButStillCatchesWrongRows)
+{
+    Open(1);
+    ChooseZoom("18 %");  // samples 1 to 54, the trigger at 51
+    form->Til->trigger();
+    QApplication::processEvents();
+    Pohja& digital = Window(Digital());
+    QMdiSubWindow* frame = digital.Frame();
+    frame->resize(frame->size() - digital.canvas().PersistentImage().size() + QSize(269, 465));
+    QApplication::processEvents();
+    const QImage picture = digital.canvas().PersistentImage();
+    ASSERT_EQ(picture.size(), QSize(269, 465));
+    EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
+
+    // The same picture made wrong: rows 2 and 3 swapped, or row 3's trace wiped off past its label.
+    const double R = 465.0 / 24;
+    const int top2 = static_cast<int>(std::lround(R)), top3 = static_cast<int>(std::lround(2 * R));
+    const int top4 = static_cast<int>(std::lround(3 * R));
+    QImage swapped = picture.copy();
+    for (int y = 0; y < top3 - top2; ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            swapped.setPixel(x, top2 + y, picture.pixel(x, top3 + y));
+            swapped.setPixel(x, top3 + y, picture.pixel(x, top2 + y));
+        }
+    QImage wiped = picture.copy();
+    for (int y = top3; y < top4; ++y)
+        for (int x = 30; x < picture.width(); ++x) wiped.setPixel(x, y, qRgb(255, 255, 255));
+    const auto rowThree = [&](const QImage& image) {
+        return testing::DigitalRows(image, digital.canvas().Font(), 24).TraceMismatch(M(), 3, 3, 1, 54);
+    };
+    const std::string notThree = "row 3 is not channel 3's trace (";
+    EXPECT_EQ(rowThree(picture), "");
+    EXPECT_EQ(rowThree(swapped).value_or("").substr(0, notThree.size()), notThree);
+    EXPECT_EQ(rowThree(wiped).value_or("").substr(0, notThree.size()), notThree);
+}
+
 TEST_F(Sequence, OnALongRecord)
 {
     for (unsigned seed : Seeds({3})) Run(seed, 400, 2);
