@@ -34,8 +34,11 @@ public:
     {
         const double R = RowHeight();
         if (R < 8) return std::nullopt;
-        const int high = static_cast<int>(std::lround((r - 1) * R));
-        const int low = static_cast<int>(std::lround(r * R - 2));
+        // A line at y lands on the row of pixels nearest it, a half going up: so a row's low level never
+        // shares a pixel with the next row's high one.
+        auto pixelRow = [](double y) { return static_cast<int>(std::ceil(y - 0.5)); };
+        const int high = pixelRow((r - 1) * R);
+        const int low = pixelRow(r * R - 2);
         const int W = picture_.width();
         auto red = [&](int x, int y0) {
             for (int y = y0 - 1; y <= y0 + 1; ++y)

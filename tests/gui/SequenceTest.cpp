@@ -689,7 +689,7 @@ TEST_F(Sequence, OnManyDigitalChannels)
 
 // Seed 2 once stopped here: in a narrow window of 24 rows the trigger's texts lie over a tenth of row 3's
 // top, and the row reader took the covered columns for a trace missing from its row.
-TEST_F(Sequence, RowReaderLooksPastTheTriggerTextsButStillCatchesWrongRows)
+TEST_F(Sequence, RowReaderLooksPastTheTriggerAndNeighbourRowsButStillCatchesWrongRows)
 {
     Open(1);
     ChooseZoom("18 %");  // samples 1 to 54, the trigger at 51
@@ -723,6 +723,16 @@ TEST_F(Sequence, RowReaderLooksPastTheTriggerTextsButStillCatchesWrongRows)
     EXPECT_EQ(rowThree(picture), "");
     EXPECT_EQ(rowThree(swapped).value_or("").substr(0, notThree.size()), notThree);
     EXPECT_EQ(rowThree(wiped).value_or("").substr(0, notThree.size()), notThree);
+
+    // Seed 1007: samples 48 to 53, where channels 12 and 13 stay high. Row 12's low level (230.5) and row 13's
+    // high one (232.5) are two pixels apart; read a half pixel too low, row 12 seemed low wherever the trigger
+    // line hides its top.
+    ChooseZoom("2 %");
+    form->Scroll1->setValue(48);
+    QApplication::processEvents();
+    ASSERT_EQ(form->State().view.lngFirstSample, 48);
+    ASSERT_EQ(M().lngViewSamples, 6);
+    EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
 }
 
 TEST_F(Sequence, OnALongRecord)
