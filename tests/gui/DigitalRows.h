@@ -34,26 +34,21 @@ public:
     {
         const double R = RowHeight();
         if (R < 8) return std::nullopt;
-        // A line at y lands on the row of pixels nearest it, a half going up: so a row's low level never
-        // shares a pixel with the next row's high one.
-        auto pixelRow = [](double y) { return static_cast<int>(std::ceil(y - 0.5)); };
-        const int high = pixelRow((r - 1) * R);
-        const int low = pixelRow(r * R - 2);
-        const int W = picture_.width();
-        auto red = [&](int x, int y0) {
-            for (int y = y0 - 1; y <= y0 + 1; ++y)
-                if (y >= 0 && y < picture_.height() && picture_.pixel(x, y) == qRgb(255, 0, 0)) return true;
+        const double high = (r - 1) * R, low = r * R - 2;
+        // A line at y lands on a row of pixels less than one away from it (a half may go either way). A row's
+        // low level and the next row's high one are two apart, so neither reading takes in the other's trace.
+        auto near = [&](int x, double y, auto&& test) {
+            for (int p = static_cast<int>(std::floor(y - 1)) + 1; p < y + 1; ++p)
+                if (p >= 0 && p < picture_.height() && test(picture_.pixel(x, p))) return true;
             return false;
         };
+        auto red = [&](int x, double y) { return near(x, y, [](QRgb p) { return p == qRgb(255, 0, 0); }); };
         // Anything but the white ground, the red traces and the green row lines: a text or the trigger line.
-        auto covered = [&](int x, int y0) {
-            for (int y = y0 - 1; y <= y0 + 1; ++y) {
-                if (y < 0 || y >= picture_.height()) continue;
-                const QRgb p = picture_.pixel(x, y);
-                if (p != qRgb(255, 255, 255) && p != qRgb(255, 0, 0) && p != qRgb(0, 128, 0)) return true;
-            }
-            return false;
+        auto covered = [&](int x, double y) {
+            return near(
+                x, y, [](QRgb p) { return p != qRgb(255, 255, 255) && p != qRgb(255, 0, 0) && p != qRgb(0, 128, 0); });
         };
+        const int W = picture_.width();
         int compared = 0, wrong = 0, missing = 0, columns = 0;
         for (int x = 40; x < W - 3; ++x) {
             // The samples this column covers, one column either side: only where they agree is the level certain.

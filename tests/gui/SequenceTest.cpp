@@ -688,7 +688,8 @@ TEST_F(Sequence, OnManyDigitalChannels)
 }
 
 // Seed 2 once stopped here: in a narrow window of 24 rows the trigger's texts lie over a tenth of row 3's
-// top, and the row reader took the covered columns for a trace missing from its row.
+// top, and the row reader took the covered columns for a trace missing from its row. The longer runs then
+// found it reading a level on the neighbouring row's trace, with the half pixel going either way.
 TEST_F(Sequence, RowReaderLooksPastTheTriggerAndNeighbourRowsButStillCatchesWrongRows)
 {
     Open(1);
@@ -724,14 +725,23 @@ TEST_F(Sequence, RowReaderLooksPastTheTriggerAndNeighbourRowsButStillCatchesWron
     EXPECT_EQ(rowThree(swapped).value_or("").substr(0, notThree.size()), notThree);
     EXPECT_EQ(rowThree(wiped).value_or("").substr(0, notThree.size()), notThree);
 
-    // Seed 1007: samples 48 to 53, where channels 12 and 13 stay high. Row 12's low level (230.5) and row 13's
-    // high one (232.5) are two pixels apart; read a half pixel too low, row 12 seemed low wherever the trigger
-    // line hides its top.
+    // Rows 19.5 high: there a half goes down the picture, row 1's low level (17.5) onto pixel 18, two pixels
+    // above row 2's high trace, while the trigger's time hides row 2's low one.
+    frame->resize(frame->size() + QSize(0, 3));
+    QApplication::processEvents();
+    ASSERT_EQ(digital.canvas().PersistentImage().size(), QSize(269, 468));
+    EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
+
+    // Seed 1007: rows 19.375 high again, samples 48 to 53, where channels 12 and 13 stay high. Row 12's low
+    // level (230.5) is read two pixels above row 13's high trace (232.5, there on pixel 232): taken for row 12's
+    // own, it made row 12 low wherever the trigger line hides its top.
+    frame->resize(frame->size() - QSize(0, 3));
     ChooseZoom("2 %");
     form->Scroll1->setValue(48);
     QApplication::processEvents();
     ASSERT_EQ(form->State().view.lngFirstSample, 48);
     ASSERT_EQ(M().lngViewSamples, 6);
+    ASSERT_EQ(digital.canvas().PersistentImage().size(), QSize(269, 465));
     EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
 }
 
