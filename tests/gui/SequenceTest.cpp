@@ -743,8 +743,8 @@ TEST_F(Sequence, RowReaderLooksPastTheTriggerAndNeighbourRowsButStillCatchesWron
     EXPECT_EQ(testing::DigitalRowsDiffer(*form), "");
 
     // Seed 1007: rows 19.375 high again, samples 48 to 53, where channels 12 and 13 stay high. Row 12's low
-    // level (230.5) is read two pixels above row 13's high trace (232.5, there on pixel 232): taken for row 12's
-    // own, it made row 12 low wherever the trigger line hides its top.
+    // level (230.5) read as pixel 231 give or take one reached row 13's high trace (232.5, there on pixel 232):
+    // taken for row 12's own, it made row 12 low wherever the trigger line hides its top.
     frame->resize(frame->size() - QSize(0, 3));
     ChooseZoom("2 %");
     form->Scroll1->setValue(48);
