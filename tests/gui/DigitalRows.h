@@ -3,6 +3,8 @@
 // in a row and whether its red trace follows a channel's states. Rows are the
 // window's height shared by the channels drawn; a trace is high at its row's top
 // and low two pixels above its bottom; labels "k:" stand at the row's bottom left.
+// The trigger line and its texts are drawn over the traces: where they cover a
+// level, that column says nothing about the trace.
 
 #include <QImage>
 #include <QString>
@@ -32,14 +34,21 @@ public:
     {
         const double R = RowHeight();
         if (R < 8) return std::nullopt;
-        const int high = static_cast<int>(std::lround((r - 1) * R));
-        const int low = static_cast<int>(std::lround(r * R - 2));
-        const int W = picture_.width();
-        auto red = [&](int x, int y0) {
-            for (int y = y0 - 1; y <= y0 + 1; ++y)
-                if (y >= 0 && y < picture_.height() && picture_.pixel(x, y) == qRgb(255, 0, 0)) return true;
+        const double high = (r - 1) * R, low = r * R - 2;
+        // A line at y lands on a row of pixels less than one away from it (a half may go either way). A row's
+        // low level and the next row's high one are two apart, so neither reading takes in the other's trace.
+        auto near = [&](int x, double y, auto&& test) {
+            for (int p = static_cast<int>(std::floor(y - 1)) + 1; p < y + 1; ++p)
+                if (p >= 0 && p < picture_.height() && test(picture_.pixel(x, p))) return true;
             return false;
         };
+        auto red = [&](int x, double y) { return near(x, y, [](QRgb p) { return p == qRgb(255, 0, 0); }); };
+        // Anything but the white ground, the red traces and the green row lines: a text or the trigger line.
+        auto covered = [&](int x, double y) {
+            return near(
+                x, y, [](QRgb p) { return p != qRgb(255, 255, 255) && p != qRgb(255, 0, 0) && p != qRgb(0, 128, 0); });
+        };
+        const int W = picture_.width();
         int compared = 0, wrong = 0, missing = 0, columns = 0;
         for (int x = 40; x < W - 3; ++x) {
             // The samples this column covers, one column either side: only where they agree is the level certain.
@@ -49,14 +58,15 @@ public:
             bool steady = true;
             for (std::int32_t n = s1 + 1; n <= s2 && steady; ++n)
                 steady = m.arrDigitalSamples(k, n) == m.arrDigitalSamples(k, s1);
-            ++columns;
             const bool atHigh = red(x, high), atLow = red(x, low);
+            if (!atHigh && !atLow && (covered(x, high) || covered(x, low))) continue;
+            ++columns;
             if (!atHigh && !atLow) ++missing;
             if (!steady || atHigh == atLow) continue;
             ++compared;
             wrong += atHigh != (m.arrDigitalSamples(k, s1) == 1);
         }
-        // The grey trigger line and its texts cover a few columns; a trace missing from many is in another row.
+        // A trace missing from many uncovered columns is in another row.
         if (missing * 10 > columns || wrong * 50 > compared)
             return "row " + std::to_string(r) + " is not channel " + std::to_string(k) + "'s trace (" +
                    std::to_string(wrong) + " of " + std::to_string(compared) + " columns at the other level, " +
