@@ -254,6 +254,16 @@ TEST_F(ReaderTest, TimeStampsGiveTheRateOrAskForOne)
               std::tuple(std::vector<double>{}, 0.0, std::int64_t{0}, 4000.0, std::int64_t{8}));
     ExpectSameAsLoaded(r, 4000);
     ExpectSameAsLoaded(r, 3000);
+
+    // A short record: 300 and 400 us apart; the first stamp is no spacing (taken for one, the median would be
+    // 300 us, 3333 Hz).
+    r.Fill(3);
+    r.rates = {{"0", 3}};
+    r.stamps = {100, 400, 800};
+    const ReadResult few = Read(r.Write(dir, "IN"));
+    ASSERT_TRUE(few.needsRate);
+    EXPECT_EQ(std::tuple(few.needsRate->medianSpacing, few.needsRate->samplesAtMedian),
+              std::tuple(2500.0, std::int64_t{2}));
 }
 
 TEST_F(ReaderTest, ProgressIsToldAndCancels)
