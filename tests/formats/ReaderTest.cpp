@@ -348,6 +348,15 @@ TEST_F(ReaderTest, AResamplingBeyondTheSampleLimitIsRefusedBeforeWriting)
                              "2147483647 samples the viewer holds";
     EXPECT_EQ(ConvertAndLoad(in, 1e6), said);
     EXPECT_EQ(Read(in, 1e6).error, said);
+
+    // The most samples the model holds pass the limit (converted only: read, they would fill gigabytes); here
+    // the data then end early.
+    r.type = "ASCII";
+    r.Fill(2);
+    r.rates = {{"1000", 2147483647}};
+    in = r.Write(dir, "IN");
+    EXPECT_EQ(ConvertAndLoad(in),
+              "'" + (dir / "IN.dat") + "': expected 2147483647 samples, found 2: the data end at line 3");
 }
 
 // Fault: a data line longer than 128 KiB was cut, and its fields miscounted.
