@@ -254,6 +254,16 @@ TEST_F(ReaderTest, TimeStampsGiveTheRateOrAskForOne)
               std::tuple(std::vector<double>{}, 0.0, std::int64_t{0}, 4000.0, std::int64_t{8}));
     ExpectSameAsLoaded(r, 4000);
     ExpectSameAsLoaded(r, 3000);
+
+    // A short record: 300 and 400 us apart; the first stamp is no spacing (taken for one, the median would be
+    // 300 us, 3333 Hz).
+    r.Fill(3);
+    r.rates = {{"0", 3}};
+    r.stamps = {100, 400, 800};
+    const ReadResult few = Read(r.Write(dir, "IN"));
+    ASSERT_TRUE(few.needsRate);
+    EXPECT_EQ(std::tuple(few.needsRate->medianSpacing, few.needsRate->samplesAtMedian),
+              std::tuple(2500.0, std::int64_t{2}));
 }
 
 TEST_F(ReaderTest, ProgressIsToldAndCancels)
@@ -338,6 +348,15 @@ TEST_F(ReaderTest, AResamplingBeyondTheSampleLimitIsRefusedBeforeWriting)
                              "2147483647 samples the viewer holds";
     EXPECT_EQ(ConvertAndLoad(in, 1e6), said);
     EXPECT_EQ(Read(in, 1e6).error, said);
+
+    // The most samples the model holds pass the limit (converted only: read, they would fill gigabytes); here
+    // the data then end early.
+    r.type = "ASCII";
+    r.Fill(2);
+    r.rates = {{"1000", 2147483647}};
+    in = r.Write(dir, "IN");
+    EXPECT_EQ(ConvertAndLoad(in),
+              "'" + (dir / "IN.dat") + "': expected 2147483647 samples, found 2: the data end at line 3");
 }
 
 // Fault: a data line longer than 128 KiB was cut, and its fields miscounted.

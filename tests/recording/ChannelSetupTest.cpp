@@ -166,6 +166,10 @@ TEST(ZoomList, RectangleSnapsToWholePercentsAndBelowOneToTheNearestFinerStep)
     for (const auto& [span, percent] : cases) EXPECT_EQ(ZoomRectanglePercent(span), percent) << span;
     EXPECT_EQ(ZoomRectanglePercent(0.05), Val("0.05 %"));
     EXPECT_EQ(ZoomRectanglePercent(0.0002), Val("0.0002 %"));
+    // The rectangle snaps to the steps the lists are made of, the finest 1E-10 %; a one-pixel rectangle over a
+    // wide window of the longest record at its opening 10 samples spans less.
+    EXPECT_EQ(ZoomRectanglePercent(1.2e-10), 1e-10);
+    EXPECT_EQ(ZoomRectanglePercent(3e-11), 1e-10);
 }
 
 }  // namespace
