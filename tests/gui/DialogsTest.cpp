@@ -310,6 +310,21 @@ TEST_F(Dialogs, ShiftClickTicksOrUnticksTheListedRangeFromTheLastClickedEntry)
     dialog.Command1_Click();
 }
 
+TEST_F(Dialogs, ShiftClickRangeMayStartOrEndOnTheFirstEntry)
+{
+    SelctSign& dialog = OpenOnFive();
+    QListWidget& list = *dialog.List1;
+    ClickItem(list, 0);                     // IA off: the first entry starts the range
+    ClickItem(list, 2, Qt::ShiftModifier);  // TRIP off, and UA between them
+    EXPECT_EQ(Items(list), QStringList({"IA", "UA", "TRIP", "PU_A+", "CB+", "pu_b+", "ALARM+"}));
+    ExpectConsistent(list, "range from the first entry");
+    ClickItem(list, 4);                     // CB off: the range's start
+    ClickItem(list, 0, Qt::ShiftModifier);  // IA comes on, and everything from CB up to it
+    EXPECT_EQ(Items(list), QStringList({"IA+", "UA+", "TRIP+", "PU_A+", "CB+", "pu_b+", "ALARM+"}));
+    ExpectConsistent(list, "range up to the first entry");
+    dialog.Command1_Click();
+}
+
 TEST_F(Dialogs, ChangedOnlyTicksTheDigitalChannelsThatChange)
 {
     SelctSign& dialog = OpenOnFive();
