@@ -111,7 +111,6 @@ void AppendInt(std::string& buffer, long long value)
     buffer.append(digits, result.ptr);
 }
 
-
 }  // namespace
 
 int Usage(std::ostream& err, const std::string& problem)
@@ -294,9 +293,9 @@ void WriteSummary(const CheckedRecording& recording, std::ostream& out)
     if (firstAnalog <= lastAnalog) {
         std::vector<std::vector<std::string>> rows{{"#", "name", "unit", "a", "b", "peak", "initial scale"}};
         for (long i = firstAnalog; i <= lastAnalog; ++i)
-            rows.push_back({IntText(i), m.arrAnalogNames(i), At(m.arrAnalogUnits, i), GeneralNumber(At(m.arrFactorA, i)),
-                            GeneralNumber(At(m.arrFactorB, i)), GeneralNumber(At(m.arrPeakValue, i)),
-                            GeneralNumber(At(m.arrChannelScale, i))});
+            rows.push_back({IntText(i), m.arrAnalogNames(i), At(m.arrAnalogUnits, i),
+                            GeneralNumber(At(m.arrFactorA, i)), GeneralNumber(At(m.arrFactorB, i)),
+                            GeneralNumber(At(m.arrPeakValue, i)), GeneralNumber(At(m.arrChannelScale, i))});
         out << "analog channels:\n";
         WriteTable(rows, out);
     } else {
@@ -405,7 +404,8 @@ void WriteCsv(const RecordingModel& m, std::ostream& out)
         AppendInt(buffer, k);
         buffer += ',';
         AppendCsvNumber(buffer, static_cast<double>(k - 1) / m.lngSampleRate);
-        const double* analog = k <= m.arrAnalogSamples.Columns() && analogHeld > 0 ? m.arrAnalogSamples.Column(k) : nullptr;
+        const double* analog =
+            k <= m.arrAnalogSamples.Columns() && analogHeld > 0 ? m.arrAnalogSamples.Column(k) : nullptr;
         for (long i = 0; i < nA; ++i) {
             buffer += ',';
             AppendCsvNumber(buffer, analog != nullptr && i < analogHeld ? analog[i] : 0.0);
@@ -441,17 +441,23 @@ int RunCheck(const ReadRequest& request, bool json, std::ostream& out, std::ostr
 int RunOnLoadedRecording(const ReadRequest& request, std::ostream& err,
                          const std::function<int(const RecordingModel&)>& use)
 {
-    const CheckedRecording recording = CheckRecording(request);
-    if (recording.filesMissing) {
-        err << messages::kFileNotExist << '\n';
-        return kExitUsage;
-    }
-    WriteMessages(recording.messages, err);
-    if (recording.outcome != CheckOutcome::Loaded) {
-        err << "outcome: " << OutcomeName(recording.outcome) << '\n';
+    try {
+        const CheckedRecording recording = CheckRecording(request);
+        if (recording.filesMissing) {
+            err << messages::kFileNotExist << '\n';
+            return kExitUsage;
+        }
+        WriteMessages(recording.messages, err);
+        if (recording.outcome != CheckOutcome::Loaded) {
+            err << "outcome: " << OutcomeName(recording.outcome) << '\n';
+            return kExitNotLoaded;
+        }
+        return use(recording.model);
+    } catch (const std::exception& e) {
+        // Anything the loader does not report itself means the recording cannot be used.
+        err << "sevrana-cli: " << e.what() << '\n';
         return kExitNotLoaded;
     }
-    return use(recording.model);
 }
 
 int RunCsv(const ReadRequest& request, std::ostream& out, std::ostream& err)
@@ -516,7 +522,8 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     if (command == "convert") return RunConvert(std::move(args), out, err);
     if (command == "measure") return RunMeasure(std::move(args), out, err);
     if (command == "events") return RunEvents(std::move(args), out, err);
-    if (command != "check" && command != "csv" && command != "info") return Usage(err, "unknown command '" + command + "'");
+    if (command != "check" && command != "csv" && command != "info")
+        return Usage(err, "unknown command '" + command + "'");
     ReadRequest request;
     if (const std::optional<std::string> problem = TakeEncoding(args, request.codePage)) return Usage(err, *problem);
     if (const std::optional<std::string> problem = TakeReadChoice(args, request.choice)) return Usage(err, *problem);

@@ -68,7 +68,7 @@ int RunCsv(const ReadRequest& request, std::ostream& out, std::ostream& err);
 int RunInfo(const ReadRequest& request, std::ostream& out, std::ostream& err);
 
 /// Reads the recording; when it opened, returns what use makes of it, else says why on err and
-/// returns the exit code for that.
+/// returns the exit code for that (an exception from the read or from use counts as not loaded).
 int RunOnLoadedRecording(const ReadRequest& request, std::ostream& err,
                          const std::function<int(const RecordingModel&)>& use);
 

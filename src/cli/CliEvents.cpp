@@ -118,8 +118,7 @@ int RunEvents(std::vector<std::string> args, std::ostream& out, std::ostream& er
     if (const std::optional<std::string> problem = ParseOptions(args, o)) return Usage(err, *problem);
 
     request.path = o.files[0];
-    try {
-        return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
+    return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
         const long nD = model.DigitalCount();
         for (long k : o.channels)
             if (k < 1 || k > nD) return Usage(err, "digital channel " + IntText(k) + " is outside 1.." + IntText(nD));
@@ -128,11 +127,7 @@ int RunEvents(std::vector<std::string> args, std::ostream& out, std::ostream& er
         out << (o.json ? EventsJson(model, edges, o.channels)
                        : EventsText(model, analysis::DigitalEvents(model, edges, o.channels)));
         return kExitLoaded;
-        });
-    } catch (const std::exception& e) {
-        err << "sevrana-cli: " << e.what() << '\n';
-        return kExitNotLoaded;
-    }
+    });
 }
 
 }  // namespace sevrana::cli

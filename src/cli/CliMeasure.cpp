@@ -171,22 +171,17 @@ int RunMeasure(std::vector<std::string> args, std::ostream& out, std::ostream& e
     if (o.reference && !(reference = WholeNumber(*o.reference)))
         return Usage(err, "--reference needs a channel number, not '" + *o.reference + "'");
 
-    try {
-        request.path = o.files[0];
-        return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
-            long sample = 0;
-            if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
-            const long nA = model.AnalogCount();
-            if (reference && (*reference < 1 || *reference > nA))
-                return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
-            const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
-            out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
-            return kExitLoaded;
-        });
-    } catch (const std::exception& e) {
-        err << "sevrana-cli: " << e.what() << '\n';
-        return kExitNotLoaded;
-    }
+    request.path = o.files[0];
+    return RunOnLoadedRecording(request, err, [&](const RecordingModel& model) {
+        long sample = 0;
+        if (const std::optional<std::string> problem = ChooseSample(o, model, sample)) return Usage(err, *problem);
+        const long nA = model.AnalogCount();
+        if (reference && (*reference < 1 || *reference > nA))
+            return Usage(err, "reference channel " + IntText(*reference) + " is outside 1.." + IntText(nA));
+        const Measurement m = analysis::Measure(model, sample, reference.value_or(0));
+        out << (o.json ? MeasurementJson(model, m) : analysis::TablesText(model, m));
+        return kExitLoaded;
+    });
 }
 
 }  // namespace sevrana::cli
